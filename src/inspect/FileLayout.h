@@ -1,0 +1,70 @@
+// The layout of a source file, learnt from its first line or two: the kind of
+// heading record, how many items a record has and how many of them are the
+// leading RID items.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "inspect/TextFile.h"
+
+namespace sifta {
+
+enum class HeadingKind {
+  Standard,  // RID item names, then BODY cells named ｾﾙ<n>: recognised by itself
+  User,      // a heading of the user's own: the user answered Yes
+  None,      // no heading, line 1 is a record: the user answered No
+};
+
+// Invariants: ridItemCount + bodyCellCount == itemCount; ridItemCount is 0
+// unless headingKind is Standard. Item n is a RID item when n <= ridItemCount,
+// else BODY cell n - ridItemCount. itemCount always counts the items of line 1
+// (commas outside double quotes, plus 1); an unterminated quote on line 1
+// makes it 0, and such a layout is refused by the plan.
+// Texts are code page 932 bytes exactly as read; fileName is a path (UTF-8).
+struct FileLayout {
+  std::string fileName;
+  HeadingKind headingKind = HeadingKind::None;
+  std::string headingText;  // line 1; empty for None
+  std::string firstRecord;  // line 2, or line 1 for None
+  int itemCount = 0;
+  int ridItemCount = 0;
+  int bodyCellCount = 0;
+};
+
+// Line 1 is a standard heading when ",ｾﾙ" occurs in it (never starting on a
+// trail byte; double quotes are not considered) and it does not begin with
+// "ｾﾙ". ridItemCount is then the number of items before the first item that
+// begins with ｾﾙ.
+struct StandardHeading {
+  int ridItemCount = 0;
+};
+std::optional<StandardHeading> DetectStandardHeading(std::string_view line);
+
+// Position (1-based) of the first ",ｾﾙ" in `line`, 0 when there is none.
+int FindCellMarker(std::string_view line);
+
+// The answer to the question box shown when line 1 is no standard heading:
+// User (Yes), None (No), or nothing (Cancel, or the box closed).
+using ChooseHeadingKind = std::function<std::optional<HeadingKind>()>;
+
+// Called as soon as the heading kind is known, before line 2 is read, so that
+// the window can switch the kind-dependent controls.
+using HeadingKindKnown = std::function<void(HeadingKind)>;
+
+struct LayoutCancelled {};
+// A Standard or User heading and no record after it. `layout` holds the new
+// file's name, kind, heading and counts; its firstRecord is empty.
+struct LayoutNoData {
+  FileLayout layout;
+};
+using LayoutResult = std::variant<FileLayout, LayoutCancelled, LayoutNoData, IoError>;
+
+// Opens `path`, reads at most two lines and closes the file on every outcome.
+LayoutResult ReadFileLayout(const std::string& path, const ChooseHeadingKind& choose,
+                            const HeadingKindKnown& known = {});
+
+}  // namespace sifta

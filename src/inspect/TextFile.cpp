@@ -1,0 +1,222 @@
+#include "inspect/TextFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "scan/Cp932.h"
+
+namespace sifta {
+
+namespace {
+
+constexpr size_t kBlock = 4u << 20;              // bytes read at a time
+constexpr size_t kWriteBuffer = 4u << 20;        // bytes written at a time
+constexpr size_t kLongestLine = INT_MAX - 1024;  // positions are 32-bit
+
+}  // namespace
+
+IoError DescribeIoError(int errnum, std::string_view path) {
+  std::string text;
+  switch (errnum) {
+    case ENOENT:
+      text = Sj("ファイルが見つかりません");
+      break;
+    case ENOTDIR:
+      text = Sj("パスが見つかりません");
+      break;
+    case EACCES:
+    case EPERM:
+      text = Sj("アクセスが拒否されました");
+      break;
+    case EISDIR:
+      text = Sj("フォルダーはファイルとして開けません");
+      break;
+    case ENOSPC:
+      text = Sj("ディスクに空き領域がありません");
+      break;
+    case EROFS:
+      text = Sj("読み取り専用のファイルシステムです");
+      break;
+    case EIO:
+      text = Sj("入出力エラーです");
+      break;
+    case EFBIG:
+      text = Sj("ファイルが大きすぎます");
+      break;
+    case EOVERFLOW:
+      text = Sj("1行が長すぎます（2GB以上）");
+      break;
+    default:
+      text = Sj("入出力エラーです") + " (" + std::strerror(errnum) + ")";
+      break;
+  }
+  if (!path.empty()) text += "\r\n" + Utf8ToCp932ForDisplay(path);
+  return IoError{text};
+}
+
+// ---- LineReader ----
+
+LineReader::~LineReader() { Close(); }
+
+std::optional<IoError> LineReader::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  int fd;
+  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return DescribeIoError(errno, path);
+  fd_ = fd;
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  buffer_.resize(kBlock);
+  begin_ = end_ = 0;
+  physicalEnd_ = textEnded_ = false;
+  consumedBefore_ = 0;
+  error_.reset();
+  return std::nullopt;
+}
+
+void LineReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool LineReader::Fill() {
+  if (physicalEnd_ || fd_ < 0) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    consumedBefore_ += static_cast<std::int64_t>(begin_);
+    begin_ = 0;
+  }
+  if (buffer_.size() - end_ < kBlock / 2) {
+    if (buffer_.size() >= kLongestLine) {
+      error_ = DescribeIoError(EOVERFLOW, path_);
+      physicalEnd_ = true;
+      return false;
+    }
+    buffer_.resize(std::min(buffer_.size() * 2, kLongestLine));
+  }
+  for (;;) {
+    const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    if (n > 0) {
+      end_ += static_cast<size_t>(n);
+      return true;
+    }
+    if (n == 0) {
+      physicalEnd_ = true;
+      return false;
+    }
+    if (errno == EINTR) continue;
+    error_ = DescribeIoError(errno, path_);
+    physicalEnd_ = true;
+    return false;
+  }
+}
+
+bool LineReader::AtEnd() {
+  if (textEnded_) return true;
+  while (begin_ == end_)
+    if (!Fill()) return true;
+  if (buffer_[begin_] == '\x1A') {
+    textEnded_ = true;
+    return true;
+  }
+  return false;
+}
+
+std::string_view LineReader::ReadLine() {
+  if (AtEnd()) return {};
+  size_t scanned = begin_;  // bytes before this hold neither CR nor 0x1A
+  for (;;) {
+    const char* base = buffer_.data();
+    const size_t available = end_ - scanned;
+    const char* cr = static_cast<const char*>(std::memchr(base + scanned, '\r', available));
+    const size_t stop = cr ? static_cast<size_t>(cr - base) : end_;
+    const char* eof =
+        static_cast<const char*>(std::memchr(base + scanned, '\x1A', stop - scanned));
+    if (eof) {
+      const size_t at = static_cast<size_t>(eof - base);
+      std::string_view line(base + begin_, at - begin_);
+      begin_ = at;
+      textEnded_ = true;
+      return line;
+    }
+    if (cr) {
+      const size_t at = static_cast<size_t>(cr - base);
+      if (at + 1 == end_ && !physicalEnd_) {
+        // The LF that may follow is not read yet.
+        const size_t offset = at - begin_;
+        Fill();
+        scanned = begin_ + offset;
+        continue;
+      }
+      std::string_view line(buffer_.data() + begin_, at - begin_);
+      begin_ = at + 1;
+      if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+      return line;
+    }
+    // No line end in what is read: read more, or the last line ends the file.
+    const size_t offset = end_ - begin_;
+    if (!Fill()) {
+      std::string_view line(buffer_.data() + begin_, end_ - begin_);
+      begin_ = end_;
+      return line;
+    }
+    scanned = begin_ + offset;
+  }
+}
+
+// ---- LineWriter ----
+
+LineWriter::~LineWriter() { Close(); }
+
+std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode) {
+  Close();
+  path_ = path;
+  error_.reset();
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Create ? O_TRUNC : O_APPEND);
+  int fd;
+  do fd = ::open(path.c_str(), flags, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return DescribeIoError(errno, path);
+  fd_ = fd;
+  buffer_.clear();
+  buffer_.reserve(kWriteBuffer);
+  return std::nullopt;
+}
+
+void LineWriter::Append(std::string_view bytes) {
+  if (error_ || fd_ < 0) return;
+  if (buffer_.size() + bytes.size() > kWriteBuffer) {
+    Flush();
+    if (error_) return;
+  }
+  buffer_.append(bytes);
+}
+
+void LineWriter::Flush() {
+  size_t done = 0;
+  while (done < buffer_.size() && !error_) {
+    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n >= 0) {
+      done += static_cast<size_t>(n);
+    } else if (errno != EINTR) {
+      error_ = DescribeIoError(errno, path_);
+    }
+  }
+  buffer_.clear();
+}
+
+std::optional<IoError> LineWriter::Close() {
+  if (fd_ < 0) return error_;
+  if (!error_) Flush();
+  if (::close(fd_) != 0 && !error_) error_ = DescribeIoError(errno, path_);
+  fd_ = -1;
+  return error_;
+}
+
+}  // namespace sifta

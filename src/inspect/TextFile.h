@@ -1,0 +1,106 @@
+// Reading and writing text files line by line, by the line rule of the whole
+// program:
+//  - a line ends at a CR byte; an LF right after it belongs to that line end;
+//    any other LF is an ordinary byte of the line (a file with LF-only line
+//    ends reads as one line);
+//  - a 0x1A byte or the physical end of the file ends the text; the bytes
+//    before it on the last line form the last line; a file that ends with a
+//    line end has no further empty line;
+//  - reading past the end yields an empty line.
+// Every line written is followed by CR LF; no byte-order mark.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sifta {
+
+// An input/output error, described for the user (code page 932), for
+// instance "ファイルが見つかりません" and the file's name on a second line.
+struct IoError {
+  std::string message;
+};
+
+// The description of `errnum` (an errno value) for the file `path` (UTF-8).
+IoError DescribeIoError(int errnum, std::string_view path);
+
+// Gives each line of a file as a view into a large buffer: one read(2) per
+// block, a line costs O(its length), memory is O(the longest line).
+class LineReader {
+ public:
+  LineReader() = default;
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  ~LineReader();
+
+  std::optional<IoError> Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // True when no line is left. A read error also ends the text (see Error).
+  bool AtEnd();
+
+  // The next line without its line end, valid until the next call of any
+  // member; the empty line past the end.
+  std::string_view ReadLine();
+
+  // The first read error, if any: reading stopped there as at an end.
+  const std::optional<IoError>& Error() const { return error_; }
+
+  // Bytes of the file taken by the lines read so far.
+  std::int64_t Consumed() const { return consumedBefore_ + static_cast<std::int64_t>(begin_); }
+
+ private:
+  bool Fill();  // reads more after end_, keeping begin_..end_; false at the end
+
+  int fd_ = -1;
+  std::string path_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0;    // first byte not yet returned
+  size_t end_ = 0;      // end of the bytes read
+  bool physicalEnd_ = false;
+  bool textEnded_ = false;  // a 0x1A byte was met
+  std::int64_t consumedBefore_ = 0;
+  std::optional<IoError> error_;
+};
+
+// Writes lines through a large buffer; every line ends with CR LF.
+class LineWriter {
+ public:
+  enum class Mode { Create, Append };
+
+  LineWriter() = default;
+  LineWriter(const LineWriter&) = delete;
+  LineWriter& operator=(const LineWriter&) = delete;
+  ~LineWriter();
+
+  std::optional<IoError> Open(const std::string& path, Mode mode);
+
+  // The bytes of one line, in as many pieces as the caller likes, then EndLine.
+  void Append(std::string_view bytes);
+  void EndLine() { Append("\r\n"); }
+  void WriteLine(std::string_view line) {
+    Append(line);
+    EndLine();
+  }
+
+  // Writes out what is buffered and closes; the first error met, if any.
+  std::optional<IoError> Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // The first write error, if any; later writes are dropped.
+  const std::optional<IoError>& Error() const { return error_; }
+
+ private:
+  void Flush();
+
+  int fd_ = -1;
+  std::string path_;
+  std::string buffer_;
+  std::optional<IoError> error_;
+};
+
+}  // namespace sifta

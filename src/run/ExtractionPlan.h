@@ -1,0 +1,123 @@
+// The checked, expanded form of the conditions that one run applies to every
+// record. Only BuildExtractionPlan makes one; the record loop never checks it
+// again.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "inspect/FileLayout.h"
+#include "run/ExtractionConditions.h"
+
+namespace sifta {
+
+// Stands for the last record in record counts.
+inline constexpr int OpenEndCount = 999999999;
+
+struct NumberRange {
+  int first = 0;
+  int last = 0;
+};
+
+// BODY cells first..last (absolute item numbers). With repetition
+// (interval > 0) the blocks first+k*interval .. last+k*interval for k = 0, 1,
+// ... while first+k*interval <= lastFirst; without it nextFirst, lastFirst and
+// interval are 0.
+struct CellRule {
+  int first = 0;
+  int last = 0;
+  int nextFirst = 0;
+  int lastFirst = 0;
+  int interval = 0;
+};
+
+struct SpecialString {
+  int length = 0;
+  std::string text;  // holds no double quote
+};
+
+// Items firstItem..lastItem form (part of) the key. In Code mode startPos,
+// endPos and length are the byte span of those items in the layout's first
+// record (1-based); in Value mode they are 0.
+struct KeyRange {
+  int firstItem = 0;
+  int lastItem = 0;
+  int startPos = 0;
+  int endPos = 0;
+  int length = 0;
+};
+
+// low <= high byte-wise, both of the same length, no double quotes.
+struct CodeRange {
+  std::string low;
+  std::string high;
+};
+
+// Invariants, established by BuildExtractionPlan and relied on by the record
+// loop without further checks:
+//  - every item number is >= 1; RID ranges lie within 1..ridItemCount, cell
+//    rules within ridItemCount+1..itemCount, each with first <= last; a
+//    repeated rule has interval > 0, lastFirst = first + k*interval for some
+//    k >= 1 and lastFirst + (last - first) <= itemCount;
+//  - ridRanges and cellRules are not both empty;
+//  - countRanges ascend without touching, each first <= last, all >= 1
+//    (modes All and Count; All is the single range 1..OpenEndCount);
+//  - keyRanges and codeRanges are not empty in modes Code and Value; every
+//    code range has low and high of keyLength bytes, and with GroupedInOrder
+//    the ranges ascend strictly (previous high < next low);
+//  - specialStrings is not empty when zeroSpecial; specialMinLength and
+//    specialMaxLength bound their lengths (99 and 0 when there are none);
+//  - zeroNonNumeric and zeroSpecial are false when cellChoice is NoItems.
+// A count range whose last is OpenEndCount reaches to the end of the file.
+struct ExtractionPlan {
+  std::string sourceName;  // trimmed; UTF-8 path, may hold '@'
+  bool sourceIsSeries = false;
+  std::string extractName;
+  bool extractIsSeries = false;
+
+  std::optional<ColumnChoice> ridChoice;
+  std::vector<NumberRange> ridRanges;
+  std::optional<ColumnChoice> cellChoice;
+  std::vector<CellRule> cellRules;
+
+  bool zeroNonNumeric = false;
+  bool zeroSpecial = false;
+  std::vector<SpecialString> specialStrings;
+  int specialMinLength = 99;
+  int specialMaxLength = 0;
+
+  RecordMode recordMode = RecordMode::All;
+  std::vector<NumberRange> countRanges;
+  std::vector<KeyRange> keyRanges;
+  int keyLength = 0;
+  std::vector<CodeRange> codeRanges;
+  CodeGrouping grouping = CodeGrouping::Unknown;
+  bool extractAllExcept = false;
+};
+
+enum class FocusTarget {
+  SourceButton,   // Button1 "元ﾌｧｲﾙの選択"
+  ExtractButton,  // Button2 "抽出ﾌｧｲﾙの選択"
+  Unchanged,
+};
+
+// The first fault found: shown with one beep, then the focus moves.
+struct PlanError {
+  std::string message;  // code page 932, the full text shown
+  FocusTarget focus = FocusTarget::Unchanged;
+};
+
+// A text that should be a number is not one: "'%s' は整数ではありません",
+// shown without a beep and without moving the focus.
+struct ConversionError {
+  std::string message;
+};
+
+using PlanResult = std::variant<ExtractionPlan, PlanError, ConversionError>;
+
+// Checks the conditions against the layout in the fixed order and expands them.
+// Of the layout it reads headingKind, ridItemCount, itemCount and firstRecord.
+PlanResult BuildExtractionPlan(const ExtractionConditions& conditions, const FileLayout& layout);
+
+}  // namespace sifta

@@ -1,0 +1,70 @@
+// Cutting one source file into one extract file by a plan: the projected
+// heading into a created extract file, then every record tested and its kept
+// items written. The inner loop of the program.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "inspect/FileLayout.h"
+#include "inspect/TextFile.h"
+#include "run/ExtractionPlan.h"
+#include "scan/Scanning.h"
+
+namespace sifta {
+
+// Runs the pending window events; called once per record, after the cancel
+// test and before the record is tested. Its cost is the window layer's
+// business: an implementation that does real work only every few tens of
+// milliseconds keeps the loop fast.
+class ServiceHook {
+ public:
+  virtual ~ServiceHook() = default;
+  virtual void ServicePendingEvents() = 0;
+};
+
+// sourceRecords counts every line the loop read (not the heading; the line on
+// which a cancel was seen and the record that ended the loop early included);
+// extractRecords counts the records written (not the heading). `failure` is a
+// read or write error, which ended the file at once.
+struct FileRunResult {
+  std::int64_t sourceRecords = 0;
+  std::int64_t extractRecords = 0;
+  bool cancelled = false;
+  std::optional<IoError> failure;
+};
+
+// Reads `source` from its first line to the end (or to the early stop) and
+// writes to `extract`. The heading (when `headingKind` is not None) is written
+// projected only when not `appending`. `cancelRequest` is read after every
+// record read.
+FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind,
+                                LineReader& source, LineWriter& extract, bool appending,
+                                const bool& cancelRequest, ServiceHook& service);
+
+// The reference forms of the steps of the loop, built literally on the
+// scanning operations. The loop itself uses a faster way that gives the same
+// bytes (tested against these).
+
+// The kept items of `line` joined by commas: zeroing off for the heading,
+// on for records. Items the line does not hold are written as empty items.
+std::string BuildOutputLine(const ExtractionPlan& plan, std::string_view line, bool zeroing);
+
+// The key of `line` in the modes Code and Value, double quotes and commas
+// deleted.
+std::string BuildRecordKey(const ExtractionPlan& plan, std::string_view line);
+
+// Appends the span of `line` to `out` with every quoted item written as 0,
+// then a comma.
+void ZeroQuotedItems(std::string_view line, const ItemSpan& span, std::string& out);
+
+// Replaces every comma-separated field of `out` from `bodyStart` (1-based)
+// that equals a special string by "0".
+void ZeroSpecialStrings(const ExtractionPlan& plan, std::string& out, int bodyStart);
+
+// Whether `key` lies in a code range of the plan (before extractAllExcept).
+bool KeyMatches(const ExtractionPlan& plan, std::string_view key);
+
+}  // namespace sifta
