@@ -1,0 +1,81 @@
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace sifta {
+
+namespace {
+
+QString FilterForQt(const QString& filter) {
+  // "description|pattern" as the windows state it, in Qt's "description (pattern)".
+  const int bar = filter.indexOf(QLatin1Char('|'));
+  if (bar < 0) return filter;
+  return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + QStringLiteral(")");
+}
+
+class QtDialogs final : public Dialogs {
+ public:
+  void Beep() override { QApplication::beep(); }
+
+  void Information(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+  }
+
+  void Error(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+  }
+
+  Answer Question(QWidget* parent, const QString& text, bool withCancel, const QString& caption,
+                  const QString& yesText, const QString& noText) override {
+    QMessageBox box(QMessageBox::Question,
+                    caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text,
+                    QMessageBox::NoButton, parent);
+    QAbstractButton* yes = yesText.isEmpty()
+                               ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::Yes))
+                               : box.addButton(yesText, QMessageBox::YesRole);
+    QAbstractButton* no = noText.isEmpty()
+                              ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::No))
+                              : box.addButton(noText, QMessageBox::NoRole);
+    QAbstractButton* cancel = withCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
+    box.setEscapeButton(cancel ? cancel : no);
+    box.exec();
+    if (box.clickedButton() == yes) return Answer::Yes;
+    if (box.clickedButton() == no) return Answer::No;
+    return withCancel ? Answer::Cancel : Answer::No;
+  }
+
+  std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override {
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                                      FilterForQt(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+  }
+
+  std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override {
+    const QString path = QFileDialog::getSaveFileName(
+        parent, QString(), QString(), filter.isEmpty() ? QString() : FilterForQt(filter), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+  }
+};
+
+Dialogs* installed = nullptr;
+
+}  // namespace
+
+Dialogs& Dialogs::Current() {
+  static QtDialogs qtDialogs;
+  return installed ? *installed : qtDialogs;
+}
+
+void Dialogs::Install(Dialogs* dialogs) { installed = dialogs; }
+
+}  // namespace sifta

@@ -1,0 +1,40 @@
+// Message boxes, the beep and the file dialogs, behind one interface so that
+// widget tests answer them. The program installs the Qt implementation; a test
+// installs its own.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace sifta {
+
+class Dialogs {
+ public:
+  enum class Answer { Yes, No, Cancel };
+
+  virtual ~Dialogs() = default;
+
+  virtual void Beep() = 0;
+  // A message box with OK. None of these beeps by itself: callers beep first.
+  virtual void Information(QWidget* parent, const QString& text) = 0;
+  // The error box of a failure (an input/output error, a conversion error).
+  virtual void Error(QWidget* parent, const QString& text) = 0;
+  // A confirmation box with Yes and No (and Cancel when `withCancel`); closing
+  // the box counts as Cancel, or as No without Cancel. `caption`, `yesText` and
+  // `noText` replace the standard ones when not empty.
+  virtual Answer Question(QWidget* parent, const QString& text, bool withCancel,
+                          const QString& caption = {}, const QString& yesText = {},
+                          const QString& noText = {}) = 0;
+  // The open and save dialogs: the chosen path, or nothing when cancelled.
+  virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) = 0;
+  virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) = 0;
+
+  // The dialogs in use: the Qt ones unless a test installed others.
+  static Dialogs& Current();
+  // Installs `dialogs` (not owned); nullptr brings back the Qt ones.
+  static void Install(Dialogs* dialogs);
+};
+
+}  // namespace sifta
