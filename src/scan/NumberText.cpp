@@ -47,6 +47,25 @@ std::optional<std::int32_t> ConvertInteger(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+std::string FormatCount(std::int64_t count) {
+  if (count == 0) return {};
+  const bool negative = count < 0;
+  // Digits from the right; the magnitude of INT64_MIN does not fit, so the
+  // digits are taken from the negative value.
+  std::string digits;
+  for (std::int64_t rest = count; rest != 0; rest /= 10) {
+    const int digit = static_cast<int>(rest % 10);
+    digits += static_cast<char>('0' + (digit < 0 ? -digit : digit));
+  }
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && i % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  if (negative) out += '-';
+  return std::string(out.rbegin(), out.rend());
+}
+
 NumberCheck CheckNumberText(std::string_view text, std::string_view allowed) {
   static const std::string empty = Sj("長さｾﾞﾛです。");
   static const std::string nonDigit = Sj("非数字です。");

@@ -36,4 +36,8 @@ std::optional<std::int32_t> ConvertInteger(std::string_view text);
 // "'<text>' は整数ではありません".
 std::string NotAnIntegerMessage(std::string_view text);
 
+// A record count by the pattern "#,#": digits grouped by three with commas,
+// and the empty text for 0 (1234567 gives "1,234,567").
+std::string FormatCount(std::int64_t count);
+
 }  // namespace sifta
