@@ -53,7 +53,7 @@ class WindowLayer : public ServiceHook {
   virtual void ShowPlanError(const PlanError& error) = 0;
   // The error box of a number conversion, without a beep.
   virtual void ShowConversionError(const std::string& text) = 0;
-  // The error box of an input/output error.
+  // The error box of an input/output error; it does not beep by itself.
   virtual void ShowIoError(const IoError& error) = 0;
 
   // The @ dialog, modal, created for this showing. `promptPrefix` is
@@ -61,6 +61,11 @@ class WindowLayer : public ServiceHook {
   // just done. Nothing when the dialog was closed by its close control.
   virtual std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                            const std::string& doneText) = 0;
+  // Asked when AskSubstitution handed back nothing: true when the run is to
+  // stop at once, without its end steps, because an entry was refused and no
+  // one can type another (the batch driver). The windows keep the default: a
+  // closed dialog ends the series and the run ends normally.
+  virtual bool AbandonsRun() { return false; }
 
   // The progress window of one file, shown (and painted) before the file is
   // processed and closed right after; `substitution` is shown in a series.
