@@ -3,6 +3,7 @@
 // again.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,6 +19,7 @@ inline constexpr int OpenEndCount = 999999999;
 struct NumberRange {
   int first = 0;
   int last = 0;
+  bool operator==(const NumberRange&) const = default;
 };
 
 // BODY cells first..last (absolute item numbers). With repetition
@@ -30,11 +32,13 @@ struct CellRule {
   int nextFirst = 0;
   int lastFirst = 0;
   int interval = 0;
+  bool operator==(const CellRule&) const = default;
 };
 
 struct SpecialString {
   int length = 0;
   std::string text;  // holds no double quote
+  bool operator==(const SpecialString&) const = default;
 };
 
 // Items firstItem..lastItem form (part of) the key. In Code mode startPos,
@@ -46,12 +50,14 @@ struct KeyRange {
   int startPos = 0;
   int endPos = 0;
   int length = 0;
+  bool operator==(const KeyRange&) const = default;
 };
 
 // low <= high byte-wise, both of the same length, no double quotes.
 struct CodeRange {
   std::string low;
   std::string high;
+  bool operator==(const CodeRange&) const = default;
 };
 
 // Invariants, established by BuildExtractionPlan and relied on by the record
