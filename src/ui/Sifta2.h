@@ -1,0 +1,55 @@
+// The progress window "実行状況…" of one source file: the elapsed time of the
+// file, the substitution text in a series, and the cancel button. The run
+// creates a new one for every file (owner: the main window), calls SetUp,
+// services events while the file is processed and deletes the window when the
+// file is done. Nothing but the cancel request and the elapsed time reaches
+// the run from here.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "run/WindowLayer.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm2(QWidget* owner);
+
+  // Label3/Edit2 visible with " " + substitution in a series, hidden
+  // otherwise; the colours; Timer1 at 1000 ms (which starts it); shown and
+  // painted at once. `signals` must outlive the window.
+  void SetUp(bool isSeries, const std::string& substitution, sifta::RunSignals& signals);
+
+  // A tick: the elapsed time grows by 1000 ms and Edit1 shows " hh:mm:ss".
+  void Timer1Timer();
+  // "キャンセル": beep, "キャンセルしますか？"; on Yes the timer stops and the
+  // cancel request is set.
+  void Button1Click();
+
+  QLabel* Label1 = nullptr;  // "　実行中です。しばらくお待ちください…　"
+  QLabel* Label2 = nullptr;  // "経過時間："
+  QLabel* Label3 = nullptr;  // "＠文字："
+  QLineEdit* Edit1 = nullptr;  // the elapsed time
+  QLineEdit* Edit2 = nullptr;  // the substitution text
+  QPushButton* Button1 = nullptr;  // "キャンセル"
+  QTimer* Timer1 = nullptr;
+
+ protected:
+  // The window's own close control acts as "キャンセル"; a close by the
+  // program (not spontaneous) is accepted.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  sifta::RunSignals* signals_ = nullptr;
+  bool asking_ = false;  // the confirmation box is open
+};
+
+// The progress window of the file being processed, or nullptr.
+extern TForm2* Form2;
