@@ -1,8 +1,10 @@
 #include "inspect/TextFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -13,8 +15,6 @@ namespace sifta {
 
 namespace {
 
-constexpr size_t kBlock = 4u << 20;              // bytes read at a time
-constexpr size_t kWriteBuffer = 4u << 20;        // bytes written at a time
 constexpr size_t kLongestLine = INT_MAX - 1024;  // positions are 32-bit
 
 }  // namespace
@@ -69,9 +69,16 @@ std::optional<IoError> LineReader::Open(const std::string& path) {
   do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) return DescribeIoError(errno, path);
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return DescribeIoError(EISDIR, path);
+  }
   fd_ = fd;
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-  buffer_.resize(kBlock);
+  // Two blocks, so that the rest of a line at the end of one block never
+  // makes the buffer grow unless the line is longer than a block.
+  buffer_.assign(2 * blockSize_, '\0');
   begin_ = end_ = 0;
   physicalEnd_ = textEnded_ = false;
   consumedBefore_ = 0;
@@ -87,21 +94,23 @@ void LineReader::Close() {
 bool LineReader::Fill() {
   if (physicalEnd_ || fd_ < 0) return false;
   if (begin_ > 0) {
+    // Only the unfinished line moves: once it starts the buffer (begin_ 0),
+    // a long line is never moved again except by the buffer's growth.
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     consumedBefore_ += static_cast<std::int64_t>(begin_);
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < kBlock / 2) {
-    if (buffer_.size() >= kLongestLine) {
+  if (buffer_.size() - end_ < blockSize_) {
+    if (end_ > kLongestLine) {
       error_ = DescribeIoError(EOVERFLOW, path_);
       physicalEnd_ = true;
       return false;
     }
-    buffer_.resize(std::min(buffer_.size() * 2, kLongestLine));
+    buffer_.resize(std::max(buffer_.size() * 2, end_ + blockSize_));
   }
   for (;;) {
-    const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    const ssize_t n = ::read(fd_, buffer_.data() + end_, blockSize_);
     if (n > 0) {
       end_ += static_cast<size_t>(n);
       return true;
@@ -182,28 +191,32 @@ std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode) {
   int fd;
   do fd = ::open(path.c_str(), flags, 0666);
   while (fd < 0 && errno == EINTR);
-  if (fd < 0) return DescribeIoError(errno, path);
+  // With O_CREAT, ENOENT means that a folder of the path is missing.
+  if (fd < 0) return DescribeIoError(errno == ENOENT ? ENOTDIR : errno, path);
   fd_ = fd;
   buffer_.clear();
-  buffer_.reserve(kWriteBuffer);
+  buffer_.reserve(bufferSize_);
   return std::nullopt;
 }
 
 void LineWriter::Append(std::string_view bytes) {
   if (error_ || fd_ < 0) return;
-  if (buffer_.size() + bytes.size() > kWriteBuffer) {
+  if (buffer_.size() + bytes.size() > bufferSize_) {
     Flush();
     if (error_) return;
   }
   buffer_.append(bytes);
+  if (buffer_.size() >= bufferSize_) Flush();
 }
 
 void LineWriter::Flush() {
   size_t done = 0;
   while (done < buffer_.size() && !error_) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n >= 0) {
+    if (n > 0) {
       done += static_cast<size_t>(n);
+    } else if (n == 0) {
+      error_ = DescribeIoError(EIO, path_);
     } else if (errno != EINTR) {
       error_ = DescribeIoError(errno, path_);
     }

@@ -10,6 +10,7 @@
 // Every line written is followed by CR LF; no byte-order mark.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,7 +32,12 @@ IoError DescribeIoError(int errnum, std::string_view path);
 // block, a line costs O(its length), memory is O(the longest line).
 class LineReader {
  public:
+  static constexpr std::size_t kDefaultBlockSize = 4u << 20;
+
   LineReader() = default;
+  // Reads at most `blockSize` bytes at a time (at least 1); tests use small
+  // blocks to put a block boundary anywhere in a line.
+  explicit LineReader(std::size_t blockSize) : blockSize_(blockSize > 0 ? blockSize : 1) {}
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
@@ -53,9 +59,13 @@ class LineReader {
   // Bytes of the file taken by the lines read so far.
   std::int64_t Consumed() const { return consumedBefore_ + static_cast<std::int64_t>(begin_); }
 
- private:
-  bool Fill();  // reads more after end_, keeping begin_..end_; false at the end
+  // Size of the buffer: about the longest line read so far plus two blocks.
+  std::size_t BufferSize() const { return buffer_.size(); }
 
+ private:
+  bool Fill();  // reads one more block after end_, keeping begin_..end_; false at the end
+
+  std::size_t blockSize_ = kDefaultBlockSize;
   int fd_ = -1;
   std::string path_;
   std::vector<char> buffer_;
@@ -71,8 +81,11 @@ class LineReader {
 class LineWriter {
  public:
   enum class Mode { Create, Append };
+  static constexpr std::size_t kDefaultBufferSize = 4u << 20;
 
   LineWriter() = default;
+  // Writes out whenever `bufferSize` bytes are buffered (at least 1).
+  explicit LineWriter(std::size_t bufferSize) : bufferSize_(bufferSize > 0 ? bufferSize : 1) {}
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
   ~LineWriter();
@@ -97,6 +110,7 @@ class LineWriter {
  private:
   void Flush();
 
+  std::size_t bufferSize_ = kDefaultBufferSize;
   int fd_ = -1;
   std::string path_;
   std::string buffer_;
