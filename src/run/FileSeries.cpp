@@ -1,0 +1,328 @@
+#include "run/FileSeries.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "inspect/TextFile.h"
+#include "run/ExtractionPlan.h"
+#include "run/RecordSelection.h"
+#include "run/RunMessages.h"
+#include "scan/Cp932.h"
+#include "scan/NumberText.h"
+#include "scan/PathFolders.h"
+#include "scan/Scanning.h"
+
+namespace sifta {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Widest numeric range the stepping handles (the dialog refuses longer entries).
+constexpr size_t kWidestRange = 8;
+
+// Where a path leads: its absolute, normalised form with the symbolic links of
+// its existing part resolved, and the file on disk when there is one.
+struct FileIdentity {
+  fs::path normalised;
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+FileIdentity IdentityOf(const std::string& path) {
+  FileIdentity identity;
+  std::error_code error;
+  fs::path absolute = fs::absolute(fs::path(path), error);
+  if (error) absolute = fs::path(path);
+  identity.normalised = fs::weakly_canonical(absolute, error);
+  if (error) identity.normalised = absolute.lexically_normal();
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0) {
+    identity.exists = true;
+    identity.device = info.st_dev;
+    identity.inode = info.st_ino;
+  }
+  return identity;
+}
+
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
+  if (a.normalised == b.normalised) return true;
+  return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
+// A range entry the stepping can walk: two texts of digits of one width up to
+// 8 with the first below the last. Anything else is taken as a single text.
+bool IsSteppableRange(const std::string& first, const std::string& last) {
+  return !first.empty() && first.size() <= kWidestRange && first.size() == last.size() &&
+         IsAllDigits(first) == 0 && IsAllDigits(last) == 0 && first < last;
+}
+
+// A result text: one blank, then the text.
+std::string Blanked(std::string_view text) {
+  std::string out(1, ' ');
+  out.append(text);
+  return out;
+}
+
+// Why a run stopped before its end steps.
+struct RunStop {
+  enum class Kind {
+    IoError,    // shown as an error box
+    Message,    // shown as a message box
+    Abandoned,  // the window layer has said what it had to say
+  };
+  Kind kind = Kind::Message;
+  std::string text;
+};
+
+// One run over a checked plan, from the series start to the run end.
+class SeriesRun {
+ public:
+  SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows,
+            RunRecord& record)
+      : plan_(plan), layout_(layout), windows_(windows), record_(record) {}
+
+  RunOutcome Run();
+
+ private:
+  // The outcome of NextSubstitution: a text to process, or the end of the series.
+  enum class Next { Text, End };
+
+  std::variant<Next, RunStop> NextSubstitution();
+  std::optional<RunStop> TakeSubstitution(const std::string& text);
+  // One file: true when it ended on a cancel request.
+  std::variant<bool, RunStop> RunIteration();
+  bool IsSourceOfRun(const std::string& path) const;
+  void EndRun();
+
+  const ExtractionPlan& plan_;
+  const FileLayout& layout_;
+  WindowLayer& windows_;
+  RunRecord& record_;
+
+  std::string substitution_;      // code page 932, as entered
+  std::string substitutionPath_;  // its UTF-8 form, for the file names
+  // Both "  " before the first iteration: being equal, they make the first
+  // iteration of a series ask.
+  std::string rangeCurrent_ = "  ";
+  std::string rangeEnd_ = "  ";
+  bool lastEntry_ = false;
+  std::string promptPrefix_ = FirstPromptPrefix();
+  RunSignals signals_;
+  std::vector<FileIdentity> sources_;  // the source files opened by this run
+};
+
+RunOutcome SeriesRun::Run() {
+  windows_.SetRunInProgress(true);
+  windows_.SetResultText(ResultField::StartTime, Blanked(windows_.TimeOfDay()));
+  windows_.SetResultText(ResultField::EndTime, " ");
+  lastEntry_ = false;
+
+  std::optional<RunStop> stop;
+  bool cancelled = false;
+  do {
+    signals_.cancelRequest = false;
+    signals_.elapsedMs = 0;
+    windows_.RepaintMain();
+    if (plan_.sourceIsSeries) {
+      auto next = NextSubstitution();
+      if (auto* halt = std::get_if<RunStop>(&next)) {
+        stop = std::move(*halt);
+        break;
+      }
+      if (std::get<Next>(next) == Next::End) break;
+      windows_.AppendListLine(SeriesRuleLine());
+      windows_.AppendListLine(SubstitutionLineLabel() + substitution_);
+    }
+    auto iteration = RunIteration();
+    if (auto* halt = std::get_if<RunStop>(&iteration)) {
+      stop = std::move(*halt);
+      break;
+    }
+    cancelled = std::get<bool>(iteration);
+  } while (!cancelled && plan_.sourceIsSeries);
+
+  if (!stop) {
+    EndRun();
+    return RunOutcome::Finished;
+  }
+  windows_.SetRunInProgress(false);
+  switch (stop->kind) {
+    case RunStop::Kind::IoError:
+      windows_.Beep();
+      windows_.ShowIoError(IoError{stop->text});
+      return RunOutcome::Failed;
+    case RunStop::Kind::Message:
+      windows_.Beep();
+      windows_.ShowMessage(stop->text);
+      return RunOutcome::Failed;
+    case RunStop::Kind::Abandoned:
+      break;
+  }
+  return RunOutcome::Abandoned;
+}
+
+std::variant<SeriesRun::Next, RunStop> SeriesRun::NextSubstitution() {
+  if (rangeCurrent_ != rangeEnd_) {
+    rangeCurrent_ = StepRangeText(rangeCurrent_);
+    if (auto stop = TakeSubstitution(rangeCurrent_)) return *stop;
+    return Next::Text;
+  }
+  if (lastEntry_) return Next::End;
+
+  windows_.Beep();
+  const std::optional<SubstitutionEntry> entry =
+      windows_.AskSubstitution(promptPrefix_, substitution_);
+  promptPrefix_ = NextPromptPrefix();
+  if (!entry) {
+    // Closed by its close control: the end of the series, unless the layer
+    // has given up on the run.
+    if (windows_.AbandonsRun()) return RunStop{RunStop::Kind::Abandoned, {}};
+    return Next::End;
+  }
+  record_.rangeWidth = entry->rangeWidth;
+  if (entry->rangeWidth == 0 || entry->rangeCurrent.empty()) return Next::End;
+  rangeCurrent_ = entry->rangeCurrent;
+  rangeEnd_ = entry->rangeEnd;
+  lastEntry_ = entry->lastEntry;
+  if (!IsSteppableRange(rangeCurrent_, rangeEnd_)) rangeEnd_ = rangeCurrent_;
+  if (auto stop = TakeSubstitution(rangeCurrent_)) return *stop;
+  return Next::Text;
+}
+
+std::optional<RunStop> SeriesRun::TakeSubstitution(const std::string& text) {
+  std::optional<std::string> path = Cp932ToUtf8(text);
+  if (!path || path->find('\0') != std::string::npos)
+    return RunStop{RunStop::Kind::Message, EntryNotFileNameMessage()};
+  substitution_ = text;
+  substitutionPath_ = std::move(*path);
+  return std::nullopt;
+}
+
+bool SeriesRun::IsSourceOfRun(const std::string& path) const {
+  const FileIdentity identity = IdentityOf(path);
+  for (const FileIdentity& source : sources_)
+    if (SameIdentity(identity, source)) return true;
+  return false;
+}
+
+std::variant<bool, RunStop> SeriesRun::RunIteration() {
+  const std::string sourceName = plan_.sourceIsSeries
+                                     ? ReplacePlaceholder(plan_.sourceName, substitutionPath_)
+                                     : plan_.sourceName;
+  LineReader source;
+  if (auto error = source.Open(sourceName)) return RunStop{RunStop::Kind::IoError, error->message};
+  windows_.AppendListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
+  sources_.push_back(IdentityOf(sourceName));
+
+  const std::string extractName = plan_.extractIsSeries
+                                      ? ReplacePlaceholder(plan_.extractName, substitutionPath_)
+                                      : plan_.extractName;
+  // Creating or appending to a source file of the run would destroy its input.
+  if (IsSourceOfRun(extractName)) return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
+  CreatePathFolders(extractName);
+  const bool appending = extractName == record_.previousExtractFile;
+  LineWriter extract;
+  if (auto error = extract.Open(extractName,
+                                appending ? LineWriter::Mode::Append : LineWriter::Mode::Create))
+    return RunStop{RunStop::Kind::IoError, error->message};
+  record_.previousExtractFile = extractName;
+  const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
+  windows_.AppendListLine(ExtractNameLineLabel() + extractShown);
+  if (sourceName == layout_.fileName) record_.informationExtractFile = extractName;
+
+  windows_.ShowProgress(plan_.sourceIsSeries, substitution_, signals_);
+  const FileRunResult result = ProcessSourceFile(plan_, layout_.headingKind, source, extract,
+                                                 appending, signals_.cancelRequest, windows_);
+  windows_.CloseProgress();
+
+  std::optional<IoError> failure = result.failure;
+  if (!failure) failure = source.Error();
+  if (!failure) failure = extract.Error();
+  if (failure) {
+    // What was written reaches the disk; the user learns which file is cut short.
+    source.Close();
+    extract.Close();
+    return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(failure->message, extractShown)};
+  }
+
+  source.Close();
+  windows_.AppendListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
+  record_.sourceTotal += result.sourceRecords;
+
+  if (auto error = extract.Close())
+    return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(error->message, extractShown)};
+  if (extractName == record_.informationExtractFile)
+    record_.informationExtractCount += result.extractRecords;
+  record_.extractTotal += result.extractRecords;
+  windows_.AppendListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
+  return result.cancelled || signals_.cancelRequest;
+}
+
+void SeriesRun::EndRun() {
+  windows_.Beep();
+  windows_.SetRunInProgress(false);
+  windows_.EnableAfterRun();
+  windows_.SetResultText(ResultField::SourceTotal, Blanked(FormatCount(record_.sourceTotal)));
+  windows_.SetResultText(ResultField::ExtractTotal, Blanked(FormatCount(record_.extractTotal)));
+  windows_.SetResultText(ResultField::EndTime, Blanked(windows_.TimeOfDay()));
+  windows_.FocusQuitButton();
+  windows_.SetResultText(ResultField::ListTotal, Blanked(FormatCount(record_.extractTotal)));
+  windows_.ShowMessage(FinishedMessage());
+}
+
+}  // namespace
+
+std::string StepRangeText(std::string_view current) {
+  std::int64_t value = 0;
+  for (char digit : current) value = value * 10 + (digit - '0');
+  const std::string text = std::to_string(value + 100000001);
+  return text.substr(text.size() - std::min(current.size(), text.size()));
+}
+
+std::string ReplacePlaceholder(std::string_view name, std::string_view text) {
+  std::string out;
+  out.reserve(name.size() + text.size());
+  for (char byte : name) {
+    if (byte == '@')
+      out.append(text);
+    else
+      out += byte;
+  }
+  return out;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  return SameIdentity(IdentityOf(a), IdentityOf(b));
+}
+
+RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayout& layout,
+                         WindowLayer& windows, RunRecord& record) {
+  // Every run starts afresh: nothing of an earlier run is added to or appended to.
+  record = RunRecord{};
+  windows.SetResultText(ResultField::SourceTotal, {});
+  windows.SetResultText(ResultField::ExtractTotal, {});
+  windows.SetResultText(ResultField::StartTime, {});
+  windows.SetResultText(ResultField::EndTime, {});
+  windows.ClearList();
+
+  PlanResult planned = BuildExtractionPlan(conditions, layout);
+  if (const auto* error = std::get_if<PlanError>(&planned)) {
+    windows.ShowPlanError(*error);
+    return RunOutcome::Refused;
+  }
+  if (const auto* error = std::get_if<ConversionError>(&planned)) {
+    windows.ShowConversionError(error->message);
+    return RunOutcome::Refused;
+  }
+  SeriesRun run(std::get<ExtractionPlan>(planned), layout, windows, record);
+  return run.Run();
+}
+
+}  // namespace sifta

@@ -1,0 +1,113 @@
+#include "run/RunMessages.h"
+
+#include "scan/Cp932.h"
+
+namespace sifta {
+
+const std::string& FinishedMessage() {
+  static const std::string text = Sj("** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。");
+  return text;
+}
+
+const std::string& ExtractIsSourceMessage() {
+  static const std::string text = Sj("** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。");
+  return text;
+}
+
+std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName) {
+  static const std::string label = Sj("** 次の抽出ﾌｧｲﾙは不完全です：");
+  std::string text(errorText);
+  text += "\r\n";
+  text += label;
+  text += "\r\n";
+  text += extractName;
+  return text;
+}
+
+const std::string& FirstPromptPrefix() {
+  static const std::string text = Sj("最初の");
+  return text;
+}
+
+const std::string& NextPromptPrefix() {
+  static const std::string text = Sj("つぎの");
+  return text;
+}
+
+const std::string& SeriesRuleLine() {
+  static const std::string text = " " + std::string(27, '-');
+  return text;
+}
+
+const std::string& SubstitutionLineLabel() {
+  static const std::string text = Sj("＠相当文字：");
+  return text;
+}
+
+const std::string& SourceNameLineLabel() {
+  static const std::string text = Sj("元ファイル名　：");
+  return text;
+}
+
+const std::string& ExtractNameLineLabel() {
+  static const std::string text = Sj("抽出ファイル名：");
+  return text;
+}
+
+const std::string& SourceCountLineLabel() {
+  static const std::string text = Sj(" 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：");
+  return text;
+}
+
+const std::string& ExtractCountLineLabel() {
+  static const std::string text = Sj(" 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：");
+  return text;
+}
+
+const std::string& LeftTextMissingMessage() {
+  static const std::string text = Sj("** 左側文字の指定がありません。");
+  return text;
+}
+
+const std::string& RightTextNotDigitsMessage() {
+  static const std::string text = Sj("** 右側文字が非数字です。");
+  return text;
+}
+
+const std::string& TextLengthsDifferMessage() {
+  static const std::string text = Sj("** 左右の文字長さが異なります。");
+  return text;
+}
+
+const std::string& TextsReversedMessage() {
+  static const std::string text = Sj("** 左右の文字が逆順です。");
+  return text;
+}
+
+const std::string& EntryTooLongMessage() {
+  static const std::string text = Sj("** 入力文字は８桁以内です。");
+  return text;
+}
+
+const std::string& EntryNotFileNameMessage() {
+  static const std::string text = Sj("** 入力文字はﾌｧｲﾙ名に使えません。");
+  return text;
+}
+
+const std::string& HeadingQuestionCancelledMessage() {
+  static const std::string text = Sj("**「元ﾌｧｲﾙの選択」からやり直しでください。");
+  return text;
+}
+
+const std::string& SourceHasNoDataMessage() {
+  static const std::string text = Sj("** 元ﾌｧｲﾙにﾃﾞｰﾀがありません。");
+  return text;
+}
+
+const std::string& PlaceholderInChosenFileMessage() {
+  static const std::string text =
+      Sj("** この段階では＠を指定できません。\r    最初に処理するﾌｧｲﾙを指定してください。");
+  return text;
+}
+
+}  // namespace sifta

@@ -1,0 +1,44 @@
+// The texts that a run shows, in one place (code page 932). The @ dialog's
+// refusals are here too, and the two refusals of choosing a source file,
+// which the batch driver shows as the window does.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sifta {
+
+// Run end: "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。"
+const std::string& FinishedMessage();
+// The extract file of an iteration is one of the run's source files.
+const std::string& ExtractIsSourceMessage();
+// Added to an input/output error that stopped a run after an extract file
+// was opened: the error text, then which extract file is incomplete.
+std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName);
+
+// The prompt prefixes of the @ dialog.
+const std::string& FirstPromptPrefix();  // "最初の"
+const std::string& NextPromptPrefix();   // "つぎの"
+
+// Lines of the record count list.
+const std::string& SeriesRuleLine();           // " " and 27 hyphens
+const std::string& SubstitutionLineLabel();    // "＠相当文字："
+const std::string& SourceNameLineLabel();      // "元ファイル名　："
+const std::string& ExtractNameLineLabel();     // "抽出ファイル名："
+const std::string& SourceCountLineLabel();     // " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　："
+const std::string& ExtractCountLineLabel();    // " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数："
+
+// Refusals of the @ dialog.
+const std::string& LeftTextMissingMessage();     // nothing in the left-hand box
+const std::string& RightTextNotDigitsMessage();  // the right-hand text is not numeric
+const std::string& TextLengthsDifferMessage();   // left and right differ in length
+const std::string& TextsReversedMessage();       // left is above right
+const std::string& EntryTooLongMessage();        // more than 8 bytes
+const std::string& EntryNotFileNameMessage();    // bytes that cannot be part of a file name
+
+// Choosing a source file.
+const std::string& HeadingQuestionCancelledMessage();
+const std::string& SourceHasNoDataMessage();
+const std::string& PlaceholderInChosenFileMessage();
+
+}  // namespace sifta
