@@ -4,7 +4,7 @@
 // printable area, in the printer's own units:
 //  - every line is printed as five blanks followed by the line, then the line
 //    is ended;
-//  - the pen starts each page at (0, 0); text is drawn with its top-left corner
+//  - the pen starts each page at (0, 0) with h = 0 (below); text is drawn with its top-left corner
 //    at the pen; text that does not fit into the width left is shortened one
 //    character at a time from its end (a double-byte character is never
 //    split), the part that fits is drawn, the line is ended and the rest goes
