@@ -1,0 +1,172 @@
+#include "inspect/FileInspection.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "scan/Cp932.h"
+#include "scan/Scanning.h"
+
+namespace sifta {
+
+namespace {
+
+// An open file descriptor, closed on every way out.
+class FileHandle {
+ public:
+  explicit FileHandle(int fd) : fd_(fd) {}
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Number of CR bytes in [from, to).
+std::int64_t CountCarriageReturns(const char* from, const char* to) {
+  std::int64_t n = 0;
+  while (from < to) {
+    const void* cr = std::memchr(from, '\r', static_cast<size_t>(to - from));
+    if (!cr) break;
+    ++n;
+    from = static_cast<const char*>(cr) + 1;
+  }
+  return n;
+}
+
+// The items of a line one after the other, delimited exactly as
+// LocateItems(line, 1, n, n) delimits item n, in one pass over the line.
+class ItemCursor {
+ public:
+  explicit ItemCursor(std::string_view line)
+      : line_(line), length_(static_cast<int>(line.size())) {}
+
+  std::string_view Next() {
+    if (done_) return {};  // past the last item: the empty item at the end
+    const int start = pos_ + 1;
+    const int comma = start > length_ ? 0 : FindUnquoted(line_, start, length_, ",", "\"");
+    if (comma <= 0) {
+      done_ = true;
+      return line_.substr(static_cast<size_t>(start - 1));
+    }
+    pos_ = comma;
+    return line_.substr(static_cast<size_t>(start - 1), static_cast<size_t>(comma - start));
+  }
+
+ private:
+  std::string_view line_;
+  int length_;
+  int pos_ = 0;  // the comma that ends the item before the next one
+  bool done_ = false;
+};
+
+}  // namespace
+
+std::variant<std::int64_t, IoError> CountRecords(const std::string& path, HeadingKind kind,
+                                                 std::size_t blockSize) {
+  if (blockSize == 0) blockSize = 1;
+  int fd;
+  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return DescribeIoError(errno, path);
+  const FileHandle file(fd);
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) return DescribeIoError(EISDIR, path);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+  // Every CR ends a line. What crosses a block boundary is whether the text
+  // so far ends inside a line (`lineOpen`) and whether its last byte is a CR
+  // (`afterCr`), whose LF would still belong to that line end.
+  const std::unique_ptr<char[]> buffer(new char[blockSize]);
+  std::int64_t lines = 0;
+  bool lineOpen = false;
+  bool afterCr = false;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.get(), blockSize);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return DescribeIoError(errno, path);
+    }
+    if (n == 0) break;
+    const char* from = buffer.get();
+    const char* eof = static_cast<const char*>(std::memchr(from, '\x1A', static_cast<size_t>(n)));
+    const char* to = eof ? eof : from + n;
+    if (to > from) {
+      lines += CountCarriageReturns(from, to);
+      const char last = to[-1];
+      const bool lfOfCrLf = last == '\n' && (to - from >= 2 ? to[-2] == '\r' : afterCr);
+      lineOpen = last != '\r' && !lfOfCrLf;
+      afterCr = last == '\r';
+    }
+    if (eof) break;
+  }
+  if (lineOpen) ++lines;
+  if (kind != HeadingKind::None && lines > 0) --lines;
+  return lines;
+}
+
+ExtractLayoutResult ReadExtractLayout(const std::string& path, HeadingKind sourceKind) {
+  static const std::string cellName = Sj("ｾﾙ");
+  LineReader reader;  // closes the file on every way out
+  if (auto error = reader.Open(path)) return *error;
+  const std::string line1(reader.ReadLine());
+  if (reader.Error()) return *reader.Error();
+
+  FileLayout layout;
+  layout.fileName = path;
+  layout.headingKind = sourceKind;
+  layout.itemCount = CountUnquoted(line1, 1, 0, ",", "\"") + 1;
+  const int marker = FindCellMarker(line1);
+  if (sourceKind != HeadingKind::Standard || line1.starts_with(cellName)) {
+    layout.ridItemCount = 0;  // a Standard source whose extract kept no RID item
+  } else if (marker == 0) {
+    layout.ridItemCount = layout.itemCount;  // the extract kept no BODY cell
+  } else {
+    layout.ridItemCount = CountUnquoted(line1, 1, marker + 1, ",", "\"");
+  }
+  layout.bodyCellCount = layout.itemCount - layout.ridItemCount;
+
+  if (sourceKind == HeadingKind::None) {
+    layout.firstRecord = line1;
+    return layout;
+  }
+  layout.headingText = line1;
+  if (reader.AtEnd()) {
+    if (reader.Error()) return *reader.Error();
+    return LayoutNoData{std::move(layout)};
+  }
+  layout.firstRecord = std::string(reader.ReadLine());
+  if (reader.Error()) return *reader.Error();
+  return layout;
+}
+
+std::vector<std::string> BuildItemList(const FileLayout& layout) {
+  static const std::string ellipsis = Sj(" … ");
+  std::vector<std::string> list;
+  if (layout.itemCount <= 0) return list;
+  list.reserve(static_cast<size_t>(layout.itemCount));
+  const bool withHeading = layout.headingKind != HeadingKind::None;
+  ItemCursor heading(layout.headingText);
+  ItemCursor record(layout.firstRecord);
+  for (int n = 1; n <= layout.itemCount; ++n) {
+    const bool rid = n <= layout.ridItemCount;
+    std::string line(1, rid ? '(' : '<');
+    line += std::to_string(rid ? n : n - layout.ridItemCount);
+    line += rid ? ") " : "> ";
+    if (withHeading) line.append(heading.Next());
+    line += ellipsis;
+    line.append(record.Next());
+    list.push_back(std::move(line));
+  }
+  return list;
+}
+
+}  // namespace sifta
