@@ -1,0 +1,195 @@
+#include "run/RecordCutter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sifta {
+
+RecordCutter::RecordCutter(const ExtractionPlan& plan) {
+  // Item numbers are at least 1 by the plan's invariants; a piece that broke
+  // them would still be cut within the line.
+  auto addPiece = [this](int first, int last) {
+    first = std::max(first, 1);
+    last = std::max(last, first);
+    pieces_.push_back({first, last});
+    wanted_ = std::max(wanted_, last);
+  };
+  for (const NumberRange& range : plan.ridRanges) addPiece(range.first, range.last);
+  ridPieces_ = pieces_.size();
+  for (const CellRule& rule : plan.cellRules) {
+    int f = rule.first;
+    int l = rule.last;
+    for (;;) {
+      addPiece(f, l);
+      if (rule.interval <= 0) break;
+      f += rule.interval;
+      l += rule.interval;
+      if (f > rule.lastFirst) break;
+    }
+  }
+
+  zeroQuoted_ = plan.zeroNonNumeric;
+  zeroSpecial_ = plan.zeroSpecial;
+  if (zeroSpecial_) {
+    specialMin_ = plan.specialMinLength;
+    specialMax_ = plan.specialMaxLength;
+    for (const SpecialString& special : plan.specialStrings) {
+      if (special.length < 0 || static_cast<size_t>(special.length) != special.text.size())
+        continue;  // can never equal a field of its stated length
+      if (specialsByLength_.size() <= special.text.size())
+        specialsByLength_.resize(special.text.size() + 1);
+      specialsByLength_[special.text.size()].push_back(special.text);
+    }
+  }
+
+  mode_ = plan.recordMode;
+  keyRanges_ = plan.keyRanges;
+  codeRanges_ = plan.codeRanges;
+  if (mode_ == RecordMode::Value) {
+    valueKeyLength_ = static_cast<size_t>(std::max(plan.keyLength, 0));
+    for (KeyRange& range : keyRanges_) {
+      range.firstItem = std::max(range.firstItem, 1);
+      range.lastItem = std::max(range.lastItem, range.firstItem);
+      wanted_ = std::max(wanted_, range.lastItem);
+    }
+  }
+  rangesAscend_ = true;
+  for (size_t i = 0; i < codeRanges_.size(); ++i) {
+    if (codeRanges_[i].high < codeRanges_[i].low) rangesAscend_ = false;
+    if (i > 0 && !(codeRanges_[i - 1].high < codeRanges_[i].low)) rangesAscend_ = false;
+  }
+}
+
+void RecordCutter::Load(std::string_view line) {
+  line_ = line;
+  located_ = false;
+}
+
+void RecordCutter::Locate() {
+  if (located_) return;
+  items_.Locate(line_, wanted_, true);
+  located_ = true;
+}
+
+std::string_view RecordCutter::OutputLine(bool zeroing) {
+  Locate();
+  size_ = 0;
+  const bool zeroQuoted = zeroing && zeroQuoted_;
+  for (size_t i = 0; i < ridPieces_; ++i) PutPiece(pieces_[i], false);
+  const size_t bodyStart = size_;
+  for (size_t i = ridPieces_; i < pieces_.size(); ++i) PutPiece(pieces_[i], zeroQuoted);
+  if (size_ > 0) --size_;  // the comma after the last piece
+  if (zeroing && zeroSpecial_) ZeroSpecialStrings(bodyStart);
+  return {out_.data(), size_};
+}
+
+// The piece's items joined by commas, then a comma; an item the line does not
+// hold is written as an empty item.
+void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
+  const int count = items_.Count();
+  if (piece.first > count) {
+    PutCommas(static_cast<size_t>(piece.last - piece.first) + 1);
+    return;
+  }
+  const int present = std::min(piece.last, count);
+  if (zeroQuoted && !items_.QuotedItems().empty())
+    PutZeroed(piece.first, present);
+  else
+    Put(items_.Begin(piece.first), items_.End(present));
+  PutCommas(static_cast<size_t>(piece.last - present) + 1);
+}
+
+// Items first..last joined by commas, an item holding a double quote written
+// from its first quote on as 0, an item whose quote never closes as it stands.
+// The items between two quoted ones go out in one copy.
+void RecordCutter::PutZeroed(int first, int last) {
+  const std::vector<int>& quoted = items_.QuotedItems();
+  int next = first;  // the first item not written yet
+  for (auto it = std::lower_bound(quoted.begin(), quoted.end(), first);
+       it != quoted.end() && *it <= last; ++it) {
+    const int item = *it;
+    if (item > next) Put(items_.Begin(next), items_.Begin(item));  // with the comma
+    if (item == items_.UnterminatedItem()) {
+      Put(items_.Begin(item), items_.End(item));
+    } else {
+      Put(items_.Begin(item), static_cast<std::uint32_t>(items_.FirstQuote(item)));
+      Put("0", 1);
+    }
+    if (item < last) Put(",", 1);
+    next = item + 1;
+  }
+  if (next <= last) Put(items_.Begin(next), items_.End(last));
+}
+
+// Every field of the BODY part that equals a special string becomes 0. Fields
+// are separated at every comma of a single-byte position, quoted or not. The
+// line only shrinks, so it is rewritten in place from front to back.
+void RecordCutter::ZeroSpecialStrings(size_t bodyStart) {
+  if (bodyStart > size_) return;  // no BODY part
+  char* const body = out_.data() + bodyStart;
+  fields_.Locate({body, size_ - bodyStart}, static_cast<int>(size_ - bodyStart) + 1, false);
+  size_t written = 0;
+  for (int i = 1; i <= fields_.Count(); ++i) {
+    const std::uint32_t from = fields_.Begin(i);
+    const size_t length = fields_.End(i) - from;
+    if (i > 1) body[written++] = ',';
+    if (static_cast<int>(length) >= specialMin_ && static_cast<int>(length) <= specialMax_ &&
+        IsSpecial(body + from, length)) {
+      body[written++] = '0';
+    } else {
+      if (written != from) std::memmove(body + written, body + from, length);
+      written += length;
+    }
+  }
+  size_ = bodyStart + written;
+}
+
+bool RecordCutter::IsSpecial(const char* field, size_t length) const {
+  if (length >= specialsByLength_.size()) return false;
+  for (const std::string& special : specialsByLength_[length])
+    if (std::memcmp(special.data(), field, length) == 0) return true;
+  return false;
+}
+
+std::string_view RecordCutter::Key() {
+  key_.clear();
+  if (mode_ == RecordMode::Code) {
+    // Fixed byte positions, learnt from the layout's first record.
+    for (const KeyRange& range : keyRanges_) {
+      if (range.startPos < 1 || range.length <= 0) continue;
+      const size_t from = static_cast<size_t>(range.startPos) - 1;
+      if (from >= line_.size()) continue;
+      key_.append(line_.substr(from, static_cast<size_t>(range.length)));
+    }
+  } else {
+    Locate();
+    const int count = items_.Count();
+    for (const KeyRange& range : keyRanges_) {
+      if (range.firstItem > count) continue;
+      key_.append(line_.data() + items_.Begin(range.firstItem),
+                  items_.End(std::min(range.lastItem, count)) - items_.Begin(range.firstItem));
+    }
+  }
+  key_.resize(DeleteQuotesAndCommas(key_.data(), key_.size()));
+  return key_;
+}
+
+bool RecordCutter::KeyMatches(std::string_view key) const {
+  if (mode_ == RecordMode::Value && key.size() != valueKeyLength_) return false;
+  if (rangesAscend_) {
+    // The first range whose high is not below the key is the only candidate.
+    const auto it = std::lower_bound(
+        codeRanges_.begin(), codeRanges_.end(), key,
+        [](const CodeRange& range, std::string_view k) { return std::string_view(range.high) < k; });
+    return it != codeRanges_.end() && std::string_view(it->low) <= key;
+  }
+  for (const CodeRange& range : codeRanges_)
+    if (std::string_view(range.low) <= key && key <= std::string_view(range.high)) return true;
+  return false;
+}
+
+bool RecordCutter::BeyondLastRange(std::string_view key) const {
+  return !codeRanges_.empty() && key > std::string_view(codeRanges_.back().high);
+}
+
+}  // namespace sifta

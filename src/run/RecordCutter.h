@@ -1,0 +1,96 @@
+// The record loop's way of cutting a line: the plan compiled once into a
+// list of item pieces, each line split once into its items (ItemBoundaries),
+// then every piece of the output is one copy out of the line. Gives exactly
+// the bytes of BuildOutputLine and BuildRecordKey (RecordSelection.h) and the
+// decision of KeyMatches; the differential test holds them side by side.
+//
+// Nothing is allocated per line once the buffers have grown to the longest
+// line met.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/ExtractionPlan.h"
+#include "scan/ItemBoundaries.h"
+
+namespace sifta {
+
+class RecordCutter {
+ public:
+  explicit RecordCutter(const ExtractionPlan& plan);
+
+  // Takes the line that the calls below cut; the view must stay valid until
+  // the next Load.
+  void Load(std::string_view line);
+
+  // The kept items of the line joined by commas: zeroing off for the heading,
+  // on for records. Valid until the next call of a member.
+  std::string_view OutputLine(bool zeroing);
+
+  // The key of the line (modes Code and Value), double quotes and commas
+  // deleted. Valid until the next Load.
+  std::string_view Key();
+
+  // Whether the key lies in a code range of the plan (before extractAllExcept).
+  bool KeyMatches(std::string_view key) const;
+  // Whether the key is beyond the high of the last code range.
+  bool BeyondLastRange(std::string_view key) const;
+
+ private:
+  // Items first..last, absolute item numbers: one RID range or one block of
+  // a cell rule.
+  struct Piece {
+    int first;
+    int last;
+  };
+
+  void Locate();
+  void PutPiece(const Piece& piece, bool zeroQuoted);
+  void PutZeroed(int first, int last);
+  void ZeroSpecialStrings(std::size_t bodyStart);
+  bool IsSpecial(const char* field, std::size_t length) const;
+
+  void Put(std::uint32_t from, std::uint32_t to) { Put(line_.data() + from, to - from); }
+  void Put(const char* bytes, std::size_t count) {
+    Reserve(count);
+    __builtin_memcpy(out_.data() + size_, bytes, count);
+    size_ += count;
+  }
+  void PutCommas(std::size_t count) {
+    Reserve(count);
+    __builtin_memset(out_.data() + size_, ',', count);
+    size_ += count;
+  }
+  void Reserve(std::size_t more) {
+    if (size_ + more > out_.size()) out_.resize((size_ + more) * 2);
+  }
+
+  // The compiled plan.
+  std::vector<Piece> pieces_;  // the RID ranges, then every cell block in order
+  std::size_t ridPieces_ = 0;
+  int wanted_ = 1;             // the last item any piece or key asks for
+  bool zeroQuoted_ = false;
+  bool zeroSpecial_ = false;
+  int specialMin_ = 0;
+  int specialMax_ = -1;
+  std::vector<std::vector<std::string>> specialsByLength_;
+  RecordMode mode_ = RecordMode::All;
+  std::vector<KeyRange> keyRanges_;
+  std::vector<CodeRange> codeRanges_;
+  bool rangesAscend_ = false;  // disjoint and ascending: searched by halving
+  std::size_t valueKeyLength_ = 0;
+
+  // The current line.
+  std::string_view line_;
+  bool located_ = false;
+  ItemBoundaries items_;
+  ItemBoundaries fields_;  // of the output line, for the special strings
+  std::vector<char> out_;
+  std::size_t size_ = 0;
+  std::string key_;
+};
+
+}  // namespace sifta

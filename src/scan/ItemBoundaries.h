@@ -1,0 +1,72 @@
+// The items of one CSV line, found in one pass: the fast counterpart of
+// LocateItems for the record loop. After Locate, the span of any items is two
+// index lookups.
+//
+// The pass gives exactly the items of the reference operations (Scanning.h):
+//  - a comma separates items only outside double-quoted stretches and only
+//    at a single-byte position: the byte after a code page 932 lead byte is
+//    its trail byte, whatever its value (a comma, a quote or another lead byte
+//    value included);
+//  - the same rule holds inside a quoted stretch, whose closing quote is only
+//    a quote at a single-byte position;
+//  - a quote that opens a stretch without closing it makes the rest of the
+//    line part of the item in which it stands.
+//
+// How it is fast: 16 bytes at a time, SSE2 compares pick out the commas and
+// the rare bytes (double quote, bytes 0x80 and above). A block without rare
+// bytes turns its comma bits into item ends directly; only a block with a
+// rare byte is walked bit by bit through the quote and lead/trail rules. The
+// only state carried from one block to the next is `inQuote` and whether the
+// block's first byte is a trail byte.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace sifta {
+
+class ItemBoundaries {
+ public:
+  // Finds the items 1..wanted of `line` (fewer when the line holds fewer);
+  // nothing after item `wanted` is looked at. With `quoting` off every comma
+  // at a single-byte position separates, inside double quotes too (the
+  // fields of an output line); quote information is then not gathered.
+  void Locate(std::string_view line, int wanted, bool quoting = true);
+
+  // Items found: min(wanted, items of the line). A line always has at least
+  // one item (the empty line holds one empty item).
+  int Count() const { return count_; }
+
+  // Item i (1 <= i <= Count()) is the bytes [Begin(i), End(i)) of the line,
+  // as 0-based offsets; End(i) is the offset of the comma after it, or the
+  // length of the line for the last item.
+  std::uint32_t Begin(int i) const { return static_cast<std::uint32_t>(ends_[i - 1] + 1); }
+  std::uint32_t End(int i) const { return static_cast<std::uint32_t>(ends_[i]); }
+
+  // Items (ascending) that hold a double quote, with quoting on.
+  const std::vector<int>& QuotedItems() const { return quotedItems_; }
+  // Offset of the first double quote of item i, or -1 when it holds none.
+  std::int32_t FirstQuote(int i) const { return firstQuote_[i]; }
+  // The item whose quote never closes (it runs to the end of the line), or 0.
+  int UnterminatedItem() const { return unterminatedItem_; }
+
+ private:
+  void Prepare(int wanted);
+
+  int count_ = 0;
+  int unterminatedItem_ = 0;
+  // ends_[0] = -1; ends_[i] = end of item i. Sized with room for one block of
+  // commas past `wanted`, so that a block's commas are stored unchecked.
+  std::vector<std::int32_t> ends_;
+  std::vector<std::int32_t> firstQuote_;  // by item number; -1 = no quote
+  std::vector<int> quotedItems_;
+};
+
+// Deletes every double quote and every comma at a single-byte position from
+// text[0..size), in place; the byte classes are those of the whole text, as
+// DeleteUnquoted("\"") then DeleteUnquoted(",") with quoting off give them.
+// Returns the new size.
+std::size_t DeleteQuotesAndCommas(char* text, std::size_t size);
+
+}  // namespace sifta
