@@ -24,8 +24,8 @@ class TForm2 : public QWidget {
 
   // Label3/Edit2 visible with " " + substitution in a series, hidden
   // otherwise; the colours; Timer1 at 1000 ms (which starts it); shown and
-  // painted at once. `signals` must outlive the window.
-  void SetUp(bool isSeries, const std::string& substitution, sifta::RunSignals& signals);
+  // painted at once. `runSignals` must outlive the window.
+  void SetUp(bool isSeries, const std::string& substitution, sifta::RunSignals& runSignals);
 
   // A tick: the elapsed time grows by 1000 ms and Edit1 shows " hh:mm:ss".
   void Timer1Timer();

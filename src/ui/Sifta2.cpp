@@ -1,0 +1,127 @@
+#include "ui/Sifta2.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "ui/Dialogs.h"
+#include "ui/QtText.h"
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+constexpr std::int32_t kTickMs = 1000;
+constexpr std::int32_t kDayMs = 24 * 60 * 60 * 1000;
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+QFont PixelFont(const char* family, int pixels, bool bold = false) {
+  QFont font(sifta::Ui(family));
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(sifta::Ui("実行状況…"));
+  setFixedSize(382, 105);
+  setFont(PixelFont("ＭＳ Ｐゴシック", 12));
+
+  Label1 = new QLabel(sifta::Ui("　実行中です。しばらくお待ちください…　"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setFont(PixelFont("ＭＳ Ｐゴシック", 16, true));
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->setGeometry(16, 8, 350, 26);
+
+  Label3 = new QLabel(sifta::Ui("＠文字："), this);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->setGeometry(16, 46, 64, 20);
+  Edit2 = new QLineEdit(this);
+  Edit2->setObjectName(QStringLiteral("Edit2"));
+  Edit2->setReadOnly(true);
+  Edit2->setGeometry(80, 44, 150, 22);
+
+  Label2 = new QLabel(sifta::Ui("経過時間："), this);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setGeometry(16, 75, 64, 20);
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Edit1->setReadOnly(true);
+  Edit1->setFont(PixelFont("ＭＳ Ｐゴシック", 12, true));
+  Edit1->setGeometry(80, 73, 100, 22);
+
+  Button1 = new QPushButton(sifta::Ui("キャンセル"), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setGeometry(262, 56, 100, 32);
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+}
+
+void TForm2::SetUp(bool isSeries, const std::string& substitution,
+                   sifta::RunSignals& runSignals) {
+  signals_ = &runSignals;
+  Label3->setVisible(isSeries);
+  Edit2->setVisible(isSeries);
+  if (isSeries) Edit2->setText(QStringLiteral(" ") + sifta::FromSj(substitution));
+  SetBackground(this, QColor(230, 203, 254));
+  SetBackground(Label1, QColor(255, 255, 157));
+  Timer1->start(kTickMs);
+  show();
+  raise();
+  // Painted now: the run gives the event loop its turn only between records.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  repaint();
+}
+
+void TForm2::Timer1Timer() {
+  if (!signals_) return;
+  // The display starts again at 00:00:00 past 24 hours; keeping the count
+  // within a day keeps it from overflowing on very long runs.
+  signals_->elapsedMs = (signals_->elapsedMs % kDayMs + kTickMs) % kDayMs;
+  const std::int32_t seconds = signals_->elapsedMs / 1000;
+  char text[16];
+  std::snprintf(text, sizeof text, " %02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  Edit1->setText(QString::fromLatin1(text));
+}
+
+void TForm2::Button1Click() {
+  if (asking_) return;
+  asking_ = true;
+  sifta::Dialogs& dialogs = sifta::Dialogs::Current();
+  dialogs.Beep();
+  const auto answer = dialogs.Question(this, sifta::Ui("キャンセルしますか？"), false,
+                                       sifta::Ui("確認"), sifta::Ui("はい(&Y)"),
+                                       sifta::Ui("いいえ(&N)"));
+  asking_ = false;
+  if (answer != sifta::Dialogs::Answer::Yes) return;
+  Timer1->stop();
+  if (signals_) signals_->cancelRequest = true;
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+  if (!event->spontaneous()) {
+    event->accept();
+    return;
+  }
+  // The run removes this window itself when the file is done.
+  event->ignore();
+  Button1Click();
+}
