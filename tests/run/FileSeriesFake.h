@@ -1,0 +1,178 @@
+// A window layer for the run tests: the @ dialog answers from a queue of
+// entries, the progress window can cancel at a chosen record, and every call
+// is logged in order (texts in UTF-8, so that failures read well).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "inspect/FileLayout.h"
+#include "run/ExtractionConditions.h"
+#include "run/FileSeries.h"
+#include "run/SubstitutionRules.h"
+#include "run/WindowLayer.h"
+#include "scan/Cp932.h"
+
+namespace sifta::testing {
+
+inline std::string Utf8(const std::string& cp932) { return Cp932ToUtf8ForDisplay(cp932); }
+
+class FakeWindows : public WindowLayer {
+ public:
+  // One item per showing of the @ dialog, as typed; nothing = closed by its
+  // close control. A refused entry is logged and the next item is typed into
+  // the same showing, as a user would retype. No items left = closed.
+  std::deque<std::optional<SubstitutionTexts>> entries;
+  // Sets the cancel request while the given record (1-based count of
+  // services) of the given file (1-based count of progress showings) is
+  // serviced, as the progress window's "はい(&Y)" would.
+  int cancelInFile = 0;
+  std::int64_t cancelAtRecord = 0;
+
+  std::vector<std::string> log;
+  std::vector<std::string> list;
+  std::map<ResultField, std::string> results;
+  std::vector<std::string> messages;
+  int progressShowings = 0;
+  bool inProgress = false;
+  bool progressOpen = false;
+
+  void SetResultText(ResultField field, const std::string& text) override {
+    results[field] = Utf8(text);
+    log.push_back("result " + std::to_string(static_cast<int>(field)) + "=" + Utf8(text));
+  }
+  void ClearList() override {
+    list.clear();
+    log.push_back("clear list");
+  }
+  void AppendListLine(const std::string& line) override { list.push_back(Utf8(line)); }
+  void Beep() override { log.push_back("beep"); }
+  void ShowMessage(const std::string& text) override { Show("message", text); }
+  void ShowPlanError(const PlanError& error) override { Show("plan error", error.message); }
+  void ShowConversionError(const std::string& text) override { Show("conversion error", text); }
+  void ShowIoError(const IoError& error) override { Show("io error", error.message); }
+
+  std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
+                                                   const std::string& doneText) override {
+    log.push_back("ask " + Utf8(promptPrefix) + "|" + Utf8(doneText));
+    while (!entries.empty()) {
+      std::optional<SubstitutionTexts> typed = entries.front();
+      entries.pop_front();
+      if (!typed) return std::nullopt;
+      auto checked = CheckSubstitutionEntry(*typed);
+      if (auto* entry = std::get_if<SubstitutionEntry>(&checked)) return *entry;
+      log.push_back("refused " + Utf8(std::get<SubstitutionRefusal>(checked).message));
+    }
+    return std::nullopt;
+  }
+
+  void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& signals) override {
+    EXPECT_FALSE(progressOpen);
+    EXPECT_FALSE(signals.cancelRequest);
+    EXPECT_EQ(signals.elapsedMs, 0);
+    ++progressShowings;
+    progressOpen = true;
+    signals_ = &signals;
+    services_ = 0;
+    log.push_back(std::string("progress ") + (isSeries ? "series " : "single ") + Utf8(substitution));
+  }
+  void CloseProgress() override {
+    EXPECT_TRUE(progressOpen);
+    progressOpen = false;
+    signals_ = nullptr;
+    log.push_back("close progress");
+  }
+  void ServicePendingEvents() override {
+    ASSERT_TRUE(progressOpen);
+    ++services_;
+    if (progressShowings == cancelInFile && services_ == cancelAtRecord) signals_->cancelRequest = true;
+  }
+  void SetRunInProgress(bool running) override {
+    inProgress = running;
+    log.push_back(running ? "running" : "not running");
+  }
+  void EnableAfterRun() override { log.push_back("enable after run"); }
+  void FocusQuitButton() override { log.push_back("focus quit"); }
+  std::string TimeOfDay() override { return "12:34:56"; }
+
+  bool Finished() const {
+    return !messages.empty() &&
+           messages.back() == "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。";
+  }
+
+ private:
+  void Show(const char* kind, const std::string& text) {
+    messages.push_back(Utf8(text));
+    log.push_back(std::string(kind) + " " + Utf8(text));
+  }
+
+  RunSignals* signals_ = nullptr;
+  std::int64_t services_ = 0;
+};
+
+inline SubstitutionTexts Entry(const std::string& left, const std::string& right = {},
+                               bool last = false) {
+  return SubstitutionTexts{Sj(left), Sj(right), last};
+}
+inline SubstitutionTexts LastEntry(const std::string& left, const std::string& right = {}) {
+  return Entry(left, right, true);
+}
+
+// A fresh folder per test, removed afterwards; the test runs inside it so
+// that file names can be relative.
+class RunFolder {
+ public:
+  RunFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    path_ = std::filesystem::temp_directory_path() /
+            ("sifta-run-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(path_);
+  }
+  ~RunFolder() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+inline std::optional<std::string> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Lines (UTF-8 here) joined by CR LF, in code page 932.
+inline std::string CsvText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += Sj(line) + "\r\n";
+  return text;
+}
+
+}  // namespace sifta::testing

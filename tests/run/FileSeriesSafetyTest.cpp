@@ -1,0 +1,179 @@
+// What a run guarantees beyond its normal course: each run starts afresh, it
+// never writes over one of its own source files, and an input/output error
+// leaves the files closed, the window usable and says which extract file is
+// incomplete.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "run/FileSeries.h"
+#include "run/FileSeriesFake.h"
+
+namespace sifta::testing {
+namespace {
+
+const std::string kSource = CsvText({"ID,ｾﾙ1", "A,1", "B,2"});
+
+FileLayout Layout(const std::string& fileName) {
+  FileLayout layout;
+  layout.fileName = fileName;
+  layout.headingKind = HeadingKind::Standard;
+  layout.headingText = Sj("ID,ｾﾙ1");
+  layout.firstRecord = "A,1";
+  layout.itemCount = 2;
+  layout.ridItemCount = 1;
+  layout.bodyCellCount = 1;
+  return layout;
+}
+
+ExtractionConditions Everything(const std::string& source, const std::string& extract) {
+  ExtractionConditions conditions;
+  conditions.sourceNameText = source;
+  conditions.extractNameText = extract;
+  conditions.ridChoice = ColumnChoice::AllItems;
+  conditions.cellChoice = ColumnChoice::AllItems;
+  conditions.recordMode = RecordMode::All;
+  return conditions;
+}
+
+class FileSeriesSafetyTest : public ::testing::Test {
+ protected:
+  RunOutcome Run(const std::string& source, const std::string& extract, const std::string& layout) {
+    return RunExtraction(Everything(source, extract), Layout(layout), windows, record);
+  }
+
+  RunFolder folder;
+  FakeWindows windows;
+  RunRecord record;
+};
+
+TEST_F(FileSeriesSafetyTest, SecondRunStartsAfresh) {
+  WriteBytes("a.csv", kSource);
+  WriteBytes("b.csv", CsvText({"ID,ｾﾙ1", "C,3"}));
+  ASSERT_EQ(Run("a.csv", "out.csv", "a.csv"), RunOutcome::Finished);
+  EXPECT_EQ(record.extractTotal, 2);
+
+  FakeWindows second;
+  ASSERT_EQ(RunExtraction(Everything("b.csv", "out.csv"), Layout("b.csv"), second, record),
+            RunOutcome::Finished);
+  // Created anew with its heading, not appended to the first run's file.
+  EXPECT_EQ(ReadBytes("out.csv"), CsvText({"ID,ｾﾙ1", "C,3"}));
+  EXPECT_EQ(second.results[ResultField::SourceTotal], " 1");
+  EXPECT_EQ(second.results[ResultField::ExtractTotal], " 1");
+  EXPECT_EQ(record.sourceTotal, 1);
+  EXPECT_EQ(record.informationExtractFile, "out.csv");
+  EXPECT_EQ(record.informationExtractCount, 1);
+}
+
+TEST_F(FileSeriesSafetyTest, ExtractThatIsTheSourceIsRefused) {
+  WriteBytes("data.csv", kSource);
+  std::filesystem::create_directory("sub");
+  std::filesystem::create_symlink("data.csv", "link.csv");
+  std::filesystem::create_hard_link("data.csv", "hard.csv");
+  const std::string absolute = (folder.Path() / "data.csv").string();
+  struct Case {
+    const char* name;
+    std::string extract;
+  };
+  const std::vector<Case> cases{{"same name", "data.csv"},
+                                {"other spelling", "./sub/../data.csv"},
+                                {"absolute path", absolute},
+                                {"symbolic link", "link.csv"},
+                                {"hard link", "hard.csv"}};
+  for (const Case& c : cases) {
+    FakeWindows windows;
+    EXPECT_EQ(RunExtraction(Everything("data.csv", c.extract), Layout("data.csv"), windows, record),
+              RunOutcome::Failed)
+        << c.name;
+    EXPECT_EQ(windows.messages, std::vector<std::string>{"** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。"})
+        << c.name;
+    EXPECT_EQ(ReadBytes("data.csv"), kSource) << c.name;
+    EXPECT_FALSE(windows.inProgress) << c.name;
+    EXPECT_EQ(windows.progressShowings, 0) << c.name;
+  }
+}
+
+TEST_F(FileSeriesSafetyTest, ExtractThatIsAnEarlierSourceOfTheSeriesIsRefused) {
+  // "xa" reads xa.csv; "a" would then write xa.csv, the first file's input.
+  WriteBytes("xa.csv", kSource);
+  WriteBytes("a.csv", kSource);
+  windows.entries = {Entry("xa"), LastEntry("a")};
+  EXPECT_EQ(Run("@.csv", "x@.csv", "xa.csv"), RunOutcome::Failed);
+  EXPECT_EQ(ReadBytes("xa.csv"), kSource);
+  EXPECT_EQ(ReadBytes("xxa.csv"), kSource);
+  EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。");
+}
+
+TEST_F(FileSeriesSafetyTest, ExtractInSeriesThatIsItsSourceIsRefusedBeforeWriting) {
+  WriteBytes("data01.csv", kSource);
+  WriteBytes("data02.csv", kSource);
+  windows.entries = {LastEntry("01", "02")};
+  EXPECT_EQ(Run("data@.csv", "data02.csv", "data01.csv"), RunOutcome::Failed);
+  // Iteration 01 would create data02.csv, a later source: that one is the
+  // user's named extract, but iteration 02 must not append it to itself.
+  EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。");
+  EXPECT_EQ(windows.list.size(), 6u + 3u);  // block 01, then rule, text, source name
+}
+
+TEST_F(FileSeriesSafetyTest, WriteErrorNamesTheIncompleteExtract) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  WriteBytes("data.csv", kSource);
+  EXPECT_EQ(Run("data.csv", "/dev/full", "data.csv"), RunOutcome::Failed);
+  ASSERT_EQ(windows.messages.size(), 1u);
+  const std::string& message = windows.messages[0];
+  EXPECT_NE(message.find("ディスクに空き領域がありません"), std::string::npos) << message;
+  EXPECT_NE(message.find("** 次の抽出ﾌｧｲﾙは不完全です：\r\n/dev/full"), std::string::npos)
+      << message;
+  EXPECT_FALSE(windows.inProgress);
+  EXPECT_FALSE(windows.progressOpen);
+  EXPECT_FALSE(windows.Finished());
+  EXPECT_EQ(windows.log.end()[-2], "beep");
+  EXPECT_EQ(ReadBytes("data.csv"), kSource);
+}
+
+TEST_F(FileSeriesSafetyTest, ExtractFolderThatCannotBeCreated) {
+  WriteBytes("data.csv", kSource);
+  WriteBytes("blocker", "");
+  EXPECT_EQ(Run("data.csv", "blocker/out.csv", "data.csv"), RunOutcome::Failed);
+  ASSERT_EQ(windows.messages.size(), 1u);
+  // Nothing was written, so no extract file is named incomplete.
+  EXPECT_EQ(windows.messages[0].find("不完全"), std::string::npos) << windows.messages[0];
+  EXPECT_EQ(windows.list, std::vector<std::string>{"元ファイル名　：data.csv"});
+  EXPECT_FALSE(windows.inProgress);
+}
+
+TEST_F(FileSeriesSafetyTest, SubstitutionTextThatIsNoFileNameIsRefused) {
+  // Bytes that are no code page 932 text cannot become part of a path.
+  windows.entries = {SubstitutionTexts{"\x81", "", false}, LastEntry("")};
+  EXPECT_EQ(Run("data@.csv", "out.csv", "x.csv"), RunOutcome::Finished);
+  EXPECT_NE(std::find(windows.log.begin(), windows.log.end(),
+                      "refused ** 入力文字はﾌｧｲﾙ名に使えません。"),
+            windows.log.end());
+  EXPECT_EQ(windows.progressShowings, 0);
+}
+
+// A layer that gives up at the first @ dialog, as the batch driver does on a
+// refused entry.
+class GivingUpWindows : public FakeWindows {
+ public:
+  bool AbandonsRun() override { return true; }
+};
+
+TEST_F(FileSeriesSafetyTest, AbandonedRunSkipsTheEndSteps) {
+  WriteBytes("data01.csv", kSource);
+  GivingUpWindows giving;
+  giving.entries = {Entry("01")};
+  EXPECT_EQ(RunExtraction(Everything("data@.csv", "out.csv"), Layout("data01.csv"), giving, record),
+            RunOutcome::Abandoned);
+  EXPECT_EQ(ReadBytes("out.csv"), kSource);
+  EXPECT_FALSE(giving.Finished());
+  EXPECT_FALSE(giving.inProgress);
+  EXPECT_EQ(giving.log.back(), "not running");
+}
+
+}  // namespace
+}  // namespace sifta::testing
