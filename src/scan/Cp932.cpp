@@ -12,12 +12,31 @@ namespace {
 
 enum class OnFailure { Refuse, Replace };
 
-// Converts `input` from `from` to `to`. With Replace, an input byte that does
-// not convert is skipped and `replacement` is written instead.
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view input,
+enum class Direction { FromCp932, ToCp932 };
+
+// One conversion descriptor per direction and thread, opened on first use:
+// texts are converted item by item (an item list, a path), and opening a
+// descriptor costs far more than converting a short text.
+iconv_t Descriptor(Direction direction) {
+  struct Descriptors {
+    iconv_t fromCp932 = iconv_open("UTF-8", "CP932");
+    iconv_t toCp932 = iconv_open("CP932", "UTF-8");
+    ~Descriptors() {
+      if (fromCp932 != reinterpret_cast<iconv_t>(-1)) iconv_close(fromCp932);
+      if (toCp932 != reinterpret_cast<iconv_t>(-1)) iconv_close(toCp932);
+    }
+  };
+  thread_local Descriptors descriptors;
+  return direction == Direction::FromCp932 ? descriptors.fromCp932 : descriptors.toCp932;
+}
+
+// Converts `input` in `direction`. With Replace, an input byte that does not
+// convert is skipped and `replacement` is written instead.
+std::optional<std::string> Convert(Direction direction, std::string_view input,
                                    OnFailure onFailure, std::string_view replacement) {
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = Descriptor(direction);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
   std::string out;
   out.reserve(input.size() * 3 / 2 + 8);
   char* in = const_cast<char*>(input.data());
@@ -46,7 +65,6 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
     iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     out.append(buffer, static_cast<size_t>(outPtr - buffer));
   }
-  iconv_close(cd);
   if (!ok) return std::nullopt;
   return out;
 }
@@ -54,15 +72,15 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
-  return Convert("UTF-8", "CP932", cp932, OnFailure::Refuse, {});
+  return Convert(Direction::FromCp932, cp932, OnFailure::Refuse, {});
 }
 
 std::string Cp932ToUtf8ForDisplay(std::string_view cp932) {
-  return Convert("UTF-8", "CP932", cp932, OnFailure::Replace, "\xEF\xBF\xBD").value_or("");
+  return Convert(Direction::FromCp932, cp932, OnFailure::Replace, "\xEF\xBF\xBD").value_or("");
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
-  return Convert("CP932", "UTF-8", utf8, OnFailure::Refuse, {});
+  return Convert(Direction::ToCp932, utf8, OnFailure::Refuse, {});
 }
 
 std::string Utf8ToCp932ForDisplay(std::string_view utf8) {
