@@ -1,0 +1,472 @@
+#include "ui/Sifta1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <variant>
+
+#include "inspect/FileInspection.h"
+#include "ui/Application.h"
+#include "ui/ConditionTabs.h"
+#include "ui/Dialogs.h"
+#include "ui/MainWindowLayer.h"
+#include "ui/QtText.h"
+#include "ui/Sifta2.h"
+#include "ui/Sifta3.h"
+#include "ui/Sifta4.h"
+#include "ui/Sifta5.h"
+#include "ui/Sifta6.h"
+#include "ui/Sifta7.h"
+#include "ui/Sifta8.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+using sifta::Dialogs;
+using sifta::Ui;
+
+// A message written with CR LF or CR line breaks, as a box shows it.
+QString BoxText(const char* utf8) {
+  QString text = Ui(utf8);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+const char* const kOpenFilter = "すべてのファイル（＠なし）|*.*";
+const char* const kSaveFilter = "すべてのファイル|*.*";
+const char* const kAtRefused =
+    "** この段階では＠を指定できません。\r    最初に処理するﾌｧｲﾙを指定してください。";
+const char* const kHeadingQuestion =
+    "「標準の見出し」がありません。\r\n"
+    "　「ユーザの見出し」ならば --> 「はい」\r\n"
+    "　「見出し」がないなら　　　--> 「いいえ」\r\n"
+    "を押してください。";
+const char* const kChoiceCancelled = "**「元ﾌｧｲﾙの選択」からやり直しでください。";
+const char* const kSourceNoData = "** 元ﾌｧｲﾙにﾃﾞｰﾀがありません。";
+const char* const kCountQuestion = "ﾚｺｰﾄﾞ数を確認しますか？";
+const char* const kNoExtractYet = "** 抽出は未だされていません。";
+const char* const kExtractNoData = "** この抽出ﾌｧｲﾙにﾃﾞｰﾀがありません。";
+const char* const kHintLabel = "ヒント時間調整\r\nは右クリックで";
+
+QFont PixelFont(const char* family, int pixels) {
+  QFont font(Ui(family));
+  font.setPixelSize(pixels);
+  return font;
+}
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(QLatin1String(name));
+  return widget;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y,
+                        int w, int h) {
+  auto* button = Named(new QPushButton(Ui(caption), parent), name);
+  button->setGeometry(x, y, w, h);
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int x, int y) {
+  auto* label = Named(new QLabel(Ui(caption), parent), name);
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int w, int h) {
+  auto* edit = Named(new QLineEdit(parent), name);
+  edit->setGeometry(x, y, w, h);
+  return edit;
+}
+
+QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption, int x, int y,
+                        int w, int h) {
+  auto* box = Named(new QGroupBox(Ui(caption), parent), name);
+  box->setGeometry(x, y, w, h);
+  return box;
+}
+
+void Raise(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(Ui("ＣＳＶレコードの抽出( Sifta 1.26 )"));
+  // 621 x 630 with the frame, at 188, 92: the client area is a frame's width
+  // and a caption's height smaller.
+  setGeometry(188, 92, 613, 596);
+  setFont(PixelFont("ＭＳ Ｐゴシック", 12));
+  layer_ = std::make_unique<sifta::MainWindowLayer>(*this);
+  BuildControls();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  layer_.reset();
+  delete Tabs;
+  Tabs = nullptr;
+  if (Form1 == this) Form1 = nullptr;
+}
+
+// Controls are created in the top level's tab order: GroupBox1, GroupBox2,
+// GroupBox5, Button7, Button8, Button9.
+void TForm1::BuildControls() {
+  GroupBox1 = MakeGroupBox(this, "GroupBox1", " ファイルの選択 ", 8, 8, 457, 140);
+  Button1 = MakeButton(GroupBox1, "Button1", "元ﾌｧｲﾙの選択", 16, 19, 97, 25);
+  Label3 = MakeLabel(GroupBox1, "Label3",
+                     "( 元ファイルで＠を使う場合は下のファイル名を直接直します )", 120, 28);
+  QPalette navy = Label3->palette();
+  navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+  Label3->setPalette(navy);
+  Label1 = MakeLabel(GroupBox1, "Label1", "ファイル名：", 30, 52);
+  Edit1 = MakeEdit(GroupBox1, "Edit1", 94, 48, 348, 20);
+  Edit1->setFont(PixelFont("ＭＳ ゴシック", 12));
+  Edit1->setReadOnly(true);
+  Edit1->installEventFilter(this);
+  Button2 = MakeButton(GroupBox1, "Button2", "抽出ﾌｧｲﾙの選択", 16, 76, 97, 25);
+  Label2 = MakeLabel(GroupBox1, "Label2", "ファイル名：", 30, 112);
+  Edit2 = MakeEdit(GroupBox1, "Edit2", 94, 107, 348, 20);
+  Edit2->setFont(PixelFont("ＭＳ ゴシック", 12));
+
+  GroupBox2 = MakeGroupBox(this, "GroupBox2",
+                           " 抽出の条件（下のタブをクリックしてすべて記入してください） ", 8,
+                           158, 595, 322);
+  Tabs = new ConditionTabs(GroupBox2);
+  Tabs->PageControl1->setGeometry(14, 18, 570, 288);
+
+  GroupBox5 = MakeGroupBox(this, "GroupBox5", " 実　行 ", 8, 489, 502, 96);
+  Button3 = MakeButton(GroupBox5, "Button3", "抽出する", 16, 20, 65, 25);
+  Button4 = MakeButton(GroupBox5, "Button4", "おわり", 110, 20, 65, 25);
+  Button6 = MakeButton(GroupBox5, "Button6", "レコード数一覧", 41, 56, 109, 25);
+  Label9 = MakeLabel(GroupBox5, "Label9", "全元レコード数：", 201, 28);
+  Edit6 = MakeEdit(GroupBox5, "Edit6", 285, 24, 80, 20);
+  Label6 = MakeLabel(GroupBox5, "Label6", "抽出レコード数：", 201, 62);
+  Edit3 = MakeEdit(GroupBox5, "Edit3", 285, 58, 80, 20);
+  Label7 = MakeLabel(GroupBox5, "Label7", "始め時間：", 375, 28);
+  Edit4 = MakeEdit(GroupBox5, "Edit4", 433, 24, 56, 20);
+  Label8 = MakeLabel(GroupBox5, "Label8", "終り時間：", 375, 60);
+  Edit5 = MakeEdit(GroupBox5, "Edit5", 433, 56, 56, 20);
+
+  Button7 = MakeButton(this, "Button7", "元ﾌｧｲﾙ情報表示", 480, 32, 117, 25);
+  Button8 = MakeButton(this, "Button8", "抽出ﾌｧｲﾙ情報表示", 480, 72, 117, 25);
+  Button9 = MakeButton(this, "Button9", "ヘ ル プ", 480, 112, 89, 25);
+
+  Label10 = Named(new QLabel(this), "Label10");
+  Label10->move(520, 504);
+  Label10->setFont(PixelFont("ＭＳ 明朝", 12));
+
+  PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
+  N1 = PopupMenu1->addAction(Ui("ヒント表示： 標準"));
+  N1->setObjectName(QStringLiteral("N1"));
+  N2 = PopupMenu1->addAction(Ui("ヒント表示： 長く"));
+  N2->setObjectName(QStringLiteral("N2"));
+  connect(N1, &QAction::triggered, this, [this] { N1Click(); });
+  connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+  connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+  connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
+  connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
+  connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
+}
+
+void TForm1::FormCreate() {
+  // 1. No source file information has been shown.
+  layoutInformationShown_ = false;
+  // 2.
+  Edit1->clear();
+  Edit2->clear();
+  Edit3->clear();
+  Edit4->clear();
+  Edit5->clear();
+  // 3.
+  Button6->setEnabled(false);
+  Button7->setEnabled(false);
+  Button8->setEnabled(false);
+  // 4.
+  Label3->setVisible(false);
+  // 5. to 9.: the grids inactive, Label4/5 and GroupBox4 off, the key grid's
+  // titles, CheckBox3 off.
+  Tabs->StartState();
+  // 10.
+  SetBackground(this, QColor(207, 254, 249));
+  for (QGroupBox* box : {GroupBox1, GroupBox2, GroupBox5}) SetBackground(box, QColor(218, 218, 254));
+  Tabs->ApplyBackgroundColours();
+  // 11.
+  Label10->setText(BoxText(kHintLabel));
+  Label10->adjustSize();
+}
+
+QString TForm1::CopySwitch() { return QStringLiteral("#"); }
+
+bool TForm1::Edit1KeyPress(int key) {
+  if (key != 13) return false;
+  Button2->setFocus();
+  return true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return Edit1KeyPress(13);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+  PopupMenu1->popup(event->globalPos());
+  event->accept();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // A running run is ended by its own cancel button, not by closing the window.
+  if (runInProgress_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+std::optional<sifta::HeadingKind> TForm1::AskHeadingKind() {
+  Dialogs::Current().Beep();
+  switch (Dialogs::Current().Question(this, BoxText(kHeadingQuestion), true)) {
+    case Dialogs::Answer::Yes: return sifta::HeadingKind::User;
+    case Dialogs::Answer::No: return sifta::HeadingKind::None;
+    case Dialogs::Answer::Cancel: break;
+  }
+  return std::nullopt;
+}
+
+void TForm1::Button1Click() {
+  if (runInProgress_) return;
+  QString path;
+  for (;;) {
+    const std::optional<QString> chosen = Dialogs::Current().OpenFileName(this, Ui(kOpenFilter));
+    if (!chosen) return;
+    if (!chosen->contains(QLatin1Char('@'))) {
+      path = *chosen;
+      break;
+    }
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(this, BoxText(kAtRefused));
+  }
+
+  // The information is worked out anew for this file.
+  Edit1->setText(path);
+  layoutInformationShown_ = false;
+  if (Form4) Form4->ClearRecordCount();
+
+  const sifta::LayoutResult result = sifta::ReadFileLayout(
+      sifta::PathBytes(path), [this] { return AskHeadingKind(); },
+      [this](sifta::HeadingKind kind) { Tabs->SetHeadingKind(kind); });
+
+  if (const auto* layout = std::get_if<sifta::FileLayout>(&result)) {
+    layout_ = *layout;
+    Label3->setVisible(true);
+    Edit1->setReadOnly(false);
+    Button2->setFocus();
+    Button7->setEnabled(true);
+    return;
+  }
+  if (std::holds_alternative<sifta::LayoutCancelled>(result)) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(this, BoxText(kChoiceCancelled));
+    Edit1->clear();
+    return;
+  }
+  if (const auto* noData = std::get_if<sifta::LayoutNoData>(&result)) {
+    // The new file's name, kind, heading and counts; the first record stays.
+    std::string firstRecord = std::move(layout_.firstRecord);
+    layout_ = noData->layout;
+    layout_.firstRecord = std::move(firstRecord);
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(this, BoxText(kSourceNoData));
+    return;
+  }
+  Dialogs::Current().Beep();
+  Dialogs::Current().Error(this, sifta::FromSj(std::get<sifta::IoError>(result).message));
+}
+
+void TForm1::Button2Click() {
+  if (runInProgress_) return;
+  if (const std::optional<QString> path = Dialogs::Current().SaveFileName(this, Ui(kSaveFilter)))
+    Edit2->setText(*path);
+}
+
+void TForm1::Button3Click() {
+  // No second run while one is under way, whatever its stage.
+  if (runInProgress_ || inButton3_) return;
+  inButton3_ = true;
+  struct Leave {
+    bool& flag;
+    ~Leave() { flag = false; }
+  } leave{inButton3_};
+
+  auto conditions = Tabs->ReadConditions(Edit1->text(), Edit2->text());
+  if (const auto* message = std::get_if<QString>(&conditions)) {
+    // As a run refused by its conditions: the results and the list are empty.
+    for (QLineEdit* field : {Edit6, Edit3, Edit4, Edit5}) field->clear();
+    if (Form8) Form8->ClearList();
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(this, *message);
+    return;
+  }
+  sifta::RunExtraction(std::get<sifta::ExtractionConditions>(conditions), layout_, *layer_,
+                       record_);
+  // Whatever ended the run, nothing stays locked.
+  if (runInProgress_) layer_->SetRunInProgress(false);
+}
+
+void TForm1::SetRunInProgress(bool inProgress) {
+  if (inProgress == runInProgress_) return;
+  runInProgress_ = inProgress;
+  if (inProgress) {
+    edit1WasReadOnly_ = Edit1->isReadOnly();
+    Edit1->setReadOnly(true);
+    Edit2->setReadOnly(true);
+  } else {
+    Edit1->setReadOnly(edit1WasReadOnly_);
+    Edit2->setReadOnly(false);
+  }
+  for (QPushButton* button : {Button1, Button2, Button3, Button4}) button->setEnabled(!inProgress);
+  Tabs->SetLocked(inProgress);
+}
+
+void TForm1::Button4Click() {
+  delete Form3;
+  Form3 = nullptr;
+  delete Form4;
+  Form4 = nullptr;
+  close();
+}
+
+void TForm1::Button6Click() {
+  if (Form8) Raise(Form8);
+}
+
+void TForm1::Button7Click() {
+  if (!Form4) return;
+  if (!layoutInformationShown_) {
+    if (!Form4->HasRecordCount()) {
+      Dialogs::Current().Beep();
+      if (Dialogs::Current().Question(this, Ui(kCountQuestion), false) == Dialogs::Answer::Yes) {
+        if (!Form5) Form5 = new TForm5(this);
+        Form5->ShowAndPaint();
+        const auto counted = sifta::CountRecords(layout_.fileName, layout_.headingKind);
+        Form5->CloseWait();
+        if (const auto* error = std::get_if<sifta::IoError>(&counted)) {
+          // The count box stays empty and the question comes again.
+          Dialogs::Current().Beep();
+          Dialogs::Current().Error(this, sifta::FromSj(error->message));
+          return;
+        }
+        Form4->SetRecordCount(std::get<std::int64_t>(counted));
+      }
+    }
+    Form4->FillLayout(layout_);
+    layoutInformationShown_ = true;
+  }
+  Raise(Form4);
+}
+
+void TForm1::Button8Click() {
+  if (!Form6) return;
+  if (record_.informationExtractFile.empty()) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(this, Ui(kNoExtractYet));
+    return;
+  }
+  const sifta::ExtractLayoutResult result =
+      sifta::ReadExtractLayout(record_.informationExtractFile, layout_.headingKind);
+  if (std::holds_alternative<sifta::LayoutNoData>(result)) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(this, Ui(kExtractNoData));
+    return;
+  }
+  if (const auto* error = std::get_if<sifta::IoError>(&result)) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Error(this, sifta::FromSj(error->message));
+    return;
+  }
+  Form6->FillLayout(std::get<sifta::FileLayout>(result), record_.informationExtractCount);
+  Raise(Form6);
+}
+
+void TForm1::Button9Click() {
+  copySwitchText_ = Edit3->text() == CopySwitch() ? CopySwitch() : QStringLiteral(" ");
+  if (Form3) Raise(Form3);
+}
+
+void TForm1::N1Click() { sifta::SetHintDisplayTime(2500); }
+
+void TForm1::N2Click() { sifta::SetHintDisplayTime(10000); }
+
+namespace sifta {
+
+namespace {
+
+template <typename Form>
+Form* MakeOwned(TForm1* owner) {
+  auto* form = new Form(owner);
+  if (!form->isWindow()) form->setWindowFlag(Qt::Window);
+  return form;
+}
+
+}  // namespace
+
+void CreateForms() {
+  Form1 = new TForm1;
+  Form2 = MakeOwned<TForm2>(Form1);
+  Form3 = MakeOwned<TForm3>(Form1);
+  Form4 = MakeOwned<TForm4>(Form1);
+  Form5 = MakeOwned<TForm5>(Form1);
+  Form6 = MakeOwned<TForm6>(Form1);
+  Form7 = MakeOwned<TForm7>(Form1);
+  Form8 = MakeOwned<TForm8>(Form1);
+}
+
+void DestroyForms() {
+  delete Form8;
+  Form8 = nullptr;
+  delete Form7;
+  Form7 = nullptr;
+  delete Form6;
+  Form6 = nullptr;
+  delete Form5;
+  Form5 = nullptr;
+  delete Form4;
+  Form4 = nullptr;
+  delete Form3;
+  Form3 = nullptr;
+  delete Form2;
+  Form2 = nullptr;
+  delete Form1;
+  Form1 = nullptr;
+}
+
+}  // namespace sifta

@@ -1,0 +1,132 @@
+// The main window "ＣＳＶレコードの抽出( Sifta 1.26 )": the choice of the source
+// and extract files, the three condition tabs, the run button with the run's
+// results, the buttons of the information windows and the help window, and
+// the hint timing menu. It owns the layout of the chosen source file and what
+// a run leaves behind.
+#pragma once
+
+#include "inspect/FileLayout.h"
+#include "run/FileSeries.h"
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class ConditionTabs;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace sifta {
+class MainWindowLayer;
+}
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The creation steps, run by the constructor.
+  void FormCreate();
+
+  // Enter (13) moves the focus to Button2 and is swallowed (true); every
+  // other key is left to the field.
+  bool Edit1KeyPress(int key);
+
+  void Button1Click();  // "元ﾌｧｲﾙの選択"
+  void Button2Click();  // "抽出ﾌｧｲﾙの選択"
+  void Button3Click();  // "抽出する"
+  void Button4Click();  // "おわり"
+  void Button6Click();  // "レコード数一覧"
+  void Button7Click();  // "元ﾌｧｲﾙ情報表示"
+  void Button8Click();  // "抽出ﾌｧｲﾙ情報表示"
+  void Button9Click();  // "ヘ ル プ"
+  void N1Click();       // "ヒント表示： 標準"
+  void N2Click();       // "ヒント表示： 長く"
+
+  // The copy switch: typed into Edit3 before "ヘ ル プ", it shows the help
+  // window's copy button.
+  static QString CopySwitch();
+  // What Button9 stored for the help window: the copy switch or " ".
+  const QString& CopySwitchText() const { return copySwitchText_; }
+
+  const sifta::FileLayout& Layout() const { return layout_; }
+  const sifta::RunRecord& Record() const { return record_; }
+  // The source information window has been filled for the current choice.
+  bool LayoutInformationShown() const { return layoutInformationShown_; }
+  bool RunInProgress() const { return runInProgress_; }
+
+  // The run's lock: nothing that would change a running run can be used, and
+  // "おわり" is off. Called by the window layer.
+  void SetRunInProgress(bool inProgress);
+
+  // The window layer of the runs (tests adjust its service interval).
+  sifta::MainWindowLayer& Layer() { return *layer_; }
+
+  // Controls, named as on the form (each also by setObjectName).
+  QGroupBox* GroupBox1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QPushButton* Button7 = nullptr;
+  QPushButton* Button8 = nullptr;
+  QPushButton* Button9 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  ConditionTabs* Tabs = nullptr;  // PageControl1 and everything on it
+  QGroupBox* GroupBox5 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* Button6 = nullptr;
+  QLabel* Label9 = nullptr;
+  QLineEdit* Edit6 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QLabel* Label7 = nullptr;
+  QLineEdit* Edit4 = nullptr;
+  QLabel* Label8 = nullptr;
+  QLineEdit* Edit5 = nullptr;
+  QLabel* Label10 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* N1 = nullptr;
+  QAction* N2 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  std::optional<sifta::HeadingKind> AskHeadingKind();
+
+  sifta::FileLayout layout_;
+  bool layoutChosen_ = false;  // a source choice has given a layout
+  bool layoutInformationShown_ = false;
+  QString copySwitchText_ = QStringLiteral(" ");
+  sifta::RunRecord record_;
+  bool runInProgress_ = false;
+  bool inButton3_ = false;  // Button3Click is on the stack
+  bool edit1WasReadOnly_ = true;
+  std::unique_ptr<sifta::MainWindowLayer> layer_;
+};
+
+extern TForm1* Form1;
+
+namespace sifta {
+
+// The program's windows, Form1 to Form8 in that order (the others owned by
+// the main window, as top-level windows). DestroyForms deletes what is left.
+void CreateForms();
+void DestroyForms();
+
+}  // namespace sifta
