@@ -65,6 +65,10 @@ LineReader::~LineReader() { Close(); }
 std::optional<IoError> LineReader::Open(const std::string& path) {
   Close();
   path_ = path;
+  begin_ = end_ = 0;
+  physicalEnd_ = textEnded_ = false;
+  consumedBefore_ = 0;
+  error_.reset();
   int fd;
   do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   while (fd < 0 && errno == EINTR);
@@ -77,12 +81,13 @@ std::optional<IoError> LineReader::Open(const std::string& path) {
   fd_ = fd;
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   // Two blocks, so that the rest of a line at the end of one block never
-  // makes the buffer grow unless the line is longer than a block.
-  buffer_.assign(2 * blockSize_, '\0');
-  begin_ = end_ = 0;
-  physicalEnd_ = textEnded_ = false;
-  consumedBefore_ = 0;
-  error_.reset();
+  // makes the buffer grow unless the line is longer than a block. The buffer
+  // of a long line of an earlier file is given back.
+  if (buffer_.size() != 2 * blockSize_) {
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    buffer_.resize(2 * blockSize_);
+  }
   return std::nullopt;
 }
 

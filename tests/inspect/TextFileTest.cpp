@@ -191,15 +191,20 @@ TEST(LineReader, ReopenStartsAfresh) {
   TempFolder temp;
   const std::string a = temp.Write("a.txt", "1\x1A");
   const std::string b = temp.Write("b.txt", "2\r\n3");
-  LineReader reader(1);
-  ASSERT_FALSE(reader.Open(a));
-  EXPECT_EQ(reader.ReadLine(), "1");
-  EXPECT_TRUE(reader.AtEnd());
-  ASSERT_FALSE(reader.Open(b));
-  EXPECT_EQ(reader.ReadLine(), "2");
-  EXPECT_EQ(reader.Consumed(), 3);
-  EXPECT_EQ(reader.ReadLine(), "3");
-  EXPECT_TRUE(reader.AtEnd());
+  for (size_t block : {size_t{1}, LineReader::kDefaultBlockSize}) {
+    LineReader reader(block);
+    ASSERT_FALSE(reader.Open(a));
+    EXPECT_EQ(reader.ReadLine(), "1");
+    EXPECT_TRUE(reader.AtEnd());
+    ASSERT_FALSE(reader.Open(b));
+    EXPECT_EQ(reader.ReadLine(), "2");
+    EXPECT_EQ(reader.Consumed(), 3);
+    // A failed open in the middle leaves nothing of the file before.
+    EXPECT_TRUE(reader.Open(temp / "missing.txt"));
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(reader.ReadLine(), "");
+    EXPECT_EQ(reader.Consumed(), 0);
+  }
 }
 
 // ---- LineWriter ----
