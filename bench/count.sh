@@ -5,8 +5,8 @@
 #
 # Makes (or reuses) FOLDER/sifta-count-SIZE.csv (default /tmp, 1000 MB): a
 # code page 932 CSV with a standard heading and CR LF line ends, written by a
-# deterministic generator. Builds sifta-count (Release) into build/ unless
-# SIFTA_COUNT names a binary. Reads the file once to warm the cache, then
+# deterministic generator. Builds sifta-count (Release, engine only) into
+# build-bench/ unless SIFTA_COUNT names a binary. Reads the file once to warm the cache, then
 # times five runs of each tool and prints the medians as MB/s and the ratio.
 # The counts are checked: both tools must report the generator's line count.
 set -euo pipefail
@@ -17,9 +17,10 @@ data="$folder/sifta-count-$size_mb.csv"
 
 count_bin="${SIFTA_COUNT:-}"
 if [[ -z "$count_bin" ]]; then
-  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$root/build" -j2 --target sifta-count >/dev/null
-  count_bin="$root/build/sifta-count"
+  cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DSIFTA_BUILD_UI=OFF \
+    -DSIFTA_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build-bench" -j2 --target sifta-count >/dev/null
+  count_bin="$root/build-bench/sifta-count"
 fi
 
 if [[ ! -s "$data" || ! -s "$data.lines" ]]; then
