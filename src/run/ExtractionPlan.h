@@ -62,18 +62,30 @@ struct CodeRange {
 
 // Invariants, established by BuildExtractionPlan and relied on by the record
 // loop without further checks:
-//  - every item number is >= 1; RID ranges lie within 1..ridItemCount, cell
-//    rules within ridItemCount+1..itemCount, each with first <= last; a
-//    repeated rule has interval > 0, lastFirst = first + k*interval for some
-//    k >= 1 and lastFirst + (last - first) <= itemCount;
+//  - the layout was usable: itemCount >= 1 and 0 <= ridItemCount <= itemCount
+//    (a line 1 whose double quote never closes is refused);
+//  - every item number and record number is >= 1 and fits 32 bits;
+//  - ridRanges lie within 1..ridItemCount, each with first <= last; there are
+//    none unless the heading is Standard (ridChoice is then nothing);
+//  - cellRules lie within ridItemCount+1..itemCount, each with first <= last.
+//    Without repetition nextFirst, lastFirst and interval are 0. A repeated
+//    rule has interval = nextFirst - first > last - first (its blocks never
+//    overlap), lastFirst = first + k*interval for some k >= 1 and
+//    lastFirst + (last - first) <= itemCount. The step past the last block,
+//    lastFirst + interval, may exceed 32 bits: count the blocks
+//    ((lastFirst - first) / interval + 1) or step in 64 bits;
 //  - ridRanges and cellRules are not both empty;
-//  - countRanges ascend without touching, each first <= last, all >= 1
-//    (modes All and Count; All is the single range 1..OpenEndCount);
-//  - keyRanges and codeRanges are not empty in modes Code and Value; every
-//    code range has low and high of keyLength bytes, and with GroupedInOrder
-//    the ranges ascend strictly (previous high < next low);
-//  - specialStrings is not empty when zeroSpecial; specialMinLength and
-//    specialMaxLength bound their lengths (99 and 0 when there are none);
+//  - countRanges (modes All and Count only) ascend without touching, each
+//    first <= last; All is the single range 1..OpenEndCount;
+//  - keyRanges and codeRanges (modes Code and Value only) are not empty. Each
+//    key range has firstItem <= lastItem (not bounded by itemCount); in Code
+//    mode startPos >= 1, length = endPos - startPos + 1 >= 0 and endPos is at
+//    most the length of the layout's firstRecord; in Value mode the three are
+//    0. Every code range has low <= high, both of keyLength bytes, and with
+//    GroupedInOrder the ranges ascend strictly (previous high < next low);
+//  - specialStrings is not empty exactly when zeroSpecial; each is non-empty
+//    and holds no double quote; specialMinLength <= each length <=
+//    specialMaxLength (99 and 0 when there are none);
 //  - zeroNonNumeric and zeroSpecial are false when cellChoice is NoItems.
 // A count range whose last is OpenEndCount reaches to the end of the file.
 struct ExtractionPlan {
