@@ -106,7 +106,7 @@ StringGrid::StringGrid(QWidget* parent, const Shape& shape)
     setItemDelegate(new Delegate(this));
     setEditTriggers(QAbstractItemView::AllEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
-    setCurrentCell(0, 0);
+    MoveCursor(0, 0);
   } else {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -178,13 +178,15 @@ int StringGrid::Column() const { return currentColumn() + Offset(); }
 int StringGrid::Row() const { return currentRow() + 1; }
 
 void StringGrid::SetColumn(int column) {
-  const int row = currentRow() < 0 ? 0 : currentRow();
-  setCurrentCell(row, column - Offset());
+  MoveCursor(currentRow() < 0 ? 0 : currentRow(), column - Offset());
 }
 
-void StringGrid::SetRow(int row) {
-  const int column = currentColumn() < 0 ? 0 : currentColumn();
-  setCurrentCell(row - 1, column);
+void StringGrid::SetRow(int row) { MoveCursor(row - 1, currentColumn() < 0 ? 0 : currentColumn()); }
+
+// Through setCurrentIndex, so that the view takes the cursor as set and does
+// not move it on to the next cell when it gets the focus.
+void StringGrid::MoveCursor(int tableRow, int tableColumn) {
+  setCurrentIndex(model()->index(tableRow, tableColumn));
 }
 
 int StringGrid::RowCount() const { return rowCount() + 1; }
@@ -227,14 +229,14 @@ void StringGrid::ApplyColours() {
 }
 
 void StringGrid::SetFocus() {
-  if (editor_ != nullptr)
+  if (EditorOpen())
     editor_->setFocus(Qt::OtherFocusReason);
   else
     setFocus(Qt::OtherFocusReason);
 }
 
 void StringGrid::EnterPressed() {
-  if (editor_ != nullptr) emit itemDelegate()->commitData(editor_);
+  if (EditorOpen()) emit itemDelegate()->commitData(editor_);
   char key = 13;
   if (onKeyPress) onKeyPress(key);
 }
@@ -256,10 +258,10 @@ void StringGrid::showEvent(QShowEvent* event) {
 // The editor shows whenever the grid has the focus.
 void StringGrid::focusInEvent(QFocusEvent* event) {
   QTableWidget::focusInEvent(event);
-  if (editor_ != nullptr)
+  if (EditorOpen())
     editor_->setFocus(event->reason());
-  else
-    OpenCurrentEditor();
+  else if (editor_ == nullptr)
+    OpenCurrentEditor();  // (an editor being closed is followed by the next one)
 }
 
 void StringGrid::OpenCurrentEditor() {

@@ -63,7 +63,7 @@ class StringGrid : public QTableWidget, public GridModel {
   void SetFocus() override;
 
   // The cell editor that is open, if any.
-  QWidget* OpenEditor() const { return editor_; }
+  QWidget* OpenEditor() const { return EditorOpen() ? editor_.data() : nullptr; }
 
   // Enter as the grid receives it: commits the open editor, then the handler.
   void EnterPressed();
@@ -78,6 +78,8 @@ class StringGrid : public QTableWidget, public GridModel {
 
   int Offset() const { return fixedColumn_ ? 1 : 0; }
   void ApplyColours();
+  void MoveCursor(int tableRow, int tableColumn);
+  bool EditorOpen() const { return editor_ != nullptr && state() == QAbstractItemView::EditingState; }
   void OpenCurrentEditor();
 
   bool fixedColumn_ = true;
