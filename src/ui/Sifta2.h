@@ -42,8 +42,9 @@ class TForm2 : public QWidget {
   QTimer* Timer1 = nullptr;
 
  protected:
-  // The window's own close control acts as "キャンセル"; a close by the
-  // program (not spontaneous) is accepted.
+  // The window's own close control (a spontaneous close from the window
+  // system) acts as "キャンセル" and leaves the window open; a close by the
+  // program (QWidget::close) is accepted.
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -1,0 +1,168 @@
+// The progress window: the elapsed time, the cancel question, the close control.
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest>
+
+#include "TestRegistry.h"
+#include "ui/FakeDialogs.h"
+#include "ui/QtText.h"
+#include "ui/Sifta2.h"
+
+using sifta::Ui;
+using sifta::test::FakeDialogs;
+using Answer = sifta::Dialogs::Answer;
+
+namespace {
+
+// What the window system delivers when the user presses the window's close
+// control: a close event to the native window. True when it was accepted.
+bool CloseControl(QWidget& form) {
+  QCloseEvent event;
+  QCoreApplication::sendEvent(form.windowHandle(), &event);
+  return event.isAccepted();
+}
+
+}  // namespace
+
+class Sifta2Test : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void setUpWithoutSeriesHidesTheSubstitution() {
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, "x", runSignals);
+    QCOMPARE(form.windowTitle(), Ui("実行状況…"));
+    QCOMPARE(form.size(), QSize(382, 105));
+    QVERIFY(form.isVisible());
+    QVERIFY(form.Label3->isHidden());
+    QVERIFY(form.Edit2->isHidden());
+    QCOMPARE(form.Label1->text(), Ui("　実行中です。しばらくお待ちください…　"));
+    QVERIFY(form.Label1->font().bold());
+    QCOMPARE(form.Label1->font().pixelSize(), 16);
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(230, 203, 254));
+    QCOMPARE(form.Label1->palette().color(QPalette::Window), QColor(255, 255, 157));
+    QVERIFY(form.Label1->autoFillBackground());
+    QCOMPARE(form.Button1->text(), Ui("キャンセル"));
+    QCOMPARE(form.Label2->text(), Ui("経過時間："));
+    QVERIFY(form.Edit1->isReadOnly());
+    QVERIFY(form.Edit1->font().bold());
+    QVERIFY(form.Edit1->text().isEmpty());  // until the first tick
+    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(form.Timer1->interval(), 1000);
+  }
+
+  void setUpInASeriesShowsTheSubstitutionAfterABlank() {
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(true, sifta::ToSj(Ui("０８")).value(), runSignals);
+    QVERIFY(!form.Label3->isHidden());
+    QVERIFY(!form.Edit2->isHidden());
+    QCOMPARE(form.Label3->text(), Ui("＠文字："));
+    QCOMPARE(form.Edit2->text(), Ui(" ０８"));
+  }
+
+  void timerTickShowsTheElapsedTime_data() {
+    QTest::addColumn<int>("elapsedBefore");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("first tick") << 0 << " 00:00:01";
+    QTest::newRow("a minute") << 59000 << " 00:01:00";
+    QTest::newRow("an hour") << 3599000 << " 01:00:00";
+    QTest::newRow("last second of a day") << 86398000 << " 23:59:59";
+    QTest::newRow("past 24 hours") << 86399000 << " 00:00:00";
+  }
+  void timerTickShowsTheElapsedTime() {
+    QFETCH(int, elapsedBefore);
+    QFETCH(QString, shown);
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    runSignals.elapsedMs = elapsedBefore;
+    form.Timer1Timer();
+    QCOMPARE(form.Edit1->text(), shown);
+  }
+
+  void ticksCountOnFromTheRunsElapsedTime() {
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    for (int i = 0; i < 3; ++i) form.Timer1Timer();
+    QCOMPARE(runSignals.elapsedMs, 3000);
+    QCOMPARE(form.Edit1->text(), QStringLiteral(" 00:00:03"));
+  }
+
+  void timerTicksArriveAsEvents() {
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    QTRY_COMPARE_WITH_TIMEOUT(form.Edit1->text(), QStringLiteral(" 00:00:01"), 3000);
+  }
+
+  void cancelAnsweredYesStopsTheTimerAndSetsTheRequest() {
+    FakeDialogs dialogs;
+    dialogs.questionAnswers = {Answer::Yes};
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    form.Button1->click();
+    QCOMPARE(dialogs.boxes.size(), size_t{1});
+    const FakeDialogs::Box& box = dialogs.boxes[0];
+    QVERIFY(box.beepBefore);
+    QCOMPARE(box.kind, FakeDialogs::Kind::Question);
+    QCOMPARE(box.text, Ui("キャンセルしますか？"));
+    QCOMPARE(box.caption, Ui("確認"));
+    QCOMPARE(box.yesText, Ui("はい(&Y)"));
+    QCOMPARE(box.noText, Ui("いいえ(&N)"));
+    QVERIFY(!box.withCancel);
+    QVERIFY(runSignals.cancelRequest);
+    QVERIFY(!form.Timer1->isActive());
+  }
+
+  void cancelAnsweredNoChangesNothing() {
+    FakeDialogs dialogs;
+    dialogs.questionAnswers = {Answer::No};
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    // A tick handled while the question is open still counts.
+    dialogs.onBox = [&](const FakeDialogs::Box&) { form.Timer1Timer(); };
+    form.Button1Click();
+    QVERIFY(!runSignals.cancelRequest);
+    QVERIFY(form.Timer1->isActive());
+    QCOMPARE(runSignals.elapsedMs, 1000);
+  }
+
+  void closeControlActsAsCancel() {
+    FakeDialogs dialogs;
+    dialogs.questionAnswers = {Answer::No, Answer::Yes};
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    QVERIFY(!CloseControl(form));
+    QCOMPARE(dialogs.boxes.size(), size_t{1});
+    QCOMPARE(dialogs.boxes[0].text, Ui("キャンセルしますか？"));
+    QVERIFY(form.isVisible());  // the run still owns the window
+    QVERIFY(!runSignals.cancelRequest);
+    QVERIFY(!CloseControl(form));
+    QVERIFY(form.isVisible());
+    QVERIFY(runSignals.cancelRequest);
+    QVERIFY(!form.Timer1->isActive());
+  }
+
+  void closeByTheProgramAsksNothing() {
+    FakeDialogs dialogs;
+    sifta::RunSignals runSignals;
+    TForm2 form(nullptr);
+    form.SetUp(false, {}, runSignals);
+    QVERIFY(form.close());
+    QVERIFY(!form.isVisible());
+    QVERIFY(dialogs.boxes.empty());
+  }
+};
+
+SIFTA_REGISTER_TEST(Sifta2Test)
+#include "Sifta2Test.moc"
