@@ -25,7 +25,7 @@ struct IoError {
   std::string message;
 };
 
-// The description of `errnum` (an errno value) for the file `path` (UTF-8).
+// Describes `errnum` (an errno value) for the file `path` (UTF-8) to the user.
 IoError DescribeIoError(int errnum, std::string_view path);
 
 // Gives each line of a file as a view into a large buffer: one read(2) per
