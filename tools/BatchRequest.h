@@ -1,0 +1,37 @@
+// The conditions file of sifta-batch: what the window's controls would hold,
+// as JSON. Grid texts are UTF-8 there and become code page 932 cell texts
+// exactly as typed text does in the window; rows are the grid rows in order.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "inspect/FileLayout.h"
+#include "run/ExtractionConditions.h"
+#include "run/SubstitutionRules.h"
+
+namespace sifta::batch {
+
+struct BatchRequest {
+  ExtractionConditions conditions;
+  // The file whose layout is read, as the source choice reads it. Empty when
+  // no file is to be read (no source name at all: the plan refuses the run).
+  std::string layoutPath;
+  // The answer to the heading question; nothing stands for Cancel.
+  std::optional<HeadingKind> headingAnswer;
+  // The entries of the @ dialog, in the order they are typed (code page 932).
+  std::vector<SubstitutionTexts> series;
+};
+
+// What is wrong with the conditions file, naming the field ("rid.rows[0][1]: ...").
+struct RequestFault {
+  std::string what;
+};
+
+std::variant<BatchRequest, RequestFault> ReadBatchRequest(const nlohmann::json& document);
+
+}  // namespace sifta::batch

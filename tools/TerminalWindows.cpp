@@ -1,0 +1,151 @@
+#include "TerminalWindows.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <variant>
+
+#include "run/RunMessages.h"
+#include "scan/Cp932.h"
+#include "scan/NumberText.h"
+
+namespace sifta::batch {
+
+namespace {
+
+// Set by the first Ctrl-C of a run; the next one ends the program as usual.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+  std::signal(SIGINT, SIG_DFL);
+}
+
+// Work is checked against the clock only every so many records.
+constexpr std::int64_t kRecordsPerClockCheck = 1 << 16;
+
+}  // namespace
+
+std::string TerminalText(const std::string& cp932) {
+  const std::string utf8 = Cp932ToUtf8ForDisplay(cp932);
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r') {
+      out += '\n';
+      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+    } else {
+      out += utf8[i];
+    }
+  }
+  return out;
+}
+
+TerminalWindows::TerminalWindows(std::vector<SubstitutionTexts> entries, std::FILE* list,
+                                 std::FILE* messages)
+    : entries_(entries.begin(), entries.end()),
+      list_(list),
+      messages_(messages),
+      showProgress_(::isatty(::fileno(messages)) == 1) {}
+
+TerminalWindows::~TerminalWindows() { std::signal(SIGINT, SIG_DFL); }
+
+void TerminalWindows::SetResultText(ResultField, const std::string&) {}
+
+void TerminalWindows::AppendListLine(const std::string& line) {
+  const std::string text = Cp932ToUtf8ForDisplay(line);
+  std::fwrite(text.data(), 1, text.size(), list_);
+  std::fputc('\n', list_);
+  std::fflush(list_);
+}
+
+void TerminalWindows::Say(const std::string& cp932) {
+  const std::string text = TerminalText(cp932);
+  std::fwrite(text.data(), 1, text.size(), messages_);
+  std::fputc('\n', messages_);
+  std::fflush(messages_);
+}
+
+void TerminalWindows::ShowMessage(const std::string& text) {
+  // The closing message asks for a button that a terminal does not have; the
+  // exit status says the run is done.
+  if (text == FinishedMessage()) return;
+  Say(text);
+}
+
+void TerminalWindows::ShowPlanError(const PlanError& error) { Say(error.message); }
+
+void TerminalWindows::ShowConversionError(const std::string& text) { Say(text); }
+
+void TerminalWindows::ShowIoError(const IoError& error) {
+  ioErrorShown_ = true;
+  Say(error.message);
+}
+
+std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::string&,
+                                                                  const std::string&) {
+  if (entries_.empty()) return std::nullopt;
+  const SubstitutionTexts texts = entries_.front();
+  entries_.pop_front();
+  auto checked = CheckSubstitutionEntry(texts);
+  if (auto* entry = std::get_if<SubstitutionEntry>(&checked)) return *entry;
+  Say(std::get<SubstitutionRefusal>(checked).message);
+  abandoned_ = true;
+  return std::nullopt;
+}
+
+void TerminalWindows::ShowProgress(bool isSeries, const std::string& substitution,
+                                   RunSignals& signals) {
+  signals_ = &signals;
+  substitution_ = isSeries ? Cp932ToUtf8ForDisplay(substitution) : std::string();
+  serviced_ = 0;
+  started_ = drawn_ = std::chrono::steady_clock::now();
+  lineDrawn_ = false;
+  if (interrupted) signals.cancelRequest = true;
+}
+
+void TerminalWindows::ServicePendingEvents() {
+  if (interrupted) signals_->cancelRequest = true;
+  if (++serviced_ % kRecordsPerClockCheck != 0 || !showProgress_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - drawn_ < std::chrono::seconds(1)) return;
+  drawn_ = now;
+  DrawProgress();
+}
+
+void TerminalWindows::DrawProgress() {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                           std::chrono::steady_clock::now() - started_)
+                           .count();
+  char clock[32];
+  std::snprintf(clock, sizeof clock, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+  std::string line = "\r実行中 ";
+  line += clock;
+  if (!substitution_.empty()) line += "  ＠文字：" + substitution_;
+  line += "  ﾚｺｰﾄﾞ数：" + FormatCount(serviced_);  // digits and commas only
+  line += "\033[K";
+  std::fputs(line.c_str(), messages_);
+  std::fflush(messages_);
+  lineDrawn_ = true;
+}
+
+void TerminalWindows::CloseProgress() {
+  if (lineDrawn_) {
+    std::fputs("\r\033[K", messages_);
+    std::fflush(messages_);
+  }
+  lineDrawn_ = false;
+  signals_ = nullptr;
+}
+
+void TerminalWindows::SetRunInProgress(bool inProgress) {
+  if (inProgress) {
+    interrupted = 0;
+    std::signal(SIGINT, OnInterrupt);
+  } else {
+    std::signal(SIGINT, SIG_DFL);
+  }
+}
+
+}  // namespace sifta::batch

@@ -1,0 +1,74 @@
+// The window layer of sifta-batch: the record count list on standard output,
+// the messages on standard error (both UTF-8), the @ dialog answered from the
+// conditions file, a progress line on standard error when it is a terminal,
+// and Ctrl-C as the progress window's cancel button.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/SubstitutionRules.h"
+#include "run/WindowLayer.h"
+
+namespace sifta::batch {
+
+// The terminal's form of a program text: UTF-8, every line break as one LF.
+std::string TerminalText(const std::string& cp932);
+
+class TerminalWindows : public WindowLayer {
+ public:
+  TerminalWindows(std::vector<SubstitutionTexts> entries, std::FILE* list, std::FILE* messages);
+  ~TerminalWindows() override;
+
+  void SetResultText(ResultField field, const std::string& text) override;
+  void ClearList() override {}
+  void AppendListLine(const std::string& line) override;
+  void Beep() override {}
+  void ShowMessage(const std::string& text) override;
+  void ShowPlanError(const PlanError& error) override;
+  void ShowConversionError(const std::string& text) override;
+  void ShowIoError(const IoError& error) override;
+
+  // The next entry of the conditions file, checked by the dialog's rules. No
+  // entry left: the dialog is closed, the series ends. A refused entry: its
+  // message, and the run is abandoned (nobody can type another).
+  std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
+                                                   const std::string& doneText) override;
+  bool AbandonsRun() override { return abandoned_; }
+
+  void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& signals) override;
+  void CloseProgress() override;
+  void ServicePendingEvents() override;
+
+  void SetRunInProgress(bool inProgress) override;
+  void EnableAfterRun() override {}
+  void FocusQuitButton() override {}
+
+  bool IoErrorShown() const { return ioErrorShown_; }
+
+ private:
+  void Say(const std::string& cp932);
+  void DrawProgress();
+
+  std::deque<SubstitutionTexts> entries_;
+  std::FILE* list_;
+  std::FILE* messages_;
+  bool abandoned_ = false;
+  bool ioErrorShown_ = false;
+
+  // Progress of the current file.
+  bool showProgress_;  // standard error is a terminal
+  RunSignals* signals_ = nullptr;
+  std::string substitution_;  // UTF-8, empty outside a series
+  std::int64_t serviced_ = 0;
+  std::chrono::steady_clock::time_point started_;
+  std::chrono::steady_clock::time_point drawn_;
+  bool lineDrawn_ = false;
+};
+
+}  // namespace sifta::batch

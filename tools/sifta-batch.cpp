@@ -1,0 +1,115 @@
+// sifta-batch CONDITIONS.json
+//
+// Runs one extraction without windows, as the main window would: the layout
+// of the chosen source file is read first (the conditions file answers the
+// heading question), then the conditions are checked, then the run goes
+// through the source file or the file series (the conditions file gives the
+// @ dialog's entries in order; when they run out the dialog counts as closed).
+//
+// Standard output: the record count list (UTF-8). Standard error: the
+// messages (UTF-8), and a progress line while standard error is a terminal.
+// Ctrl-C acts as the progress window's cancel button.
+//
+// Exit status: 0 after a run; 1 on a refusal (the conditions, the heading
+// question cancelled, a source without data, a refused @ entry, an extract
+// file that is a source file); 2 on an input/output error; 64 on a wrong
+// command line or a malformed conditions file. Relative file names are taken
+// from the current folder.
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <variant>
+
+#include <nlohmann/json.hpp>
+
+#include "BatchRequest.h"
+#include "TerminalWindows.h"
+#include "inspect/FileLayout.h"
+#include "inspect/TextFile.h"
+#include "run/FileSeries.h"
+#include "run/RunMessages.h"
+
+namespace {
+
+using namespace sifta;
+using namespace sifta::batch;
+
+enum ExitStatus { kDone = 0, kRefused = 1, kIoError = 2, kUsage = 64 };
+
+void Say(const std::string& cp932) {
+  std::fprintf(stderr, "%s\n", TerminalText(cp932).c_str());
+}
+
+int Usage() {
+  std::fputs("usage: sifta-batch CONDITIONS.json\n", stderr);
+  return kUsage;
+}
+
+int Run(const char* conditionsPath) {
+  std::ifstream in(conditionsPath, std::ios::binary);
+  if (!in) {
+    Say(DescribeIoError(errno, conditionsPath).message);
+    return kIoError;
+  }
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(in, nullptr, true, /*ignore_comments=*/true);
+  } catch (const nlohmann::json::exception& error) {
+    std::fprintf(stderr, "sifta-batch: %s: not a JSON conditions file: %s\n", conditionsPath,
+                 error.what());
+    return kUsage;
+  }
+  auto read = ReadBatchRequest(document);
+  if (const auto* fault = std::get_if<RequestFault>(&read)) {
+    std::fprintf(stderr, "sifta-batch: %s: %s\n", conditionsPath, fault->what.c_str());
+    return kUsage;
+  }
+  BatchRequest& request = std::get<BatchRequest>(read);
+
+  // The source choice: a file named with @ cannot be chosen.
+  FileLayout layout;
+  if (!request.layoutPath.empty()) {
+    if (request.layoutPath.find('@') != std::string::npos) {
+      Say(PlaceholderInChosenFileMessage());
+      return kRefused;
+    }
+    LayoutResult result =
+        ReadFileLayout(request.layoutPath, [&request] { return request.headingAnswer; });
+    if (std::holds_alternative<LayoutCancelled>(result)) {
+      Say(HeadingQuestionCancelledMessage());
+      return kRefused;
+    }
+    if (std::holds_alternative<LayoutNoData>(result)) {
+      Say(SourceHasNoDataMessage());
+      return kRefused;
+    }
+    if (const auto* error = std::get_if<IoError>(&result)) {
+      Say(error->message);
+      return kIoError;
+    }
+    layout = std::get<FileLayout>(result);
+  }
+
+  TerminalWindows windows(std::move(request.series), stdout, stderr);
+  RunRecord record;
+  switch (RunExtraction(request.conditions, layout, windows, record)) {
+    case RunOutcome::Finished:
+      return kDone;
+    case RunOutcome::Refused:
+    case RunOutcome::Abandoned:
+      return kRefused;
+    case RunOutcome::Failed:
+      return windows.IoErrorShown() ? kIoError : kRefused;
+  }
+  return kRefused;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 || argv[1][0] == '\0') return Usage();
+  const std::string argument = argv[1];
+  if (argument == "-h" || argument == "--help") return Usage();
+  return Run(argv[1]);
+}
