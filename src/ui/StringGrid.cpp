@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QStyledItemDelegate>
 
@@ -47,6 +48,20 @@ class StringGrid::Delegate final : public QStyledItemDelegate {
       grid_->editor_ = editor;
     }
     return editor;
+  }
+
+  // The cell under the cursor is drawn as it is (the editor shows over it
+  // while the grid has the focus); the other cells of a range selection are
+  // drawn selected, and an inactive grid shows no selection.
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem plain(option);
+    if ((option.state & QStyle::State_Selected) &&
+        (index == grid_->currentIndex() || !grid_->isEnabled())) {
+      plain.state &= ~QStyle::State_Selected;
+      painter->fillRect(option.rect, option.palette.brush(QPalette::Base));  // over the row's highlight
+    }
+    QStyledItemDelegate::paint(painter, plain, index);
   }
 
   void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
