@@ -5,7 +5,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -246,7 +245,6 @@ TEST(ExtractionPlanInvariants, HoldForRandomConditions) {
       EXPECT_EQ(error->message.rfind("**", 0), 0u) << "case " << i;
     }
   }
-  std::printf("accepted %d, keyed %d, repeated rules %d\n", accepted, keyed, repeated);
   // The generator reaches the interesting plans.
   EXPECT_GT(accepted, 1000);
   EXPECT_GT(keyed, 100);
