@@ -44,6 +44,8 @@ void ItemBoundaries::Prepare(int wanted) {
 
 void ItemBoundaries::Locate(std::string_view line, int wanted, bool quoting) {
   if (wanted < 1) wanted = 1;
+  // A line of n bytes holds at most n + 1 items: never size for more.
+  if (static_cast<size_t>(wanted) > line.size() + 1) wanted = static_cast<int>(line.size()) + 1;
   Prepare(wanted);
   const char* const data = line.data();
   const auto length = static_cast<std::int32_t>(line.size());
