@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace fuzz {
 
@@ -101,6 +103,28 @@ class MemoryFile {
  private:
   int fd_;
   std::string path_;
+};
+
+// Counts of outcomes, printed at exit when SIFTA_FUZZ_STATS is set: how
+// many inputs reached the deeper checks.
+class Stats {
+ public:
+  static void Count(const char* outcome) {
+    static Stats stats;
+    for (auto& [name, n] : stats.counts_)
+      if (name == outcome) {
+        ++n;
+        return;
+      }
+    stats.counts_.emplace_back(outcome, 1);
+  }
+  ~Stats() {
+    if (!std::getenv("SIFTA_FUZZ_STATS")) return;
+    for (auto& [name, n] : counts_) std::fprintf(stderr, "outcome %s: %ld\n", name.c_str(), n);
+  }
+
+ private:
+  std::vector<std::pair<std::string, long>> counts_;
 };
 
 // The lowest free file descriptor: the same before and after a call that
