@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QRadioButton>
 #include <QTabBar>
@@ -23,11 +25,13 @@ using sifta::StringGrid;
 
 namespace {
 
-// Tabs 20 pixels high.
+// Tabs 20 pixels high; the tab under the mouse is drawn highlighted (a bar
+// along its top edge), apart from the lasting highlight of its caption.
 class TabBar final : public QTabBar {
  public:
   explicit TabBar(QWidget* parent) : QTabBar(parent) {
-    setAttribute(Qt::WA_Hover);  // the tab under the mouse is drawn highlighted
+    setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
   }
 
  protected:
@@ -36,6 +40,34 @@ class TabBar final : public QTabBar {
     size.setHeight(20);
     return size;
   }
+
+  void mouseMoveEvent(QMouseEvent* event) override {
+    SetHovered(tabAt(event->position().toPoint()));
+    QTabBar::mouseMoveEvent(event);
+  }
+
+  void leaveEvent(QEvent* event) override {
+    SetHovered(-1);
+    QTabBar::leaveEvent(event);
+  }
+
+  void paintEvent(QPaintEvent* event) override {
+    QTabBar::paintEvent(event);
+    if (hovered_ < 0 || hovered_ >= count() || !isTabVisible(hovered_)) return;
+    QPainter painter(this);
+    const QRect tab = tabRect(hovered_);
+    painter.fillRect(QRect(tab.left() + 1, tab.top(), tab.width() - 2, 2),
+                     palette().color(QPalette::Highlight));
+  }
+
+ private:
+  void SetHovered(int index) {
+    if (index == hovered_) return;
+    hovered_ = index;
+    update();
+  }
+
+  int hovered_ = -1;
 };
 
 class PageControl final : public QTabWidget {
