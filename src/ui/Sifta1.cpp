@@ -116,7 +116,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setWindowTitle(Ui("ＣＳＶレコードの抽出( Sifta 1.26 )"));
   // 621 x 630 with the frame, at 188, 92: the client area is a frame's width
   // and a caption's height smaller.
-  setGeometry(188, 92, 613, 596);
+  move(188, 92);
+  resize(613, 596);
   setFont(PixelFont("ＭＳ Ｐゴシック", 12));
   layer_ = std::make_unique<sifta::MainWindowLayer>(*this);
   BuildControls();

@@ -28,7 +28,8 @@ TForm3::TForm3(QWidget* owner) : QWidget(owner, Qt::Window) {
   setWindowTitle(sifta::Ui("ヘルプ"));
   // 435 x 558 with the frame: the client area is a frame's width and a
   // caption's height smaller.
-  setGeometry(516, 113, 427, 531);
+  move(516, 113);
+  resize(427, 531);
   QFont font(sifta::Ui("ＭＳ Ｐゴシック"));
   font.setPixelSize(12);
   setFont(font);

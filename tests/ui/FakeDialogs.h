@@ -135,9 +135,11 @@ class FakeDialogs final : public Dialogs {
       ++unanswered;
       return std::nullopt;
     }
-    std::optional<QString> answer = queue.front();
+    const bool chosen = queue.front().has_value();
+    const QString path = chosen ? *queue.front() : QString();
     queue.pop_front();
-    return answer;
+    if (!chosen) return std::nullopt;
+    return path;
   }
 
   bool beepPending_ = false;
