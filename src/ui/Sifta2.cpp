@@ -84,7 +84,6 @@ void TForm2::SetUp(bool isSeries, const std::string& substitution,
   SetBackground(Label1, QColor(255, 255, 157));
   Timer1->start(kTickMs);
   show();
-  raise();
   // Painted now: the run gives the event loop its turn only between records.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   repaint();

@@ -33,7 +33,6 @@ void TForm5::ShowAndPaint() {
   Label1->setPalette(labelPalette);
   Label1->setAutoFillBackground(true);
   show();
-  raise();
   // The count that follows services no events: paint now.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   repaint();

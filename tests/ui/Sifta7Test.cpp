@@ -278,6 +278,27 @@ class Sifta7Test : public QObject {
     QVERIFY(dialogs.boxes.empty());
   }
 
+  void keyboardAloneWalksThroughTheDialog() {
+    FakeDialogs dialogs;
+    TForm7 form(nullptr);
+    const auto entry = AskAnd(form, [&] {
+      QTest::keyClicks(form.Edit2, QStringLiteral("08"));
+      QTest::keyClick(form.Edit2, Qt::Key_Return);
+      QCOMPARE(form.focusWidget(), form.Edit3);
+      QTest::keyClicks(form.Edit3, QStringLiteral("12"));
+      QTest::keyClick(form.Edit3, Qt::Key_Return);
+      QCOMPARE(form.focusWidget(), form.CheckBox1);
+      QTest::keyClick(form.CheckBox1, Qt::Key_Space);
+      QCOMPARE(form.focusWidget(), form.Button1);
+      QTest::keyClick(form.Button1, Qt::Key_Return);
+    });
+    QVERIFY(entry.has_value());
+    QCOMPARE(entry->rangeCurrent, std::string("08"));
+    QCOMPARE(entry->rangeEnd, std::string("12"));
+    QVERIFY(entry->lastEntry);
+    QVERIFY(dialogs.boxes.empty());
+  }
+
   void closeControlGivesNothing() {
     FakeDialogs dialogs;
     TForm7 form(nullptr);
