@@ -62,6 +62,81 @@ std::optional<sifta::FileLayout> LayoutOf(const std::vector<std::string>& lines,
   return layout;
 }
 
+// BuildOutputLine once more, by its written steps on the models of
+// Reference.h, to hold the engine's own reference form against: items the
+// line does not hold are written empty, and a quote that never closes leaves
+// the rest of its span as it stands.
+void ModelSpan(std::string_view line, const ref::Span& span, std::string& out) {
+  if (span.end >= span.start) out.append(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)));
+  out.append(static_cast<size_t>(span.missing) + 1, ',');
+}
+
+void ModelZeroQuoted(std::string_view line, const ref::Span& span, std::string& out) {
+  const int e = span.end;
+  auto bytes = [&](int from, int to) {
+    if (to >= from) out.append(line.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1)));
+  };
+  int p = span.start;
+  for (;;) {
+    const int q = p <= e ? ref::Find(line, p, e, "\"", "") : 0;
+    if (q == 0) break;
+    const int c = ref::Find(line, q, e, ",", "\"");
+    if (c < 0) break;  // never closes: the rest as it stands
+    bytes(p, q - 1);
+    out += "0,";
+    if (c == 0) {
+      out.append(static_cast<size_t>(span.missing), ',');
+      return;
+    }
+    p = c + 1;
+  }
+  bytes(p, e);
+  out.append(static_cast<size_t>(span.missing) + 1, ',');
+}
+
+void ModelZeroSpecial(const sifta::ExtractionPlan& plan, std::string& out, int bodyStart) {
+  int p = bodyStart;
+  int c = 0;
+  do {
+    const int length = static_cast<int>(out.size());
+    c = p <= length ? ref::Find(out, p, length, ",", "") : 0;
+    const int field = c != 0 ? c - p : length - p + 1;
+    bool replaced = false;
+    if (field >= plan.specialMinLength && field <= plan.specialMaxLength) {
+      for (const auto& special : plan.specialStrings) {
+        if (special.length == field && out.compare(static_cast<size_t>(p - 1), static_cast<size_t>(field), special.text) == 0) {
+          out.replace(static_cast<size_t>(p - 1), static_cast<size_t>(field), "0");
+          p += 2;
+          replaced = true;
+          break;
+        }
+      }
+    }
+    if (!replaced) p = c + 1;
+  } while (c != 0);
+}
+
+std::string ModelOutputLine(const sifta::ExtractionPlan& plan, std::string_view line, bool zeroing) {
+  std::string out;
+  for (const auto& range : plan.ridRanges) ModelSpan(line, ref::Locate(line, range.first, range.last), out);
+  const int bodyStart = static_cast<int>(out.size()) + 1;
+  for (const auto& rule : plan.cellRules) {
+    int f = rule.first, l = rule.last;
+    do {
+      const ref::Span span = ref::Locate(line, f, l);
+      if (zeroing && plan.zeroNonNumeric)
+        ModelZeroQuoted(line, span, out);
+      else
+        ModelSpan(line, span, out);
+      f += rule.interval;
+      l += rule.interval;
+    } while (rule.interval > 0 && f <= rule.lastFirst);
+  }
+  out.pop_back();
+  if (zeroing && plan.zeroSpecial) ModelZeroSpecial(plan, out, bodyStart);
+  return out;
+}
+
 struct Expected {
   std::string file;
   std::int64_t sourceRecords = 0;
@@ -159,6 +234,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (bool zeroing : {true, false}) {
         const std::string got(cutter.OutputLine(zeroing));
         const std::string want = sifta::BuildOutputLine(plan, line, zeroing);
+        const std::string model = ModelOutputLine(plan, line, zeroing);
+        CHECK(want == model, l + (zeroing ? " zeroing" : "") + ": BuildOutputLine \"" + Printable(want) +
+                                 "\" but the written steps give \"" + Printable(model) + "\"");
         CHECK(got == want, l + (zeroing ? " zeroing" : "") + ": \"" + Printable(got) + "\" want \"" +
                                Printable(want) + "\"");
       }
