@@ -68,6 +68,12 @@ void SetUpApplication(QApplication& app) {
                              {QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")});
 
   QApplication::setStyle(new HintDelayStyle);
+  // Hints lay out their columns with blanks: a fixed-pitch font lines them
+  // up (set after the style, which brings its own fonts).
+  QFont hintFont(Ui("ＭＳ ゴシック"));
+  hintFont.setPixelSize(12);
+  hintFont.setStyleHint(QFont::TypeWriter);
+  QToolTip::setFont(hintFont);
   app.installEventFilter(new HintTimeFilter(&app));
   hintDisplayTime = 2500;
 }

@@ -166,9 +166,12 @@ void TForm1::BuildControls() {
   Label6 = MakeLabel(GroupBox5, "Label6", "抽出レコード数：", 201, 62);
   Edit3 = MakeEdit(GroupBox5, "Edit3", 285, 58, 80, 20);
   Label7 = MakeLabel(GroupBox5, "Label7", "始め時間：", 375, 28);
-  Edit4 = MakeEdit(GroupBox5, "Edit4", 433, 24, 56, 20);
+  // The time fields are 8 pixels wider than 56: the IPA proportional font's
+  // digits are wider than those of the font the layout was made for, and
+  // " hh:mm:ss" would not fit.
+  Edit4 = MakeEdit(GroupBox5, "Edit4", 433, 24, 64, 20);
   Label8 = MakeLabel(GroupBox5, "Label8", "終り時間：", 375, 60);
-  Edit5 = MakeEdit(GroupBox5, "Edit5", 433, 56, 56, 20);
+  Edit5 = MakeEdit(GroupBox5, "Edit5", 433, 56, 64, 20);
 
   Button7 = MakeButton(this, "Button7", "元ﾌｧｲﾙ情報表示", 480, 32, 117, 25);
   Button8 = MakeButton(this, "Button8", "抽出ﾌｧｲﾙ情報表示", 480, 72, 117, 25);

@@ -94,9 +94,9 @@ class Sifta1Test : public QObject {
     row("Label6", "GroupBox5", {201, 62, 0, 0}, "抽出レコード数：");
     row("Edit3", "GroupBox5", {285, 58, 80, 20}, "");
     row("Label7", "GroupBox5", {375, 28, 0, 0}, "始め時間：");
-    row("Edit4", "GroupBox5", {433, 24, 56, 20}, "");
+    row("Edit4", "GroupBox5", {433, 24, 64, 20}, "");  // " hh:mm:ss" fits
     row("Label8", "GroupBox5", {375, 60, 0, 0}, "終り時間：");
-    row("Edit5", "GroupBox5", {433, 56, 56, 20}, "");
+    row("Edit5", "GroupBox5", {433, 56, 64, 20}, "");
     row("Label10", "Form1", {520, 504, 0, 0}, "ヒント時間調整\nは右クリックで");
   }
 
@@ -157,6 +157,14 @@ class Sifta1Test : public QObject {
                metrics.horizontalAdvance(QStringLiteral("W")));
       QCOMPARE(metrics.horizontalAdvance(Ui("あ")), 2 * metrics.horizontalAdvance(QStringLiteral("W")));
     }
+    // The widest texts a run writes fit their fields (frame and margins aside).
+    const auto fits = [](QLineEdit* edit, const char* text) {
+      return QFontMetrics(edit->font()).horizontalAdvance(QLatin1String(text)) <= edit->width() - 6;
+    };
+    QVERIFY(fits(Form1->Edit4, " 23:59:59"));
+    QVERIFY(fits(Form1->Edit5, " 23:59:59"));
+    QVERIFY(fits(Form1->Edit6, " 99,999,999"));
+    QVERIFY(fits(Form1->Edit3, " 99,999,999"));
     // The proportional font is not.
     const QFontMetrics proportional(Form1->font());
     QVERIFY(proportional.horizontalAdvance(QStringLiteral("i")) <
