@@ -2,7 +2,9 @@
 // against the layout rule worked out from the literal scanning operations:
 // the item count of line 1, the ",ｾﾙ" marker, the kinds and their counts, the
 // no-data and cancel outcomes; the question is asked only when line 1 is no
-// standard heading, and the file is closed on every outcome.
+// standard heading, and the file is closed on every outcome. On the same
+// file: the record count (at small block sizes) against the line rule, the
+// extract layout, and the item list against the items LocateItems delimits.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <optional>
@@ -12,7 +14,9 @@
 
 #include "FuzzSupport.h"
 #include "Reference.h"
+#include "inspect/FileInspection.h"
 #include "inspect/FileLayout.h"
+#include "scan/Scanning.h"
 
 using fuzz::Printable;
 using sifta::HeadingKind;
@@ -24,6 +28,60 @@ constexpr std::string_view kMarker = "\x2C\xBE\xD9";
 
 int MarkerPosition(std::string_view line) { return ref::Find(line, 1, 0, kMarker, ""); }
 
+std::string ItemText(std::string_view line, int n) {
+  const ref::Span span = ref::Locate(line, n, n);
+  return span.length > 0 ? std::string(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)))
+                         : std::string();
+}
+
+// The item list of a layout: "(n) " or "<n> ", the heading's item, " … ",
+// the first record's item.
+void CheckItemList(const sifta::FileLayout& layout, const std::string& what) {
+  const std::vector<std::string> list = sifta::BuildItemList(layout);
+  CHECK(list.size() == static_cast<size_t>(std::max(layout.itemCount, 0)),
+        what + ": item list of " + std::to_string(list.size()) + " lines");
+  for (int n = 1; n <= static_cast<int>(list.size()); ++n) {
+    const bool rid = n <= layout.ridItemCount;
+    std::string want = rid ? "(" + std::to_string(n) + ") " : "<" + std::to_string(n - layout.ridItemCount) + "> ";
+    if (layout.headingKind != HeadingKind::None) want += ItemText(layout.headingText, n);
+    want += " \x81\x63 " + ItemText(layout.firstRecord, n);
+    CHECK(list[static_cast<size_t>(n - 1)] == want,
+          what + ": item line " + std::to_string(n) + " \"" + Printable(list[static_cast<size_t>(n - 1)]) +
+              "\" want \"" + Printable(want) + "\"");
+  }
+}
+
+// The record count and the extract layout of the file.
+void CheckInspection(const std::string& path, const std::vector<std::string>& lines, size_t block,
+                     const std::string& what) {
+  for (HeadingKind kind : {HeadingKind::Standard, HeadingKind::User, HeadingKind::None}) {
+    const auto counted = sifta::CountRecords(path, kind, block);
+    CHECK(std::holds_alternative<std::int64_t>(counted), what + ": count failed");
+    const std::int64_t want =
+        static_cast<std::int64_t>(lines.size()) - (kind != HeadingKind::None && !lines.empty() ? 1 : 0);
+    CHECK(std::get<std::int64_t>(counted) == want,
+          what + ": " + std::to_string(std::get<std::int64_t>(counted)) + " records at block " +
+              std::to_string(block) + ", want " + std::to_string(want));
+  }
+  // An extract of a Standard source: no question, the RID count by the marker.
+  const std::string line1 = lines.empty() ? std::string() : lines[0];
+  const auto extract = sifta::ReadExtractLayout(path, HeadingKind::Standard);
+  CHECK(!std::holds_alternative<sifta::IoError>(extract), what + ": extract layout failed");
+  const sifta::FileLayout& layout = std::holds_alternative<sifta::FileLayout>(extract)
+                                        ? std::get<sifta::FileLayout>(extract)
+                                        : std::get<sifta::LayoutNoData>(extract).layout;
+  CHECK(std::holds_alternative<sifta::LayoutNoData>(extract) == (lines.size() <= 1), what + ": extract no data");
+  const int items = ref::Count(line1, 1, 0, ",", "\"") + 1;
+  const int p = MarkerPosition(line1);
+  const int rid = std::string_view(line1).starts_with("\xBE\xD9") ? 0
+                  : p == 0                                       ? items
+                                                                 : ref::Count(line1, 1, p + 1, ",", "\"");
+  CHECK(layout.itemCount == items && layout.ridItemCount == rid && layout.bodyCellCount == items - rid,
+        what + ": extract layout items " + std::to_string(layout.itemCount) + " rid " +
+            std::to_string(layout.ridItemCount) + ", want " + std::to_string(items) + " / " + std::to_string(rid));
+  if (items > 0 && rid >= 0 && rid <= items) CheckItemList(layout, what + " (extract)");
+}
+
 std::string Kind(HeadingKind k) {
   return k == HeadingKind::Standard ? "Standard" : k == HeadingKind::User ? "User" : "None";
 }
@@ -34,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static fuzz::MemoryFile file("layout-source");
   FuzzedDataProvider in(data, size);
   const int answerPick = in.ConsumeIntegralInRange<int>(0, 2);
+  const size_t block = in.ConsumeIntegralInRange<size_t>(1, 70);
   const std::string bytes = in.ConsumeRemainingBytesAsString();
   file.Set(bytes);
   const std::optional<HeadingKind> answer =
@@ -66,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CHECK(asked == (standard ? 0 : 1), what + ": asked " + std::to_string(asked) + " times");
   CHECK(!std::holds_alternative<sifta::IoError>(result),
         what + ": " + std::get<sifta::IoError>(result).message);
+  CheckInspection(file.Path(), lines, block, what);
 
   if (!standard && !answer) {
     CHECK(std::holds_alternative<sifta::LayoutCancelled>(result), what + ": not cancelled");
@@ -110,5 +170,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CHECK(layout->ridItemCount == ridCount, what + counts + " want rid " + std::to_string(ridCount));
   CHECK(layout->ridItemCount + layout->bodyCellCount == layout->itemCount, what + counts);
   CHECK(layout->ridItemCount >= 0 && layout->ridItemCount < layout->itemCount, what + counts);
+  CheckItemList(*layout, what);
   return 0;
 }
