@@ -198,6 +198,21 @@ class RunFromWindowTest : public QObject {
     QCOMPARE(Form1->Button7->isEnabled(), complete);
   }
 
+  void sampleTableOpensAtOnce() {
+    const QString sample = QFINDTESTDATA("../../examples/sample.csv");
+    QVERIFY(!sample.isEmpty());
+    dialogs_->openAnswers = {sample};
+    Form1->Button1Click();
+    QVERIFY(dialogs_->boxes.empty());
+    QCOMPARE(Form1->Layout().headingKind, sifta::HeadingKind::Standard);
+    QCOMPARE(Form1->Layout().ridItemCount, 3);
+    QCOMPARE(Form1->Layout().bodyCellCount, 6);
+    const std::string bytes = sifta::test::ReadBytes(sample);
+    QVERIFY(bytes.find("\"X\"") != std::string::npos);
+    QVERIFY(bytes.find("\r\n") != std::string::npos);
+    QVERIFY(bytes.find(sifta::Sj("北海道")) != std::string::npos);
+  }
+
   void cancelInTheQuestionStartsAgain() {
     const QString first = Path("first.csv");
     const QString second = Path("second.csv");
@@ -494,6 +509,20 @@ class RunFromWindowTest : public QObject {
     Form1->Button7Click();
     QCOMPARE(dialogs_->boxes.size(), size_t{3});
     QCOMPARE(dialogs_->boxes[2].text, Ui("ﾚｺｰﾄﾞ数を確認しますか？"));
+  }
+
+  void newSourceChoiceKeepsTheExtractInformation() {
+    ChooseSource(Path("first.csv"), StandardTable());
+    Form1->Edit2->setText(Path("first-out.csv"));
+    ChooseEverything();
+    Form1->Button3Click();
+    ChooseSource(Path("second.csv"), SjLines({"ID,ｾﾙ1,ｾﾙ2", "9,9,9"}));
+    dialogs_->Clear();
+    Form1->Button8Click();
+    QVERIFY(dialogs_->boxes.empty());
+    QCOMPARE(Form6->Edit5->text(), Path("first-out.csv"));
+    QCOMPARE(Form6->Edit1->text(), QStringLiteral(" 3"));
+    QCOMPARE(Form6->Edit3->text(), QStringLiteral(" 2"));  // read with the new kind: Standard
   }
 
   void extractInformationBeforeAndAfterARun() {
