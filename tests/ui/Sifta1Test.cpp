@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -254,6 +255,14 @@ class Sifta1Test : public QObject {
     Form1->N1->trigger();
     QCOMPARE(sifta::HintDisplayTime(), 2500);
     QCOMPARE(Form1->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+  }
+
+  void standardButtonsInJapanese() {
+    QMessageBox box(QMessageBox::Question, QString(), QString(),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), Ui("はい(&Y)"));
+    QCOMPARE(box.button(QMessageBox::No)->text(), Ui("いいえ(&N)"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), Ui("キャンセル"));
   }
 
   void rightClickOpensTheMenuButNotInTextFields() {
