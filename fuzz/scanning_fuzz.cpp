@@ -4,10 +4,13 @@
 // within the line.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "FuzzSupport.h"
 #include "Reference.h"
+#include "scan/NumberText.h"
 #include "scan/Scanning.h"
 
 namespace {
@@ -55,6 +58,76 @@ std::string SpanText(const sifta::ItemSpan& s) {
 std::string SpanText(const ref::Span& s) {
   return std::to_string(s.start) + "/" + std::to_string(s.end) + "/" + std::to_string(s.length) +
          "/" + std::to_string(s.missing);
+}
+
+// The number conversion by its rule: an optional sign, then decimal digits,
+// or hexadecimal digits after "$" or "0x"; 32-bit signed range.
+std::optional<long long> Converted(std::string_view t) {
+  bool negative = false;
+  if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+    negative = t[0] == '-';
+    t.remove_prefix(1);
+  }
+  int base = 10;
+  if (t.starts_with("$")) {
+    base = 16;
+    t.remove_prefix(1);
+  } else if (t.starts_with("0x") || t.starts_with("0X")) {
+    base = 16;
+    t.remove_prefix(2);
+  }
+  if (t.empty()) return std::nullopt;
+  __int128 value = 0;
+  for (char c : t) {
+    const char* digits = "0123456789abcdef";
+    const char* at = std::strchr(digits, c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+    if (c == '\0' || !at || at - digits >= base) return std::nullopt;
+    value = value * base + (at - digits);
+    if (value > (static_cast<__int128>(1) << 40)) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647 || value < -2147483648LL) return std::nullopt;
+  return static_cast<long long>(value);
+}
+
+std::string Grouped(long long n) {
+  if (n == 0) return "";
+  std::string digits = std::to_string(n < 0 ? -n : n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return (n < 0 ? "-" : "") + out;
+}
+
+void CheckNumbers(std::string_view text, long long count) {
+  const std::string what = "number text \"" + Printable(text) + "\"";
+  const std::optional<int32_t> got = sifta::ConvertInteger(text);
+  const std::optional<long long> want = Converted(text);
+  CHECK(got.has_value() == want.has_value() && (!got || *got == *want),
+        what + ": ConvertInteger " + (got ? std::to_string(*got) : "none") + " want " +
+            (want ? std::to_string(*want) : "none"));
+  // The grid check: empty, the allowed text, digits only, then the value.
+  for (std::string_view allowed : {"", "*"}) {
+    const sifta::NumberCheck check = sifta::CheckNumberText(text, allowed);
+    int result;
+    if (text.empty()) result = -1;
+    else if (!allowed.empty() && text == allowed) result = 1;
+    else if (sifta::IsAllDigits(text) != 0) result = -1;
+    else if (!want) result = -2;  // not convertible
+    else result = *want == 0 ? -1 : 0;
+    if (result == -2) {
+      CHECK(check.kind == sifta::NumberCheck::Kind::NotAnInteger &&
+                check.message == sifta::NotAnIntegerMessage(text),
+            what + ": CheckNumberText should fail the conversion");
+    } else {
+      CHECK(check.Result() == result && check.kind != sifta::NumberCheck::Kind::NotAnInteger,
+            what + " allowed \"" + std::string(allowed) + "\": CheckNumberText " + std::to_string(check.Result()) +
+                " want " + std::to_string(result));
+      CHECK((result == -1) == !check.message.empty(), what + ": message");
+    }
+  }
+  CHECK(sifta::FormatCount(count) == Grouped(count), "FormatCount " + std::to_string(count));
 }
 
 }  // namespace
@@ -150,6 +223,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckSpanWithinLine(wild, len, what + " from " + std::to_string(anyStart) + " got " +
                                        SpanText(wild));
   }
+
+  CheckNumbers(text.substr(0, 14), static_cast<long long>(startPick) * endPick * (n % 2 ? 1 : -7919));
 
   // Arguments outside the valid ranges must not crash.
   (void)sifta::FindUnquoted(text, static_cast<int>(startPick % 7) - 3, len + 1 + endPick % 3,
