@@ -304,8 +304,6 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 
 RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayout& layout,
                          WindowLayer& windows, RunRecord& record) {
-  // Every run starts afresh: nothing of an earlier run is added to or appended to.
-  record = RunRecord{};
   windows.SetResultText(ResultField::SourceTotal, {});
   windows.SetResultText(ResultField::ExtractTotal, {});
   windows.SetResultText(ResultField::StartTime, {});
@@ -321,6 +319,10 @@ RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayou
     windows.ShowConversionError(error->message);
     return RunOutcome::Refused;
   }
+  // Every run that passes the checks starts afresh: nothing of an earlier run
+  // is added to or appended to. A refused run changes nothing, so the extract
+  // information of the run before stays available.
+  record = RunRecord{};
   SeriesRun run(std::get<ExtractionPlan>(planned), layout, windows, record);
   return run.Run();
 }

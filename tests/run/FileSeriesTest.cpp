@@ -299,11 +299,14 @@ TEST_F(FileSeriesTest, DoubleByteSubstitutionTextNamesTheFiles) {
 TEST_F(FileSeriesTest, RefusedConditionsTouchNothing) {
   WriteBytes("data.csv", SourceText("01", 1));
   record.sourceTotal = 7;
+  record.informationExtractFile = "earlier.csv";
   EXPECT_EQ(Run("", "out.csv", "data.csv"), RunOutcome::Refused);
   EXPECT_EQ(windows.messages, (std::vector<std::string>{"** 元ファイルの指定がありません。"}));
   EXPECT_EQ(windows.log.back(), "plan error ** 元ファイルの指定がありません。");
   EXPECT_EQ(windows.results[ResultField::StartTime], "");
-  EXPECT_EQ(record.sourceTotal, 0);
+  // A refused run changes no total and keeps the extract of the run before.
+  EXPECT_EQ(record.sourceTotal, 7);
+  EXPECT_EQ(record.informationExtractFile, "earlier.csv");
   EXPECT_FALSE(std::filesystem::exists("out.csv"));
 }
 
