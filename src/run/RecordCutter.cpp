@@ -53,6 +53,22 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
       wanted_ = std::max(wanted_, range.lastItem);
     }
   }
+  // The item ends that the pieces and the key ask for: the end of the item
+  // before each first item, and each last item.
+  for (const Piece& piece : pieces_) {
+    if (piece.first > 1) itemEnds_.push_back(piece.first - 1);
+    itemEnds_.push_back(piece.last);
+  }
+  if (mode_ == RecordMode::Value) {
+    for (const KeyRange& range : keyRanges_) {
+      if (range.firstItem > 1) itemEnds_.push_back(range.firstItem - 1);
+      itemEnds_.push_back(range.lastItem);
+    }
+  }
+  std::sort(itemEnds_.begin(), itemEnds_.end());
+  itemEnds_.erase(std::unique(itemEnds_.begin(), itemEnds_.end()), itemEnds_.end());
+  fewEnds_ = itemEnds_.size() * 8 < static_cast<size_t>(wanted_);
+
   rangesAscend_ = true;
   for (size_t i = 0; i < codeRanges_.size(); ++i) {
     if (codeRanges_[i].high < codeRanges_[i].low) rangesAscend_ = false;
@@ -67,8 +83,43 @@ void RecordCutter::Load(std::string_view line) {
 
 void RecordCutter::Locate() {
   if (located_) return;
-  items_.Locate(line_, wanted_, true);
+  // Zeroing quoted items looks at every item of a piece. Otherwise only the
+  // ends of the pieces are needed; storing every item end is cheaper than
+  // picking out a few, unless they are few among many (all items of a wide
+  // record, say).
+  if (zeroQuoted_)
+    items_.Locate(line_, wanted_, true, true);
+  else if (fewEnds_)
+    items_.LocateEnds(line_, itemEnds_);
+  else
+    items_.Locate(line_, wanted_, true, false);
   located_ = true;
+}
+
+void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
+  if (count >= 8 && count <= 16) {
+    std::uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + count - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + count - 8, &tail, 8);
+  } else if (count >= 4 && count < 8) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + count - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + count - 4, &tail, 4);
+  } else if (count < 4) {
+    for (size_t i = 0; i < count; ++i) to[i] = from[i];
+  } else {
+    std::memcpy(to, from, count);
+  }
+}
+
+std::string_view RecordCutter::OutputLineWithEnd(bool zeroing) {
+  OutputLine(zeroing);
+  Put("\r\n", 2);
+  return {out_.data(), size_};
 }
 
 std::string_view RecordCutter::OutputLine(bool zeroing) {
@@ -113,9 +164,10 @@ void RecordCutter::PutZeroed(int first, int last) {
       Put(items_.Begin(item), items_.End(item));
     } else {
       Put(items_.Begin(item), static_cast<std::uint32_t>(items_.FirstQuote(item)));
-      Put("0", 1);
+      Reserve(1);
+      out_[size_++] = '0';
     }
-    if (item < last) Put(",", 1);
+    if (item < last) PutComma();
     next = item + 1;
   }
   if (next <= last) Put(items_.Begin(next), items_.End(last));

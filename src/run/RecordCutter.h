@@ -29,6 +29,8 @@ class RecordCutter {
   // The kept items of the line joined by commas: zeroing off for the heading,
   // on for records. Valid until the next call of a member.
   std::string_view OutputLine(bool zeroing);
+  // The same followed by CR LF, as the line is written to the extract file.
+  std::string_view OutputLineWithEnd(bool zeroing);
 
   // The key of the line (modes Code and Value), double quotes and commas
   // deleted. Valid until the next Load.
@@ -56,22 +58,34 @@ class RecordCutter {
   void Put(std::uint32_t from, std::uint32_t to) { Put(line_.data() + from, to - from); }
   void Put(const char* bytes, std::size_t count) {
     Reserve(count);
-    __builtin_memcpy(out_.data() + size_, bytes, count);
+    CopyShort(out_.data() + size_, bytes, count);
     size_ += count;
+  }
+  void PutComma() {
+    Reserve(1);
+    out_[size_++] = ',';
   }
   void PutCommas(std::size_t count) {
     Reserve(count);
-    __builtin_memset(out_.data() + size_, ',', count);
+    for (std::size_t i = 0; i < count; ++i) out_[size_ + i] = ',';
     size_ += count;
   }
+  // Keeps kSlack bytes of room after `more` more bytes, for CopyShort.
   void Reserve(std::size_t more) {
-    if (size_ + more > out_.size()) out_.resize((size_ + more) * 2);
+    if (size_ + more + kSlack > out_.size()) out_.resize((size_ + more + kSlack) * 2);
   }
+  // Copies `count` bytes; reads only the source bytes, may write up to 16
+  // bytes past the destination's end (into the slack). The spans of a record
+  // are short: two overlapping moves instead of a call of memcpy.
+  static void CopyShort(char* to, const char* from, std::size_t count);
+  static constexpr std::size_t kSlack = 16;
 
   // The compiled plan.
   std::vector<Piece> pieces_;  // the RID ranges, then every cell block in order
   std::size_t ridPieces_ = 0;
   int wanted_ = 1;             // the last item any piece or key asks for
+  std::vector<int> itemEnds_;  // the item ends they need, ascending
+  bool fewEnds_ = false;       // few of them among many items: LocateEnds
   bool zeroQuoted_ = false;
   bool zeroSpecial_ = false;
   int specialMin_ = 0;

@@ -165,8 +165,7 @@ class RecordLoop {
       if (Failed()) return Finish();
       if (!appending) {
         cutter_.Load(heading);
-        extract_.Append(cutter_.OutputLine(false));
-        extract_.EndLine();
+        extract_.Append(cutter_.OutputLineWithEnd(false));
         if (Failed()) return Finish();
       }
     }
@@ -194,8 +193,7 @@ class RecordLoop {
 
   // Writes the loaded record.
   void Write() {
-    extract_.Append(cutter_.OutputLine(true));
-    extract_.EndLine();
+    extract_.Append(cutter_.OutputLineWithEnd(true));
     ++result_.extractRecords;
   }
 

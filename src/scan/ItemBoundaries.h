@@ -12,12 +12,15 @@
 //  - a quote that opens a stretch without closing it makes the rest of the
 //    line part of the item in which it stands.
 //
-// How it is fast: 16 bytes at a time, SSE2 compares pick out the commas and
-// the rare bytes (double quote, bytes 0x80 and above). A block without rare
-// bytes turns its comma bits into item ends directly; only a block with a
-// rare byte is walked bit by bit through the quote and lead/trail rules. The
-// only state carried from one block to the next is `inQuote` and whether the
-// block's first byte is a trail byte.
+// How it is fast: a line is taken 64 bytes at a time. SSE2 compares give a
+// bit mask of the commas, the double quotes and the lead-byte values of the
+// block; the trail bytes that look like a comma or a quote come from the
+// carries of one addition over the lead mask (the byte after a run of lead
+// values of odd length), the quoted stretches from a prefix XOR over the
+// quote mask, and what is left of the comma mask are the item ends, stored
+// bit by bit. Nothing branches on the data but the loop over those bits. The
+// state carried from one block to the next is `inQuote` and whether the
+// block begins with the trail byte of the previous block's last lead byte.
 #pragma once
 
 #include <cstdint>
@@ -29,10 +32,19 @@ namespace sifta {
 class ItemBoundaries {
  public:
   // Finds the items 1..wanted of `line` (fewer when the line holds fewer);
-  // nothing after item `wanted` is looked at. With `quoting` off every comma
-  // at a single-byte position separates, inside double quotes too (the
-  // fields of an output line); quote information is then not gathered.
-  void Locate(std::string_view line, int wanted, bool quoting = true);
+  // nothing after the 64-byte block in which item `wanted` ends is looked
+  // at, and memory is bounded by the line, not by `wanted`. With `quoting`
+  // off every comma at a single-byte position separates, inside double
+  // quotes too (the fields of an output line). `findQuotedItems` gathers
+  // QuotedItems and FirstQuote (quoting on only).
+  void Locate(std::string_view line, int wanted, bool quoting = true, bool findQuotedItems = true);
+
+  // The same for a caller that needs only some item ends: `itemEnds` lists
+  // item numbers (ascending, at least 1), and End(i) is then valid for them
+  // and for Count() only, Begin(i) for i = 1 and when i - 1 is listed. The
+  // last listed item plays the part of `wanted`. Quoting on; no quote
+  // information. Spares storing every item end of a long record.
+  void LocateEnds(std::string_view line, const std::vector<int>& itemEnds);
 
   // Items found: min(wanted, items of the line). A line always has at least
   // one item (the empty line holds one empty item).
@@ -44,7 +56,7 @@ class ItemBoundaries {
   std::uint32_t Begin(int i) const { return static_cast<std::uint32_t>(ends_[i - 1] + 1); }
   std::uint32_t End(int i) const { return static_cast<std::uint32_t>(ends_[i]); }
 
-  // Items (ascending) that hold a double quote, with quoting on.
+  // Items (ascending) that hold a double quote, when asked for.
   const std::vector<int>& QuotedItems() const { return quotedItems_; }
   // Offset of the first double quote of item i, or -1 when it holds none.
   std::int32_t FirstQuote(int i) const { return firstQuote_[i]; }
@@ -53,11 +65,14 @@ class ItemBoundaries {
 
  private:
   void Prepare(int wanted);
+  template <bool kEveryEnd>
+  void Scan(std::string_view line, int wanted, bool quoting, bool findQuotedItems,
+            const int* itemEnds, std::size_t itemEndCount);
 
   int count_ = 0;
   int unterminatedItem_ = 0;
   // ends_[0] = -1; ends_[i] = end of item i. Sized with room for one block of
-  // commas past `wanted`, so that a block's commas are stored unchecked.
+  // item ends past `wanted`, so that a block's ends are stored unchecked.
   std::vector<std::int32_t> ends_;
   std::vector<std::int32_t> firstQuote_;  // by item number; -1 = no quote
   std::vector<int> quotedItems_;

@@ -95,7 +95,7 @@ std::string RandomLine(Random& random, int items) {
   if (kind == 6) {
     // A lead byte anywhere near a block boundary, its trail byte a comma or a
     // quote, then plain items: the trail must not separate or open a stretch.
-    line = std::string(static_cast<size_t>(Uniform(random, 0, 40)), '7') + Pick(random, kOddBytes) +
+    line = std::string(static_cast<size_t>(Uniform(random, 0, 140)), '7') + Pick(random, kOddBytes) +
            (Chance(random, 70) ? "," : "\"");
     for (int i = 0; i < items; ++i) line += std::to_string(Uniform(random, 0, 999)) + ",";
     return line;

@@ -52,8 +52,15 @@ std::string Cat(std::initializer_list<std::string_view> parts) {
   for (std::string_view part : parts) text.append(part);
   return text;
 }
-const std::string kSixteenOnes(16, '1');
-const std::string kSixteenCommas(16, ',');
+const std::string kBlockOfOnes(64, '1');
+const std::string kBlockOfCommas(64, ',');
+
+// A line of `count` commas: `count` + 1 empty items.
+std::vector<std::pair<int, int>> EmptyItems(int count) {
+  std::vector<std::pair<int, int>> items;
+  for (int i = 0; i <= count; ++i) items.emplace_back(i, i);
+  return items;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ItemBoundariesCaseTest,
@@ -71,15 +78,19 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"LeadRunOddThenComma", "\x81\x81\x81,b", {{0, 5}}},
         Case{"LeadRunEvenThenComma", "\x81\x81,b", {{0, 2}, {3, 4}}},
         Case{"KatakanaIsSingle", "\xB1,\xDF", {{0, 1}, {2, 3}}},
-        // A lead byte that ends one 16-byte block, its trail byte (a comma)
+        // A lead byte that ends one 64-byte block, its trail byte (a comma)
         // the first of the next block, which holds nothing else that is rare.
-        Case{"TrailCommaAtBlockStart", Cat({std::string_view(kSixteenOnes).substr(1), "\x81,2,3"}), {{0, 18}, {19, 20}}},
-        Case{"CommaAtBlockStart", Cat({kSixteenOnes, ",2"}), {{0, 16}, {17, 18}}},
-        Case{"QuotedStretchOverBlocks", Cat({"\"", kSixteenCommas, kSixteenCommas, "\",x"}),
-             {{0, 34}, {35, 36}}},
-        Case{"ManyCommasInABlock", kSixteenCommas, std::vector<std::pair<int, int>>{
-             {0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8},
-             {9, 9}, {10, 10}, {11, 11}, {12, 12}, {13, 13}, {14, 14}, {15, 15}, {16, 16}}}),
+        Case{"TrailCommaAtBlockStart", Cat({std::string_view(kBlockOfOnes).substr(1), "\x81,2,3"}), {{0, 66}, {67, 68}}},
+        Case{"TrailQuoteAtBlockStart", Cat({std::string_view(kBlockOfOnes).substr(1), "\x81\",2"}), {{0, 65}, {66, 67}}},
+        Case{"OddLeadRunOverTheBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(3), "\x81\x81\x81,2,3"}),
+             {{0, 66}, {67, 68}}},
+        Case{"EvenLeadRunOverTheBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(2), "\x81\x81,2"}),
+             {{0, 64}, {65, 66}}},
+        Case{"CommaAtBlockStart", Cat({kBlockOfOnes, ",2"}), {{0, 64}, {65, 66}}},
+        Case{"QuotedStretchOverBlocks", Cat({"\"", kBlockOfCommas, kBlockOfCommas, "\",x"}),
+             {{0, 130}, {131, 132}}},
+        Case{"QuoteOpenAtBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(1), "\",\",x"}), {{0, 66}, {67, 68}}},
+        Case{"AllCommas", Cat({kBlockOfCommas, kBlockOfCommas}), EmptyItems(128)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ItemBoundariesTest, StopsAtTheWantedItem) {
@@ -118,7 +129,7 @@ TEST(ItemBoundariesTest, AgreesWithLocateItemsOnGeneratedLines) {
                                              "\xE0", "\xFC", "\xA1", "\x80", "\xFF", "\x82\x2C", "a"};
   for (int round = 0; round < 4000; ++round) {
     std::string line;
-    const int pieces = std::uniform_int_distribution<int>(0, 30)(random);
+    const int pieces = std::uniform_int_distribution<int>(0, 120)(random);  // up to three blocks
     for (int i = 0; i < pieces; ++i)
       line += alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(random)];
     const auto reference = ReferenceItems(line, 1000);
@@ -127,6 +138,19 @@ TEST(ItemBoundariesTest, AgreesWithLocateItemsOnGeneratedLines) {
     auto expected = reference;
     if (static_cast<int>(expected.size()) > wanted) expected.resize(static_cast<size_t>(wanted));
     ASSERT_EQ(FastItems(line, wanted), expected) << "round " << round << " wanted " << wanted;
+
+    // Some item ends only: the same ends where they are valid.
+    std::vector<int> ends;
+    for (int item = 1; item <= wanted; ++item)
+      if (std::uniform_int_distribution<int>(0, 3)(random) == 0 || item == wanted) ends.push_back(item);
+    ItemBoundaries some;
+    some.LocateEnds(line, ends);
+    ASSERT_EQ(some.Count(), static_cast<int>(expected.size())) << "round " << round;
+    for (int item : ends) {
+      if (item > some.Count()) break;
+      ASSERT_EQ(static_cast<int>(some.End(item)), expected[static_cast<size_t>(item - 1)].second)
+          << "round " << round << " item " << item;
+    }
 
     std::string deleted = line;
     DeleteUnquoted(deleted, "\"", "");
