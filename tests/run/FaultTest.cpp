@@ -146,16 +146,30 @@ TEST_F(FaultTest, SourceThatCannotBeReadDuringASeries) {
 
 // ---- Extract files that cannot be made or written ----
 
-TEST_F(FaultTest, ExtractFolderThatCannotBeCreated) {
+TEST_F(FaultTest, ExtractThatCannotBeCreated) {
   const std::string source = Numbered("a", 2);
   WriteBytes("data.csv", source);
   WriteBytes("blocker", "");  // a file where a folder of the path should be
-  EXPECT_EQ(Run("data.csv", "blocker/sub/out.csv", LayoutOf("data.csv")), RunOutcome::Failed);
-  ASSERT_EQ(windows.messages.size(), 1u);
-  EXPECT_TRUE(Contains(windows.messages[0], "パスが見つかりません")) << windows.messages[0];
-  EXPECT_TRUE(Contains(windows.messages[0], "blocker/sub/out.csv")) << windows.messages[0];
-  EXPECT_EQ(ReadBytes("data.csv"), source);
-  EXPECT_EQ(ReadBytes("blocker"), "");
+  fs::create_directory("folder.csv");
+  struct Case {
+    const char* extract;
+    const char* shown;
+  };
+  const Case cases[] = {{"blocker/sub/out.csv", "パスが見つかりません"},
+                        {"folder.csv", "フォルダーはファイルとして開けません"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extract);
+    FakeWindows refused;
+    EXPECT_EQ(RunExtraction(Everything("data.csv", c.extract), LayoutOf("data.csv"), refused, record),
+              RunOutcome::Failed);
+    ASSERT_EQ(refused.messages.size(), 1u);
+    EXPECT_TRUE(Contains(refused.messages[0], c.shown)) << refused.messages[0];
+    EXPECT_TRUE(Contains(refused.messages[0], c.extract)) << refused.messages[0];
+    EXPECT_FALSE(Contains(refused.messages[0], kIncomplete)) << refused.messages[0];
+    EXPECT_EQ(ReadBytes("data.csv"), source);
+    EXPECT_EQ(ReadBytes("blocker"), "");
+    EXPECT_TRUE(fs::is_empty("folder.csv"));
+  }
 }
 
 TEST_F(FaultTest, WriteToAFullDisk) {
