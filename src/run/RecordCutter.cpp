@@ -30,15 +30,35 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
 
   zeroQuoted_ = plan.zeroNonNumeric;
   zeroSpecial_ = plan.zeroSpecial;
+
+  // Adjacent pieces give the same bytes as one piece (the comma between them
+  // is the line's own), so they are joined: all items of a record become one
+  // copy. RID and BODY pieces stay apart when the BODY part is zeroed.
+  std::vector<Piece> joined;
+  size_t joinedRid = 0;
+  for (size_t i = 0; i < pieces_.size(); ++i) {
+    const bool body = i >= ridPieces_;
+    const bool sameKind = joined.empty() || body == (joined.size() > joinedRid) ||
+                          (!zeroQuoted_ && !zeroSpecial_);
+    if (!joined.empty() && sameKind && joined.back().last + 1 == pieces_[i].first)
+      joined.back().last = pieces_[i].last;
+    else
+      joined.push_back(pieces_[i]);
+    if (!body) joinedRid = joined.size();
+  }
+  pieces_ = std::move(joined);
+  ridPieces_ = joinedRid;
   if (zeroSpecial_) {
     specialMin_ = plan.specialMinLength;
     specialMax_ = plan.specialMaxLength;
     for (const SpecialString& special : plan.specialStrings) {
       if (special.length < 0 || static_cast<size_t>(special.length) != special.text.size())
         continue;  // can never equal a field of its stated length
-      if (specialsByLength_.size() <= special.text.size())
-        specialsByLength_.resize(special.text.size() + 1);
-      specialsByLength_[special.text.size()].push_back(special.text);
+      const size_t length = special.text.size();
+      if (specialsByLength_.size() <= length) specialsByLength_.resize(length + 1);
+      std::uint64_t word = 0;
+      std::memcpy(&word, special.text.data(), std::min<size_t>(length, 8));
+      specialsByLength_[length].push_back({special.text, word});
     }
   }
 
@@ -50,24 +70,21 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
     for (KeyRange& range : keyRanges_) {
       range.firstItem = std::max(range.firstItem, 1);
       range.lastItem = std::max(range.lastItem, range.firstItem);
-      wanted_ = std::max(wanted_, range.lastItem);
+      if (range.firstItem > 1) keyEnds_.push_back(range.firstItem - 1);
+      keyEnds_.push_back(range.lastItem);
     }
   }
-  // The item ends that the pieces and the key ask for: the end of the item
-  // before each first item, and each last item.
+  // The item ends that the pieces ask for: the end of the item before each
+  // first item, and each last item.
   for (const Piece& piece : pieces_) {
     if (piece.first > 1) itemEnds_.push_back(piece.first - 1);
     itemEnds_.push_back(piece.last);
   }
-  if (mode_ == RecordMode::Value) {
-    for (const KeyRange& range : keyRanges_) {
-      if (range.firstItem > 1) itemEnds_.push_back(range.firstItem - 1);
-      itemEnds_.push_back(range.lastItem);
-    }
+  for (std::vector<int>* ends : {&itemEnds_, &keyEnds_}) {
+    std::sort(ends->begin(), ends->end());
+    ends->erase(std::unique(ends->begin(), ends->end()), ends->end());
   }
-  std::sort(itemEnds_.begin(), itemEnds_.end());
-  itemEnds_.erase(std::unique(itemEnds_.begin(), itemEnds_.end()), itemEnds_.end());
-  fewEnds_ = itemEnds_.size() * 8 < static_cast<size_t>(wanted_);
+  fewEnds_ = itemEnds_.size() * 4 < static_cast<size_t>(wanted_);
 
   rangesAscend_ = true;
   for (size_t i = 0; i < codeRanges_.size(); ++i) {
@@ -173,34 +190,49 @@ void RecordCutter::PutZeroed(int first, int last) {
   if (next <= last) Put(items_.Begin(next), items_.End(last));
 }
 
+// Special strings of up to 8 bytes are compared as one word; the output
+// buffer's slack makes the 8-byte read safe, the mask drops what lies past
+// the field.
+inline bool RecordCutter::IsSpecial(const char* field, size_t length) const {
+  if (length >= specialsByLength_.size()) return false;
+  const std::vector<Special>& candidates = specialsByLength_[length];
+  if (candidates.empty()) return false;
+  if (length <= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, field, 8);
+    word &= WordMask(length);
+    for (const Special& special : candidates)
+      if (special.word == word) return true;
+    return false;
+  }
+  for (const Special& special : candidates)
+    if (std::memcmp(special.text.data(), field, length) == 0) return true;
+  return false;
+}
+
 // Every field of the BODY part that equals a special string becomes 0. Fields
 // are separated at every comma of a single-byte position, quoted or not. The
-// line only shrinks, so it is rewritten in place from front to back.
+// line only shrinks: it is rewritten in place, each run of fields between two
+// replaced ones moved in one piece.
 void RecordCutter::ZeroSpecialStrings(size_t bodyStart) {
   if (bodyStart > size_) return;  // no BODY part
   char* const body = out_.data() + bodyStart;
-  fields_.Locate({body, size_ - bodyStart}, static_cast<int>(size_ - bodyStart) + 1, false);
-  size_t written = 0;
+  const size_t bodySize = size_ - bodyStart;
+  fields_.Locate({body, bodySize}, static_cast<int>(bodySize) + 1, false, false);
+  size_t written = 0;  // bytes of the new BODY part
+  size_t kept = 0;     // the unchanged bytes from here on are not moved yet
   for (int i = 1; i <= fields_.Count(); ++i) {
     const std::uint32_t from = fields_.Begin(i);
-    const size_t length = fields_.End(i) - from;
-    if (i > 1) body[written++] = ',';
-    if (static_cast<int>(length) >= specialMin_ && static_cast<int>(length) <= specialMax_ &&
-        IsSpecial(body + from, length)) {
-      body[written++] = '0';
-    } else {
-      if (written != from) std::memmove(body + written, body + from, length);
-      written += length;
-    }
+    const std::uint32_t to = fields_.End(i);
+    const auto length = static_cast<int>(to - from);
+    if (length < specialMin_ || length > specialMax_ || !IsSpecial(body + from, to - from)) continue;
+    std::memmove(body + written, body + kept, from - kept);
+    written += from - kept;
+    body[written++] = '0';
+    kept = to;
   }
-  size_ = bodyStart + written;
-}
-
-bool RecordCutter::IsSpecial(const char* field, size_t length) const {
-  if (length >= specialsByLength_.size()) return false;
-  for (const std::string& special : specialsByLength_[length])
-    if (std::memcmp(special.data(), field, length) == 0) return true;
-  return false;
+  std::memmove(body + written, body + kept, bodySize - kept);
+  size_ = bodyStart + written + (bodySize - kept);
 }
 
 std::string_view RecordCutter::Key() {
@@ -214,7 +246,10 @@ std::string_view RecordCutter::Key() {
       key_.append(line_.substr(from, static_cast<size_t>(range.length)));
     }
   } else {
-    Locate();
+    // Only the key items, located anew in every record; the items of the
+    // output are located only for a record that is written.
+    items_.LocateEnds(line_, keyEnds_);
+    located_ = false;
     const int count = items_.Count();
     for (const KeyRange& range : keyRanges_) {
       if (range.firstItem > count) continue;

@@ -33,7 +33,7 @@ class RecordCutter {
   std::string_view OutputLineWithEnd(bool zeroing);
 
   // The key of the line (modes Code and Value), double quotes and commas
-  // deleted. Valid until the next Load.
+  // deleted. Valid until the next Load or Key.
   std::string_view Key();
 
   // Whether the key lies in a code range of the plan (before extractAllExcept).
@@ -83,14 +83,22 @@ class RecordCutter {
   // The compiled plan.
   std::vector<Piece> pieces_;  // the RID ranges, then every cell block in order
   std::size_t ridPieces_ = 0;
-  int wanted_ = 1;             // the last item any piece or key asks for
+  int wanted_ = 1;             // the last item any piece asks for
   std::vector<int> itemEnds_;  // the item ends they need, ascending
   bool fewEnds_ = false;       // few of them among many items: LocateEnds
+  std::vector<int> keyEnds_;   // the item ends of the key in Value mode, ascending
   bool zeroQuoted_ = false;
   bool zeroSpecial_ = false;
   int specialMin_ = 0;
   int specialMax_ = -1;
-  std::vector<std::vector<std::string>> specialsByLength_;
+  struct Special {
+    std::string text;
+    std::uint64_t word;  // its first (up to) 8 bytes
+  };
+  std::vector<std::vector<Special>> specialsByLength_;
+  static constexpr std::uint64_t WordMask(std::size_t length) {
+    return length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+  }
   RecordMode mode_ = RecordMode::All;
   std::vector<KeyRange> keyRanges_;
   std::vector<CodeRange> codeRanges_;
