@@ -14,8 +14,16 @@
 #include "run/ExtractionPlan.h"
 #include "run/RecordSelection.h"
 #include "scan/Cp932.h"
+#include "scan/NumberText.h"
 
 namespace fuzz {
+
+// A text that a grid cell keeps as it is: no double quote character (the plan
+// deletes those) and no blank byte at either end (the grid trims those).
+inline bool NoQuoteOrBlankEnds(std::string_view text) {
+  return ref::Find(text, 1, 0, "\"", "") == 0 && !text.empty() &&
+         static_cast<unsigned char>(text.front()) > 0x20 && static_cast<unsigned char>(text.back()) > 0x20;
+}
 
 // A grid cell: a number near the layout's counts, a special text, or bytes.
 inline std::string Cell(FuzzedDataProvider& in, int near) {
@@ -57,6 +65,39 @@ std::optional<T> Choice(FuzzedDataProvider& in, std::initializer_list<T> values)
   return values.begin()[pick % values.size()];
 }
 
+// Codes of the first record's own key (as the plan will form it from the key
+// rows), so that the code rows fit the key length and some records match.
+inline void CodesFromFirstRecord(FuzzedDataProvider& in, const sifta::FileLayout& layout,
+                                 sifta::ExtractionConditions& c) {
+  const bool code = c.recordMode == sifta::RecordMode::Code;
+  const long long base = code ? 0 : layout.ridItemCount;
+  const long long star = code ? layout.ridItemCount : layout.itemCount;
+  std::string key;
+  for (const auto& row : c.keyRows) {
+    if (row[0].empty() && row[1].empty()) continue;
+    const auto first = sifta::ConvertInteger(row[0]);
+    const auto last = row[1].empty() || row[1] == "*" ? first : sifta::ConvertInteger(row[1]);
+    if (!first || !last || *first < 1 || *last < 1) return;
+    const long long f = *first + base;
+    const long long l = row[1].empty() ? f : row[1] == "*" ? star : *last + base;
+    if (l < f || l > 1000) return;
+    const ref::Span span = ref::Locate(layout.firstRecord, static_cast<int>(f), static_cast<int>(l));
+    if (span.length > 0)
+      key.append(layout.firstRecord, static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length));
+    if (!code) break;  // the first key row fixes the value's length
+  }
+  key = ref::Delete(ref::Delete(key, "\"", ""), ",", "");
+  if (key.empty() || !NoQuoteOrBlankEnds(key)) return;
+  c.codeRows.clear();
+  const int rows = in.ConsumeIntegralInRange<int>(1, 3);
+  for (int i = 0; i < rows; ++i) {
+    std::string other = key;
+    other[in.ConsumeIntegralInRange<size_t>(0, other.size() - 1)] = static_cast<char>(in.ConsumeIntegral<uint8_t>());
+    if (!NoQuoteOrBlankEnds(other)) other = key;
+    c.codeRows.push_back(other < key ? std::array<std::string, 2>{other, key} : std::array<std::string, 2>{key, other});
+  }
+}
+
 inline sifta::ExtractionConditions MakeConditions(FuzzedDataProvider& in, const sifta::FileLayout& layout) {
   static const char* const kNames[] = {"in.csv", "in.csv", " in.csv ", "d@.csv", "", "  ", "out@.csv"};
   using sifta::ColumnChoice;
@@ -81,6 +122,16 @@ inline sifta::ExtractionConditions MakeConditions(FuzzedDataProvider& in, const 
   for (auto& row : c.codeRows) {
     row[0] = Code(in);
     row[1] = in.ConsumeBool() ? "" : Code(in);
+  }
+  if (c.recordMode == RecordMode::Code || c.recordMode == RecordMode::Value) {
+    // Mostly one or two key rows as the window steers the user to.
+    if (in.ConsumeBool()) {
+      const int limit = std::max(c.recordMode == RecordMode::Code ? layout.ridItemCount : layout.bodyCellCount, 1);
+      c.keyRows = {{std::to_string(in.ConsumeIntegralInRange<int>(1, limit)), ""}};
+      if (c.recordMode == RecordMode::Code && in.ConsumeBool())
+        c.keyRows.push_back({std::to_string(in.ConsumeIntegralInRange<int>(1, limit)), in.ConsumeBool() ? "*" : ""});
+    }
+    if (in.ConsumeIntegralInRange<int>(0, 2) > 0) CodesFromFirstRecord(in, layout, c);
   }
   c.grouping = in.PickValueInArray({sifta::CodeGrouping::Unknown, sifta::CodeGrouping::GroupedInOrder,
                                     sifta::CodeGrouping::Scattered});
