@@ -80,7 +80,7 @@ inline void CodesFromFirstRecord(FuzzedDataProvider& in, const sifta::FileLayout
     if (!first || !last || *first < 1 || *last < 1) return;
     const long long f = *first + base;
     const long long l = row[1].empty() ? f : row[1] == "*" ? star : *last + base;
-    if (l < f || l > 1000) return;
+    if (f < 1 || l < f || l > 1000) return;
     const ref::Span span = ref::Locate(layout.firstRecord, static_cast<int>(f), static_cast<int>(l));
     if (span.length > 0)
       key.append(layout.firstRecord, static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length));
