@@ -1,6 +1,6 @@
 #include "scan/ItemBoundaries.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,35 +20,7 @@ struct BlockMasks {
   std::uint64_t leads = 0;  // code page 932 lead-byte values
 };
 
-inline std::uint64_t Bits(__m128i marks, int part) {
-  return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marks))) << (16 * part);
-}
-
-// Four SSE2 compares per 16 bytes. The lead-byte values (0x81-0x9F, 0xE0-0xFC)
-// are only looked for in a block that has a byte of 0x80 or above.
-inline BlockMasks Classify(const char* block) {
-  __m128i bytes[4];
-  BlockMasks m;
-  std::uint64_t high = 0;
-  for (int part = 0; part < 4; ++part) {
-    bytes[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-    m.commas |= Bits(_mm_cmpeq_epi8(bytes[part], _mm_set1_epi8(',')), part);
-    m.quotes |= Bits(_mm_cmpeq_epi8(bytes[part], _mm_set1_epi8('"')), part);
-    high |= Bits(bytes[part], part);
-  }
-  if (high != 0) {
-    // Shifted by 0x80, the lead values are the signed ranges 1..31 and 96..124.
-    for (int part = 0; part < 4; ++part) {
-      const __m128i x = _mm_xor_si128(bytes[part], _mm_set1_epi8(static_cast<char>(0x80)));
-      const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0)),
-                                        _mm_cmpgt_epi8(_mm_set1_epi8(32), x));
-      const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(95)),
-                                          _mm_cmpgt_epi8(_mm_set1_epi8(125), x));
-      m.leads |= Bits(_mm_or_si128(low, upper), part);
-    }
-  }
-  return m;
-}
+// ---- What every instruction set shares ----
 
 // The bytes that are trail bytes although their value is no lead value: the
 // byte after each run of consecutive lead-byte values of odd length (within a
@@ -76,28 +48,11 @@ inline std::uint64_t TrailsAfterOddRuns(std::uint64_t leads, std::uint64_t& oddR
   return evenStartOddEnd | oddStartEvenEnd;
 }
 
-// Bit i set when byte i lies inside a quoted stretch (an opening quote
-// counts as inside, a closing one as outside).
-inline std::uint64_t InsideQuotes(std::uint64_t quotes, bool inQuoteBefore) {
-  std::uint64_t inside = quotes;
-  inside ^= inside << 1;
-  inside ^= inside << 2;
-  inside ^= inside << 4;
-  inside ^= inside << 8;
-  inside ^= inside << 16;
-  inside ^= inside << 32;
-  return inQuoteBefore ? ~inside : inside;
-}
-
-inline int BitCount(std::uint64_t x) {
-  x = x - ((x >> 1) & 0x5555555555555555ull);
-  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-  return static_cast<int>((x * 0x0101010101010101ull) >> 56);
-}
-
 inline int LowestBit(std::uint64_t mask) { return __builtin_ctzll(mask); }
-// kNthBitOfByte[b][r]: the position of the (r+1)-th set bit of the byte b.
+// The same, and 63 for an empty mask.
+inline int LowestBitOrTop(std::uint64_t mask) { return __builtin_ctzll(mask | (std::uint64_t{1} << 63)); }
+
+// kNthBitOfByte.position[b][r]: the position of the (r+1)-th set bit of b.
 struct NthBitTable {
   std::uint8_t position[256][8];
   constexpr NthBitTable() : position() {
@@ -110,29 +65,322 @@ struct NthBitTable {
 };
 constexpr NthBitTable kNthBitOfByte;
 
-// Position of the k-th (1-based) set bit of `mask`, which has at least k,
-// without a branch: the byte that holds it by the running byte counts, then
-// the bit in that byte from a table.
-inline int NthBit(std::uint64_t mask, int k) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  std::uint64_t counts = mask - ((mask >> 1) & 0x5555555555555555ull);
-  counts = (counts & 0x3333333333333333ull) + ((counts >> 2) & 0x3333333333333333ull);
-  counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-  const std::uint64_t running = counts * kOnes;  // byte i: set bits in bytes 0..i
-  // Byte i of `reached` has its high bit when running[i] >= k (no borrows:
-  // every byte is at most 64).
-  const std::uint64_t reached = ((running | kHigh) - kOnes * static_cast<std::uint64_t>(k)) & kHigh;
-  const int byte = __builtin_ctzll(reached) >> 3;
-  const int before = static_cast<int>(((running << 8) >> (8 * byte)) & 0xFF);
-  const auto bits = static_cast<std::uint8_t>(mask >> (8 * byte));
-  return 8 * byte + kNthBitOfByte.position[bits][k - before - 1];
+// The last, short block of a line of at least 64 bytes is classified as the
+// 64 bytes that end the line; the bytes already seen are shifted out. A line
+// shorter than a block is classified from a copy.
+inline BlockMasks WithoutSeen(BlockMasks m, int seen) {
+  m.commas >>= seen;
+  m.quotes >>= seen;
+  m.leads >>= seen;
+  return m;
 }
 
-// The same, and 63 for an empty mask.
-inline int LowestBitOrTop(std::uint64_t mask) { return __builtin_ctzll(mask | (std::uint64_t{1} << 63)); }
+// ---- SSE2: every x86-64 processor ----
+
+struct Sse2 {
+  static std::uint64_t Bits(__m128i marks, int part) {
+    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marks))) << (16 * part);
+  }
+
+  // Four compares per 16 bytes; the lead-byte values (0x81-0x9F, 0xE0-0xFC)
+  // only in a block that has a byte of 0x80 or above.
+  static BlockMasks Classify64(const char* block) {
+    __m128i bytes[4];
+    BlockMasks m;
+    std::uint64_t high = 0;
+    for (int part = 0; part < 4; ++part) {
+      bytes[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+      m.commas |= Bits(_mm_cmpeq_epi8(bytes[part], _mm_set1_epi8(',')), part);
+      m.quotes |= Bits(_mm_cmpeq_epi8(bytes[part], _mm_set1_epi8('"')), part);
+      high |= Bits(bytes[part], part);
+    }
+    if (high != 0) {
+      // Shifted by 0x80, the lead values are the signed ranges 1..31 and 96..124.
+      for (int part = 0; part < 4; ++part) {
+        const __m128i x = _mm_xor_si128(bytes[part], _mm_set1_epi8(static_cast<char>(0x80)));
+        const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0)),
+                                          _mm_cmpgt_epi8(_mm_set1_epi8(32), x));
+        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(95)),
+                                            _mm_cmpgt_epi8(_mm_set1_epi8(125), x));
+        m.leads |= Bits(_mm_or_si128(low, upper), part);
+      }
+    }
+    return m;
+  }
+
+  // The block at `base`; nothing is read outside the line (WithoutSeen).
+  static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
+    if (length - base >= kBlock) return Classify64(data + base);
+    if (length >= kBlock) return WithoutSeen(Classify64(data + length - kBlock), base + kBlock - length);
+    alignas(64) char tail[kBlock] = {};
+    std::memcpy(tail, data, static_cast<size_t>(length));
+    return Classify64(tail);
+  }
+
+  static int BitCount(std::uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+  }
+
+  // Bit i set when byte i lies inside a quoted stretch (an opening quote
+  // counts as inside, a closing one as outside).
+  static std::uint64_t PrefixXor(std::uint64_t x) {
+    x ^= x << 1;
+    x ^= x << 2;
+    x ^= x << 4;
+    x ^= x << 8;
+    x ^= x << 16;
+    x ^= x << 32;
+    return x;
+  }
+
+  // Position of the k-th (1-based) set bit of `mask`, which has at least k,
+  // without a branch: the byte that holds it by the running byte counts,
+  // then the bit in that byte from a table.
+  static int NthBit(std::uint64_t mask, int k) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::uint64_t counts = mask - ((mask >> 1) & 0x5555555555555555ull);
+    counts = (counts & 0x3333333333333333ull) + ((counts >> 2) & 0x3333333333333333ull);
+    counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    const std::uint64_t running = counts * kOnes;  // byte i: set bits in bytes 0..i
+    // Byte i of `reached` has its high bit when running[i] >= k (no borrows:
+    // every byte is at most 64).
+    const std::uint64_t reached = ((running | kHigh) - kOnes * static_cast<std::uint64_t>(k)) & kHigh;
+    const int byte = __builtin_ctzll(reached) >> 3;
+    const int before = static_cast<int>(((running << 8) >> (8 * byte)) & 0xFF);
+    const auto bits = static_cast<std::uint8_t>(mask >> (8 * byte));
+    return 8 * byte + kNthBitOfByte.position[bits][k - before - 1];
+  }
+};
+
+// ---- AVX2 ----
+
+#define SIFTA_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt,pclmul")))
+
+struct Avx2 {
+  SIFTA_AVX2 static std::uint64_t Bits(__m256i marks, int part) {
+    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(marks))) << (32 * part);
+  }
+
+  SIFTA_AVX2 static BlockMasks Classify64(const char* block) {
+    __m256i bytes[2];
+    BlockMasks m;
+    std::uint64_t high = 0;
+    for (int part = 0; part < 2; ++part) {
+      bytes[part] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * part));
+      m.commas |= Bits(_mm256_cmpeq_epi8(bytes[part], _mm256_set1_epi8(',')), part);
+      m.quotes |= Bits(_mm256_cmpeq_epi8(bytes[part], _mm256_set1_epi8('"')), part);
+      high |= Bits(bytes[part], part);
+    }
+    if (high != 0) {
+      for (int part = 0; part < 2; ++part) {
+        const __m256i x = _mm256_xor_si256(bytes[part], _mm256_set1_epi8(static_cast<char>(0x80)));
+        const __m256i low = _mm256_and_si256(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(0)),
+                                             _mm256_cmpgt_epi8(_mm256_set1_epi8(32), x));
+        const __m256i upper = _mm256_and_si256(_mm256_cmpgt_epi8(x, _mm256_set1_epi8(95)),
+                                               _mm256_cmpgt_epi8(_mm256_set1_epi8(125), x));
+        m.leads |= Bits(_mm256_or_si256(low, upper), part);
+      }
+    }
+    return m;
+  }
+  SIFTA_AVX2 static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
+    if (length - base >= kBlock) return Classify64(data + base);
+    if (length >= kBlock) return WithoutSeen(Classify64(data + length - kBlock), base + kBlock - length);
+    alignas(64) char tail[kBlock] = {};
+    std::memcpy(tail, data, static_cast<size_t>(length));
+    return Classify64(tail);
+  }
+
+  SIFTA_AVX2 static int BitCount(std::uint64_t x) { return __builtin_popcountll(x); }
+
+  // A carry-less multiplication by all ones is the prefix XOR.
+  SIFTA_AVX2 static std::uint64_t PrefixXor(std::uint64_t x) {
+    const __m128i product = _mm_clmulepi64_si128(_mm_set_epi64x(0, static_cast<long long>(x)),
+                                                 _mm_set1_epi8(static_cast<char>(0xFF)), 0);
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(product));
+  }
+
+  // No PDEP: on some processors with AVX2 it takes hundreds of cycles.
+  static int NthBit(std::uint64_t mask, int k) { return Sse2::NthBit(mask, k); }
+};
+
+// ---- AVX-512 ----
+
+#define SIFTA_AVX512 __attribute__((target("avx512f,avx512bw,avx2,bmi,bmi2,popcnt,lzcnt,pclmul")))
+
+struct Avx512 {
+  // One register holds the block; a short block is a masked load, which
+  // reads nothing past the line.
+  SIFTA_AVX512 static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
+    const std::int32_t left = length - base;
+    const __m512i bytes =
+        left >= kBlock ? _mm512_loadu_si512(data + base)
+                       : _mm512_maskz_loadu_epi8(_bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(left)),
+                                                 data + base);
+    BlockMasks m;
+    m.commas = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(','));
+    m.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"'));
+    m.leads = _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, _mm512_set1_epi8(static_cast<char>(0x81))),
+                                     _mm512_set1_epi8(0x9F - 0x81)) |
+              _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, _mm512_set1_epi8(static_cast<char>(0xE0))),
+                                     _mm512_set1_epi8(0xFC - 0xE0));
+    return m;
+  }
+
+  SIFTA_AVX512 static int BitCount(std::uint64_t x) { return __builtin_popcountll(x); }
+  SIFTA_AVX512 static std::uint64_t PrefixXor(std::uint64_t x) { return Avx2::PrefixXor(x); }
+  // Every processor with AVX-512 has a fast PDEP.
+  SIFTA_AVX512 static int NthBit(std::uint64_t mask, int k) {
+    return static_cast<int>(_tzcnt_u64(_pdep_u64(std::uint64_t{1} << (k - 1), mask)));
+  }
+};
+
+ScanInstructions DetectScanInstructions() {
+  __builtin_cpu_init();
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                    __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") &&
+                    __builtin_cpu_supports("pclmul");
+  if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+    return ScanInstructions::Avx512;
+  return avx2 ? ScanInstructions::Avx2 : ScanInstructions::Sse2;
+}
+
+ScanInstructions& Current() {
+  static ScanInstructions current = BestScanInstructions();
+  return current;
+}
 
 }  // namespace
+
+ScanInstructions BestScanInstructions() {
+  static const ScanInstructions best = DetectScanInstructions();
+  return best;
+}
+
+ScanInstructions CurrentScanInstructions() { return Current(); }
+
+void UseScanInstructions(ScanInstructions which) {
+  Current() = std::min(which, BestScanInstructions());
+}
+
+// The scan, written once and compiled for each instruction set.
+struct ItemScan {
+  template <bool kEveryEnd, typename Simd>
+  [[gnu::always_inline]] static inline void Run(ItemBoundaries& self, std::string_view line, int wanted,
+                                                bool quoting, bool findQuotedItems, const int* itemEnds,
+                                                size_t itemEndCount) {
+    const auto length = static_cast<std::int32_t>(line.size());
+    // A line of L bytes holds at most L + 1 items.
+    wanted = std::clamp(wanted, 1, length + 1);
+    self.Prepare(wanted);
+    const char* const data = line.data();
+    std::int32_t* const ends = self.ends_.data();
+    std::int32_t* const firstQuote = self.firstQuote_.data();
+    ends[0] = -1;
+
+    int n = 0;                       // items ended by a comma so far
+    bool inQuote = false;            // inside a double-quoted stretch
+    std::uint64_t oddRunBefore = 0;  // the block begins with the trail of a lead byte
+    size_t nextEnd = 0;              // kEveryEnd false: the next of itemEnds to store
+
+    for (std::int32_t base = 0; base < length; base += kBlock) {
+      BlockMasks m = Simd::Classify(data, length, base);
+
+      // A comma or quote that is the trail byte of a lead byte is neither.
+      if ((m.leads | oddRunBefore) != 0) {
+        const std::uint64_t trails = TrailsAfterOddRuns(m.leads, oddRunBefore);
+        m.commas &= ~trails;
+        m.quotes &= ~trails;
+      }
+
+      // Quotes are in most blocks and in no foreseeable pattern: the
+      // stretches are worked out for every block, without a branch that
+      // would guess. A byte is inside when an odd number of quotes lies
+      // before it or on it.
+      std::uint64_t separators = m.commas;
+      if (quoting) {
+        const std::uint64_t inside = Simd::PrefixXor(m.quotes) ^ (inQuote ? ~std::uint64_t{0} : 0);
+        separators &= ~inside;
+        if (findQuotedItems) {
+          // The first opening quote of each item.
+          for (std::uint64_t openers = m.quotes & inside; openers != 0; openers &= openers - 1) {
+            const int bit = LowestBit(openers);
+            const int item = n + 1 + Simd::BitCount(separators & ((std::uint64_t{1} << bit) - 1));
+            if (item > wanted) break;
+            if (firstQuote[item] < 0) {
+              firstQuote[item] = base + bit;
+              self.quotedItems_.push_back(item);
+            }
+          }
+        }
+        inQuote = (inside >> 63) != 0;
+      }
+
+      if (separators != 0) {
+        const int found = Simd::BitCount(separators);
+        if constexpr (kEveryEnd) {
+          // Every separator of the block ends an item; ends_ has room for
+          // them all and for the unused stores. A block of numbers holds some
+          // ten separators: sixteen stores without a branch, more only rarely.
+          std::int32_t* out = ends + n + 1;
+#pragma GCC unroll 16
+          for (int i = 0; i < 16; ++i) {
+            out[i] = base + LowestBitOrTop(separators);
+            separators &= separators - 1;
+          }
+          for (out += 16; separators != 0; separators &= separators - 1) *out++ = base + LowestBit(separators);
+        } else {
+          // Only the item ends asked for that lie in this block.
+          for (; nextEnd < itemEndCount && itemEnds[nextEnd] <= n + found; ++nextEnd) {
+            const int item = itemEnds[nextEnd];
+            if (item > n) ends[item] = base + Simd::NthBit(separators, item - n);
+          }
+        }
+        n += found;
+      }
+      if (n >= wanted) {
+        self.count_ = wanted;
+        return;
+      }
+    }
+
+    self.count_ = n + 1;
+    ends[self.count_] = length;
+    if (inQuote) self.unterminatedItem_ = self.count_;
+  }
+
+  using Function = void (*)(ItemBoundaries&, std::string_view, int, bool, bool, const int*, size_t);
+
+  template <bool kEveryEnd>
+  static void WithSse2(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
+                       bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
+    Run<kEveryEnd, Sse2>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
+  }
+  template <bool kEveryEnd>
+  SIFTA_AVX2 static void WithAvx2(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
+                                  bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
+    Run<kEveryEnd, Avx2>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
+  }
+  template <bool kEveryEnd>
+  SIFTA_AVX512 static void WithAvx512(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
+                                      bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
+    Run<kEveryEnd, Avx512>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
+  }
+
+  template <bool kEveryEnd>
+  static Function For(ScanInstructions which) {
+    switch (which) {
+      case ScanInstructions::Avx512: return WithAvx512<kEveryEnd>;
+      case ScanInstructions::Avx2: return WithAvx2<kEveryEnd>;
+      case ScanInstructions::Sse2: break;
+    }
+    return WithSse2<kEveryEnd>;
+  }
+};
 
 void ItemBoundaries::Prepare(int wanted) {
   // Every item of a block may end in it: room for a whole block past `wanted`
@@ -148,112 +396,13 @@ void ItemBoundaries::Prepare(int wanted) {
 }
 
 void ItemBoundaries::Locate(std::string_view line, int wanted, bool quoting, bool findQuotedItems) {
-  Scan<true>(line, wanted, quoting, findQuotedItems && quoting, nullptr, 0);
+  ItemScan::For<true>(Current())(*this, line, wanted, quoting, findQuotedItems && quoting, nullptr, 0);
 }
 
 void ItemBoundaries::LocateEnds(std::string_view line, const std::vector<int>& itemEnds) {
-  Scan<false>(line, itemEnds.empty() ? 1 : itemEnds.back(), true, false, itemEnds.data(),
-              itemEnds.size());
+  ItemScan::For<false>(Current())(*this, line, itemEnds.empty() ? 1 : itemEnds.back(), true, false,
+                                  itemEnds.data(), itemEnds.size());
 }
-
-template <bool kEveryEnd>
-__attribute__((target_clones("arch=x86-64-v3", "default")))
-void ItemBoundaries::Scan(std::string_view line, int wanted, bool quoting, bool findQuotedItems,
-                          const int* itemEnds, size_t itemEndCount) {
-  const auto length = static_cast<std::int32_t>(line.size());
-  // A line of L bytes holds at most L + 1 items.
-  wanted = std::clamp(wanted, 1, length + 1);
-  Prepare(wanted);
-  const char* const data = line.data();
-  std::int32_t* const ends = ends_.data();
-  ends[0] = -1;
-
-  int n = 0;                       // items ended by a comma so far
-  bool inQuote = false;            // inside a double-quoted stretch
-  std::uint64_t oddRunBefore = 0;  // the block begins with the trail of a lead byte
-  size_t nextEnd = 0;              // kEveryEnd false: the next of itemEnds to store
-
-  for (std::int32_t base = 0; base < length; base += kBlock) {
-    BlockMasks m;
-    if (length - base >= kBlock) {
-      m = Classify(data + base);
-    } else if (length >= kBlock) {
-      // The last, short block: the 64 bytes that end the line, without the
-      // bytes already seen. Nothing is read outside the line.
-      m = Classify(data + length - kBlock);
-      const int seen = base + kBlock - length;
-      m.commas >>= seen;
-      m.quotes >>= seen;
-      m.leads >>= seen;
-    } else {  // a line shorter than a block
-      alignas(16) char tail[kBlock] = {};
-      std::memcpy(tail, data, static_cast<size_t>(length));
-      m = Classify(tail);
-    }
-
-    // A comma or quote that is the trail byte of a lead byte is neither.
-    if ((m.leads | oddRunBefore) != 0) {
-      const std::uint64_t trails = TrailsAfterOddRuns(m.leads, oddRunBefore);
-      m.commas &= ~trails;
-      m.quotes &= ~trails;
-    }
-
-    // Quotes are in most blocks and in no foreseeable pattern: the stretches
-    // are worked out for every block, without a branch that would guess.
-    std::uint64_t separators = m.commas;
-    if (quoting) {
-      const std::uint64_t inside = InsideQuotes(m.quotes, inQuote);
-      separators &= ~inside;
-      if (findQuotedItems) {
-        // The first opening quote of each item.
-        for (std::uint64_t openers = m.quotes & inside; openers != 0; openers &= openers - 1) {
-          const int bit = LowestBit(openers);
-          const int item = n + 1 + BitCount(separators & ((std::uint64_t{1} << bit) - 1));
-          if (item > wanted) break;
-          if (firstQuote_[static_cast<size_t>(item)] < 0) {
-            firstQuote_[static_cast<size_t>(item)] = base + bit;
-            quotedItems_.push_back(item);
-          }
-        }
-      }
-      inQuote = (inside >> 63) != 0;
-    }
-
-    if (separators != 0) {
-      const int found = BitCount(separators);
-      if constexpr (kEveryEnd) {
-        // Every separator of the block ends an item; ends_ has room for them
-        // all and for the unused stores. A block of numbers holds some ten
-        // separators: sixteen stores without a branch, more only rarely.
-        std::int32_t* out = ends + n + 1;
-#pragma GCC unroll 16
-        for (int i = 0; i < 16; ++i) {
-          out[i] = base + LowestBitOrTop(separators);
-          separators &= separators - 1;
-        }
-        for (out += 16; separators != 0; separators &= separators - 1) *out++ = base + LowestBit(separators);
-      } else {
-        // Only the item ends asked for that lie in this block.
-        for (; nextEnd < itemEndCount && itemEnds[nextEnd] <= n + found; ++nextEnd) {
-          const int item = itemEnds[nextEnd];
-          if (item > n) ends[item] = base + NthBit(separators, item - n);
-        }
-      }
-      n += found;
-    }
-    if (n >= wanted) {
-      count_ = wanted;
-      return;
-    }
-  }
-
-  count_ = n + 1;
-  ends[count_] = length;
-  if (inQuote) unterminatedItem_ = count_;
-}
-
-template void ItemBoundaries::Scan<true>(std::string_view, int, bool, bool, const int*, size_t);
-template void ItemBoundaries::Scan<false>(std::string_view, int, bool, bool, const int*, size_t);
 
 std::size_t DeleteQuotesAndCommas(char* text, std::size_t size) {
   std::size_t kept = 0;

@@ -12,15 +12,16 @@
 //  - a quote that opens a stretch without closing it makes the rest of the
 //    line part of the item in which it stands.
 //
-// How it is fast: a line is taken 64 bytes at a time. SSE2 compares give a
+// How it is fast: a line is taken 64 bytes at a time. Vector compares give a
 // bit mask of the commas, the double quotes and the lead-byte values of the
 // block; the trail bytes that look like a comma or a quote come from the
 // carries of one addition over the lead mask (the byte after a run of lead
 // values of odd length), the quoted stretches from a prefix XOR over the
-// quote mask, and what is left of the comma mask are the item ends, stored
-// bit by bit. Nothing branches on the data but the loop over those bits. The
-// state carried from one block to the next is `inQuote` and whether the
-// block begins with the trail byte of the previous block's last lead byte.
+// quote mask, and what is left of the comma mask are the item ends. Nothing
+// branches on the data but the loops over those bits. The state carried from
+// one block to the next is `inQuote` and whether the block begins with the
+// trail byte of the previous block's last lead byte. The compares use SSE2
+// (every x86-64 processor), AVX2 or AVX-512, the best the processor has.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,13 @@
 #include <vector>
 
 namespace sifta {
+
+// The vector instructions of the scan. All give the same items; tests run
+// each one that the processor has.
+enum class ScanInstructions { Sse2, Avx2, Avx512 };
+ScanInstructions BestScanInstructions();       // what the processor has
+ScanInstructions CurrentScanInstructions();    // what Locate uses
+void UseScanInstructions(ScanInstructions which);  // for tests: at most the best
 
 class ItemBoundaries {
  public:
@@ -64,10 +72,8 @@ class ItemBoundaries {
   int UnterminatedItem() const { return unterminatedItem_; }
 
  private:
+  friend struct ItemScan;  // the scan proper, one for each ScanInstructions
   void Prepare(int wanted);
-  template <bool kEveryEnd>
-  void Scan(std::string_view line, int wanted, bool quoting, bool findQuotedItems,
-            const int* itemEnds, std::size_t itemEndCount);
 
   int count_ = 0;
   int unterminatedItem_ = 0;

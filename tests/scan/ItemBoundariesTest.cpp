@@ -62,9 +62,7 @@ std::vector<std::pair<int, int>> EmptyItems(int count) {
   return items;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ItemBoundariesCaseTest,
-    ::testing::Values(
+const std::vector<Case> kCases = {
         Case{"Empty", "", {{0, 0}}},
         Case{"Plain", "a,b,c", {{0, 1}, {2, 3}, {4, 5}}},
         Case{"EmptyItems", ",,", {{0, 0}, {1, 1}, {2, 2}}},
@@ -90,8 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"QuotedStretchOverBlocks", Cat({"\"", kBlockOfCommas, kBlockOfCommas, "\",x"}),
              {{0, 130}, {131, 132}}},
         Case{"QuoteOpenAtBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(1), "\",\",x"}), {{0, 66}, {67, 68}}},
-        Case{"AllCommas", Cat({kBlockOfCommas, kBlockOfCommas}), EmptyItems(128)}),
-    [](const auto& info) { return std::string(info.param.name); });
+        Case{"AllCommas", Cat({kBlockOfCommas, kBlockOfCommas}), EmptyItems(128)},
+        Case{"ShortLineWithLeads", "\x81,\"\x81\",b", {{0, 7}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Lines, ItemBoundariesCaseTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ItemBoundariesTest, StopsAtTheWantedItem) {
   ItemBoundaries boundaries;
@@ -121,9 +123,35 @@ TEST(ItemBoundariesTest, WithoutQuotingEveryCommaSeparates) {
   EXPECT_EQ(FastItems("\x81,b", 10, false), (std::vector<std::pair<int, int>>{{0, 3}}));
 }
 
+// Each instruction set of the scan that this processor has, in turn.
+class EveryInstructionSet : public ::testing::TestWithParam<ScanInstructions> {
+ protected:
+  void SetUp() override {
+    if (GetParam() > BestScanInstructions()) GTEST_SKIP() << "not on this processor";
+    UseScanInstructions(GetParam());
+  }
+  void TearDown() override { UseScanInstructions(BestScanInstructions()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Scan, EveryInstructionSet,
+                         ::testing::Values(ScanInstructions::Sse2, ScanInstructions::Avx2,
+                                           ScanInstructions::Avx512),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case ScanInstructions::Sse2: return std::string("Sse2");
+                             case ScanInstructions::Avx2: return std::string("Avx2");
+                             case ScanInstructions::Avx512: return std::string("Avx512");
+                           }
+                           return std::string("Unknown");
+                         });
+
+TEST_P(EveryInstructionSet, FindsTheItemsOfEveryCase) {
+  for (const Case& c : kCases) EXPECT_EQ(FastItems(c.line, 1000), c.items) << c.name;
+}
+
 // Generated lines of the bytes that matter, against LocateItems item by item,
 // with the line cut at every wanted count.
-TEST(ItemBoundariesTest, AgreesWithLocateItemsOnGeneratedLines) {
+TEST_P(EveryInstructionSet, AgreesWithLocateItemsOnGeneratedLines) {
   std::mt19937 random(1234);
   const std::vector<std::string> alphabet = {",", ",", "\"", "\"\"", "1", "23", "\x81", "\x95\x5C",
                                              "\xE0", "\xFC", "\xA1", "\x80", "\xFF", "\x82\x2C", "a"};
