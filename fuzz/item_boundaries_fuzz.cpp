@@ -1,6 +1,8 @@
 // The one-pass item boundaries of the record loop against the chain of
 // literal comma searches, with quoting on and off, for any number of wanted
-// items; one object is used for two lines in a row, as the loop reuses it.
+// items, with every instruction set the processor has, and the scan for some
+// item ends only; one object is used for two lines in a row, as the loop
+// reuses it.
 // The lines lie in heap blocks of exactly their size, so that a 16-byte load
 // past the end of a line is an AddressSanitizer finding.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -41,9 +43,43 @@ struct ModelItems {
   std::vector<int> commas;
 };
 
+std::string Instructions() {
+  switch (sifta::CurrentScanInstructions()) {
+    case sifta::ScanInstructions::Sse2:
+      return " sse2";
+    case sifta::ScanInstructions::Avx2:
+      return " avx2";
+    case sifta::ScanInstructions::Avx512:
+      return " avx512";
+  }
+  return "";
+}
+
+// Only the listed item ends (and the count) of the line.
+void CheckEnds(sifta::ItemBoundaries& items, std::string_view line, const std::vector<int>& wantedEnds) {
+  std::string what = "line \"" + Printable(line) + "\" ends";
+  for (int e : wantedEnds) what += " " + std::to_string(e);
+  what += Instructions();
+  items.LocateEnds(line, wantedEnds);
+  const ModelItems model(line, true);
+  const int count = std::min(wantedEnds.back(), model.Count());
+  CHECK(items.Count() == count, what + ": count " + std::to_string(items.Count()) + " want " + std::to_string(count));
+  for (size_t k = 0; k < wantedEnds.size(); ++k) {
+    const int i = wantedEnds[k];
+    if (i > count) break;
+    CHECK(static_cast<int>(items.End(i)) == model.End(i),
+          what + ": end of item " + std::to_string(i) + " " + std::to_string(items.End(i)) + " want " +
+              std::to_string(model.End(i)));
+    if (i + 1 <= count)
+      CHECK(static_cast<int>(items.Begin(i + 1)) == model.Begin(i + 1), what + ": begin of item " + std::to_string(i + 1));
+  }
+  CHECK(static_cast<int>(items.End(count)) == model.End(count), what + ": end of the last item found");
+  CHECK(items.Begin(1) == 0, what + ": begin of item 1");
+}
+
 void Check(sifta::ItemBoundaries& items, std::string_view line, int wanted, bool quoting) {
   const std::string what = "line \"" + Printable(line) + "\" wanted " + std::to_string(wanted) +
-                           (quoting ? " quoting" : " no quoting");
+                           (quoting ? " quoting" : " no quoting") + Instructions();
   items.Locate(line, wanted, quoting);
   const ModelItems model(line, quoting);
   const int count = std::min(wanted, model.Count());
@@ -91,9 +127,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string second = in.ConsumeRemainingBytesAsString();
   const fuzz::ExactBytes a(first), b(second);
 
-  sifta::ItemBoundaries items;
-  Check(items, a.View(), 1 + wantedA % 40, quotingA);
-  Check(items, b.View(), 1 + wantedB % 40, quotingB);
+  std::vector<int> ends;
+  for (int e = 1 + wantedA % 3; e <= 60 && ends.size() < 6; e += 1 + (wantedB >> (ends.size() % 8)) % 7)
+    ends.push_back(e);
+
+  const auto best = static_cast<int>(sifta::BestScanInstructions());
+  for (int which = 0; which <= best; ++which) {
+    sifta::UseScanInstructions(static_cast<sifta::ScanInstructions>(which));
+    sifta::ItemBoundaries items;
+    Check(items, a.View(), 1 + wantedA % 40, quotingA);
+    Check(items, b.View(), 1 + wantedB % 40, quotingB);
+    CheckEnds(items, b.View(), ends);
+    Check(items, a.View(), 1 + wantedB % 70, true);
+  }
+  sifta::UseScanInstructions(static_cast<sifta::ScanInstructions>(best));
 
   // The deletion of quotes and commas for the key.
   std::unique_ptr<char[]> key(new char[second.size()]);
