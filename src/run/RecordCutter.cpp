@@ -59,7 +59,11 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
       std::uint64_t word = 0;
       std::memcpy(&word, special.text.data(), std::min<size_t>(length, 8));
       specialsByLength_[length].push_back({special.text, word});
+      shortSpecialList_.push_back({length, word});
     }
+    shortSpecials_ = shortSpecialList_.size() <= 8 &&
+                     std::all_of(shortSpecialList_.begin(), shortSpecialList_.end(),
+                                 [](const ShortSpecial& special) { return special.length <= 8; });
   }
 
   mode_ = plan.recordMode;
@@ -85,6 +89,20 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
     ends->erase(std::unique(ends->begin(), ends->end()), ends->end());
   }
   fewEnds_ = itemEnds_.size() * 4 < static_cast<size_t>(wanted_);
+  auto slotOf = [](const std::vector<int>& ends, int item) {
+    return static_cast<int>(std::lower_bound(ends.begin(), ends.end(), item) - ends.begin());
+  };
+  for (Piece& piece : pieces_) {
+    piece.beginSlot = piece.first > 1 ? slotOf(itemEnds_, piece.first - 1) : -1;
+    piece.endSlot = slotOf(itemEnds_, piece.last);
+  }
+  if (mode_ == RecordMode::Value) {
+    for (const KeyRange& range : keyRanges_) {
+      keyPieces_.push_back({range.firstItem, range.lastItem,
+                            range.firstItem > 1 ? slotOf(keyEnds_, range.firstItem - 1) : -1,
+                            slotOf(keyEnds_, range.lastItem)});
+    }
+  }
 
   rangesAscend_ = true;
   for (size_t i = 0; i < codeRanges_.size(); ++i) {
@@ -160,11 +178,22 @@ void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
     return;
   }
   const int present = std::min(piece.last, count);
-  if (zeroQuoted && !items_.QuotedItems().empty())
+  if (zeroQuoted && !items_.QuotedItems().empty()) {
     PutZeroed(piece.first, present);
-  else
-    Put(items_.Begin(piece.first), items_.End(present));
+  } else {
+    const Bytes span = SpanOf(piece, !zeroQuoted_ && fewEnds_);
+    Put(span.from, span.to);
+  }
   PutCommas(static_cast<size_t>(piece.last - present) + 1);
+}
+
+RecordCutter::Bytes RecordCutter::SpanOf(const Piece& piece, bool listed) const {
+  const int count = items_.Count();
+  if (!listed) return {items_.Begin(piece.first), items_.End(std::min(piece.last, count))};
+  const std::uint32_t from = piece.beginSlot < 0 ? 0 : items_.ListedEnd(static_cast<size_t>(piece.beginSlot)) + 1;
+  const std::uint32_t to = piece.last <= count ? items_.ListedEnd(static_cast<size_t>(piece.endSlot))
+                                               : static_cast<std::uint32_t>(line_.size());
+  return {from, to};
 }
 
 // Items first..last joined by commas, an item holding a double quote written
@@ -210,6 +239,19 @@ inline bool RecordCutter::IsSpecial(const char* field, size_t length) const {
   return false;
 }
 
+// With a few special strings of up to 8 bytes, a field is tested against all
+// of them at once, without a branch on its length (the lengths of numbers
+// follow no pattern a processor could guess).
+inline bool RecordCutter::IsShortSpecial(const char* field, size_t length) const {
+  std::uint64_t word;
+  std::memcpy(&word, field, 8);
+  word &= WordMask(length);
+  bool equal = false;
+  for (const ShortSpecial& special : shortSpecialList_)
+    equal |= (special.length == length) & (special.word == word);
+  return equal;
+}
+
 // Every field of the BODY part that equals a special string becomes 0. Fields
 // are separated at every comma of a single-byte position, quoted or not. The
 // line only shrinks: it is rewritten in place, each run of fields between two
@@ -218,18 +260,29 @@ void RecordCutter::ZeroSpecialStrings(size_t bodyStart) {
   if (bodyStart > size_) return;  // no BODY part
   char* const body = out_.data() + bodyStart;
   const size_t bodySize = size_ - bodyStart;
-  fields_.Locate({body, bodySize}, static_cast<int>(bodySize) + 1, false, false);
   size_t written = 0;  // bytes of the new BODY part
   size_t kept = 0;     // the unchanged bytes from here on are not moved yet
-  for (int i = 1; i <= fields_.Count(); ++i) {
-    const std::uint32_t from = fields_.Begin(i);
-    const std::uint32_t to = fields_.End(i);
-    const auto length = static_cast<int>(to - from);
-    if (length < specialMin_ || length > specialMax_ || !IsSpecial(body + from, to - from)) continue;
-    std::memmove(body + written, body + kept, from - kept);
-    written += from - kept;
-    body[written++] = '0';
-    kept = to;
+  // The fields are located a few thousand at a time, each time from the byte
+  // after a separator, where the scan starts afresh.
+  constexpr int kFieldsAtATime = 4096;
+  for (size_t start = 0;;) {
+    fields_.Locate({body + start, bodySize - start}, kFieldsAtATime, false, false);
+    const int count = fields_.Count();
+    for (int i = 1; i <= count; ++i) {
+      const size_t from = start + fields_.Begin(i);
+      const size_t to = start + fields_.End(i);
+      const auto length = static_cast<int>(to - from);
+      if (!(shortSpecials_ ? IsShortSpecial(body + from, to - from)
+                           : length >= specialMin_ && length <= specialMax_ &&
+                                 IsSpecial(body + from, to - from)))
+        continue;
+      std::memmove(body + written, body + kept, from - kept);
+      written += from - kept;
+      body[written++] = '0';
+      kept = to;
+    }
+    if (start + fields_.End(count) >= bodySize) break;  // the last field ends the line
+    start += fields_.End(count) + 1;
   }
   std::memmove(body + written, body + kept, bodySize - kept);
   size_ = bodyStart + written + (bodySize - kept);
@@ -250,11 +303,10 @@ std::string_view RecordCutter::Key() {
     // output are located only for a record that is written.
     items_.LocateEnds(line_, keyEnds_);
     located_ = false;
-    const int count = items_.Count();
-    for (const KeyRange& range : keyRanges_) {
-      if (range.firstItem > count) continue;
-      key_.append(line_.data() + items_.Begin(range.firstItem),
-                  items_.End(std::min(range.lastItem, count)) - items_.Begin(range.firstItem));
+    for (const Piece& piece : keyPieces_) {
+      if (piece.first > items_.Count()) continue;
+      const Bytes span = SpanOf(piece, true);
+      key_.append(line_.data() + span.from, span.to - span.from);
     }
   }
   key_.resize(DeleteQuotesAndCommas(key_.data(), key_.size()));

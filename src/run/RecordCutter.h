@@ -47,7 +47,19 @@ class RecordCutter {
   struct Piece {
     int first;
     int last;
+    // With LocateEnds: the places in the list of item ends of the end of
+    // item first - 1 (-1 for the first item) and of item last.
+    int beginSlot = -1;
+    int endSlot = -1;
   };
+  // Bytes [from, to) of the line.
+  struct Bytes {
+    std::uint32_t from;
+    std::uint32_t to;
+  };
+  // Items piece.first .. min(piece.last, Count()) of the located line;
+  // piece.first is at most Count().
+  Bytes SpanOf(const Piece& piece, bool listed) const;
 
   void Locate();
   void PutPiece(const Piece& piece, bool zeroQuoted);
@@ -87,6 +99,7 @@ class RecordCutter {
   std::vector<int> itemEnds_;  // the item ends they need, ascending
   bool fewEnds_ = false;       // few of them among many items: LocateEnds
   std::vector<int> keyEnds_;   // the item ends of the key in Value mode, ascending
+  std::vector<Piece> keyPieces_;  // the key ranges of Value mode as pieces of keyEnds_
   bool zeroQuoted_ = false;
   bool zeroSpecial_ = false;
   int specialMin_ = 0;
@@ -99,6 +112,13 @@ class RecordCutter {
   static constexpr std::uint64_t WordMask(std::size_t length) {
     return length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
   }
+  struct ShortSpecial {
+    std::size_t length;
+    std::uint64_t word;
+  };
+  std::vector<ShortSpecial> shortSpecialList_;
+  bool shortSpecials_ = false;  // at most 8 of them, none longer than 8 bytes
+  bool IsShortSpecial(const char* field, std::size_t length) const;
   RecordMode mode_ = RecordMode::All;
   std::vector<KeyRange> keyRanges_;
   std::vector<CodeRange> codeRanges_;

@@ -276,10 +276,11 @@ struct ItemScan {
     const auto length = static_cast<std::int32_t>(line.size());
     // A line of L bytes holds at most L + 1 items.
     wanted = std::clamp(wanted, 1, length + 1);
-    self.Prepare(wanted);
+    self.Prepare(kEveryEnd ? 0 : itemEndCount);
     const char* const data = line.data();
-    std::int32_t* const ends = self.ends_.data();
-    std::int32_t* const firstQuote = self.firstQuote_.data();
+    std::int32_t* ends = self.ends_.data();
+    std::int32_t* firstQuote = self.firstQuote_.data();
+    std::int32_t* const listed = self.listedEnds_.data();
     ends[0] = -1;
 
     int n = 0;                       // items ended by a comma so far
@@ -288,6 +289,15 @@ struct ItemScan {
     size_t nextEnd = 0;              // kEveryEnd false: the next of itemEnds to store
 
     for (std::int32_t base = 0; base < length; base += kBlock) {
+      if constexpr (kEveryEnd) {
+        // Room for every item that can end in this block and for the spare
+        // stores: the arrays grow with the items found, not with `wanted`.
+        if (static_cast<size_t>(n) + kBlock + 18 > self.ends_.size()) {
+          self.Grow(static_cast<size_t>(n) + kBlock + 18);
+          ends = self.ends_.data();
+          firstQuote = self.firstQuote_.data();
+        }
+      }
       BlockMasks m = Simd::Classify(data, length, base);
 
       // A comma or quote that is the trail byte of a lead byte is neither.
@@ -305,7 +315,7 @@ struct ItemScan {
       if (quoting) {
         const std::uint64_t inside = Simd::PrefixXor(m.quotes) ^ (inQuote ? ~std::uint64_t{0} : 0);
         separators &= ~inside;
-        if (findQuotedItems) {
+        if (kEveryEnd && findQuotedItems) {
           // The first opening quote of each item.
           for (std::uint64_t openers = m.quotes & inside; openers != 0; openers &= openers - 1) {
             const int bit = LowestBit(openers);
@@ -337,7 +347,7 @@ struct ItemScan {
           // Only the item ends asked for that lie in this block.
           for (; nextEnd < itemEndCount && itemEnds[nextEnd] <= n + found; ++nextEnd) {
             const int item = itemEnds[nextEnd];
-            if (item > n) ends[item] = base + Simd::NthBit(separators, item - n);
+            if (item > n) listed[nextEnd] = base + Simd::NthBit(separators, item - n);
           }
         }
         n += found;
@@ -349,7 +359,11 @@ struct ItemScan {
     }
 
     self.count_ = n + 1;
-    ends[self.count_] = length;
+    if constexpr (kEveryEnd) {
+      ends[self.count_] = length;
+    } else {  // the last item of the line ends at its end
+      for (; nextEnd < itemEndCount && itemEnds[nextEnd] <= self.count_; ++nextEnd) listed[nextEnd] = length;
+    }
     if (inQuote) self.unterminatedItem_ = self.count_;
   }
 
@@ -382,17 +396,18 @@ struct ItemScan {
   }
 };
 
-void ItemBoundaries::Prepare(int wanted) {
-  // Every item of a block may end in it: room for a whole block past `wanted`
-  // and the spare stores.
-  const size_t needed = static_cast<size_t>(wanted) + 2 + kBlock + 16;
-  if (ends_.size() < needed) {
-    ends_.resize(needed);
-    firstQuote_.resize(needed, -1);
-  }
+void ItemBoundaries::Prepare(size_t listed) {
+  if (ends_.size() < kBlock + 18) Grow(kBlock + 18);
+  if (listedEnds_.size() < listed) listedEnds_.resize(listed);
   for (int item : quotedItems_) firstQuote_[static_cast<size_t>(item)] = -1;
   quotedItems_.clear();
   unterminatedItem_ = 0;
+}
+
+void ItemBoundaries::Grow(size_t needed) {
+  const size_t size = std::max(needed, ends_.size() * 2);
+  ends_.resize(size);
+  firstQuote_.resize(size, -1);
 }
 
 void ItemBoundaries::Locate(std::string_view line, int wanted, bool quoting, bool findQuotedItems) {

@@ -41,18 +41,21 @@ class ItemBoundaries {
  public:
   // Finds the items 1..wanted of `line` (fewer when the line holds fewer);
   // nothing after the 64-byte block in which item `wanted` ends is looked
-  // at, and memory is bounded by the line, not by `wanted`. With `quoting`
+  // at, and memory grows with the items found, not with `wanted`. With `quoting`
   // off every comma at a single-byte position separates, inside double
   // quotes too (the fields of an output line). `findQuotedItems` gathers
   // QuotedItems and FirstQuote (quoting on only).
   void Locate(std::string_view line, int wanted, bool quoting = true, bool findQuotedItems = true);
 
   // The same for a caller that needs only some item ends: `itemEnds` lists
-  // item numbers (ascending, at least 1), and End(i) is then valid for them
-  // and for Count() only, Begin(i) for i = 1 and when i - 1 is listed. The
-  // last listed item plays the part of `wanted`. Quoting on; no quote
-  // information. Spares storing every item end of a long record.
+  // item numbers (ascending, at least 1); the last of them plays the part of
+  // `wanted`. Afterwards Count() is valid, and ListedEnd(k) is the end of
+  // item itemEnds[k] when that item is at most Count(); Begin and End are
+  // not valid. Quoting on; no
+  // quote information. Spares storing every item end of a long record, and
+  // memory is bounded by the list.
   void LocateEnds(std::string_view line, const std::vector<int>& itemEnds);
+  std::uint32_t ListedEnd(std::size_t k) const { return static_cast<std::uint32_t>(listedEnds_[k]); }
 
   // Items found: min(wanted, items of the line). A line always has at least
   // one item (the empty line holds one empty item).
@@ -73,14 +76,16 @@ class ItemBoundaries {
 
  private:
   friend struct ItemScan;  // the scan proper, one for each ScanInstructions
-  void Prepare(int wanted);
+  void Prepare(std::size_t listed);
+  void Grow(std::size_t needed);
 
   int count_ = 0;
   int unterminatedItem_ = 0;
-  // ends_[0] = -1; ends_[i] = end of item i. Sized with room for one block of
-  // item ends past `wanted`, so that a block's ends are stored unchecked.
+  // ends_[0] = -1; ends_[i] = end of item i. Grown before each block to hold
+  // every item end the block may have, so that they are stored unchecked.
   std::vector<std::int32_t> ends_;
-  std::vector<std::int32_t> firstQuote_;  // by item number; -1 = no quote
+  std::vector<std::int32_t> firstQuote_;  // by item number, as ends_; -1 = no quote
+  std::vector<std::int32_t> listedEnds_;  // LocateEnds: by place in the list
   std::vector<int> quotedItems_;
 };
 
