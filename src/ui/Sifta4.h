@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "inspect/FileLayout.h"
+#include "ui/FileInformation.h"
 
 class QLabel;
 class QLineEdit;
@@ -42,6 +43,9 @@ class TForm4 : public QWidget {
   QLineEdit* Edit5 = nullptr;  // path
   QPlainTextEdit* Memo1 = nullptr;  // all items
   QPushButton* Button1 = nullptr;  // "閉じる"
+
+ private:
+  sifta::FileInformationControls controls_;
 };
 
 extern TForm4* Form4;

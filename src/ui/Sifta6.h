@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "inspect/FileLayout.h"
+#include "ui/FileInformation.h"
 
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,9 @@ class TForm6 : public QWidget {
   QLineEdit* Edit5 = nullptr;  // path
   QPlainTextEdit* Memo1 = nullptr;  // all items
   QPushButton* Button1 = nullptr;  // "閉じる"
+
+ private:
+  sifta::FileInformationControls controls_;
 };
 
 extern TForm6* Form6;
