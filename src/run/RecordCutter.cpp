@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <emmintrin.h>
+
 namespace sifta {
 
 RecordCutter::RecordCutter(const ExtractionPlan& plan) {
@@ -132,7 +134,19 @@ void RecordCutter::Locate() {
 }
 
 void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
-  if (count >= 8 && count <= 16) {
+  if (count > 16 && count <= 64) {
+    // Two or four 16-byte moves, the last ones overlapping the first.
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + count - 16));
+    if (count > 32) {
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
+      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + count - 32));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), c);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + count - 32), d);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + count - 16), b);
+  } else if (count >= 8 && count <= 16) {
     std::uint64_t head, tail;
     std::memcpy(&head, from, 8);
     std::memcpy(&tail, from + count - 8, 8);

@@ -86,9 +86,8 @@ class RecordCutter {
   void Reserve(std::size_t more) {
     if (size_ + more + kSlack > out_.size()) out_.resize((size_ + more + kSlack) * 2);
   }
-  // Copies `count` bytes; reads only the source bytes, may write up to 16
-  // bytes past the destination's end (into the slack). The spans of a record
-  // are short: two overlapping moves instead of a call of memcpy.
+  // Copies `count` bytes; reads and writes only those. The spans of a record
+  // are short: a few overlapping moves instead of a call of memcpy.
   static void CopyShort(char* to, const char* from, std::size_t count);
   static constexpr std::size_t kSlack = 16;
 

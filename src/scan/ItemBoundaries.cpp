@@ -267,6 +267,20 @@ void UseScanInstructions(ScanInstructions which) {
   Current() = std::min(which, BestScanInstructions());
 }
 
+inline void ItemBoundaries::Prepare(size_t listed) {
+  if (ends_.size() < kBlock + 18) Grow(kBlock + 18);
+  if (listedEnds_.size() < listed) listedEnds_.resize(listed);
+  for (int item : quotedItems_) firstQuote_[static_cast<size_t>(item)] = -1;
+  quotedItems_.clear();
+  unterminatedItem_ = 0;
+}
+
+void ItemBoundaries::Grow(size_t needed) {
+  const size_t size = std::max(needed, ends_.size() * 2);
+  ends_.resize(size);
+  firstQuote_.resize(size, -1);
+}
+
 // The scan, written once and compiled for each instruction set.
 struct ItemScan {
   template <bool kEveryEnd, typename Simd>
@@ -396,27 +410,23 @@ struct ItemScan {
   }
 };
 
-void ItemBoundaries::Prepare(size_t listed) {
-  if (ends_.size() < kBlock + 18) Grow(kBlock + 18);
-  if (listedEnds_.size() < listed) listedEnds_.resize(listed);
-  for (int item : quotedItems_) firstQuote_[static_cast<size_t>(item)] = -1;
-  quotedItems_.clear();
-  unterminatedItem_ = 0;
-}
-
-void ItemBoundaries::Grow(size_t needed) {
-  const size_t size = std::max(needed, ends_.size() * 2);
-  ends_.resize(size);
-  firstQuote_.resize(size, -1);
-}
-
 void ItemBoundaries::Locate(std::string_view line, int wanted, bool quoting, bool findQuotedItems) {
+  listedOnly_ = false;
   ItemScan::For<true>(Current())(*this, line, wanted, quoting, findQuotedItems && quoting, nullptr, 0);
 }
 
 void ItemBoundaries::LocateEnds(std::string_view line, const std::vector<int>& itemEnds) {
+  listedOnly_ = true;
+  listedItems_.assign(itemEnds.begin(), itemEnds.end());
+  lineLength_ = static_cast<std::uint32_t>(line.size());
   ItemScan::For<false>(Current())(*this, line, itemEnds.empty() ? 1 : itemEnds.back(), true, false,
                                   itemEnds.data(), itemEnds.size());
+}
+
+std::uint32_t ItemBoundaries::EndOfListed(int item) const {
+  const auto it = std::lower_bound(listedItems_.begin(), listedItems_.end(), item);
+  if (it == listedItems_.end() || *it != item) return lineLength_;  // the last item, not listed
+  return static_cast<std::uint32_t>(listedEnds_[static_cast<size_t>(it - listedItems_.begin())]);
 }
 
 std::size_t DeleteQuotesAndCommas(char* text, std::size_t size) {

@@ -49,9 +49,11 @@ class ItemBoundaries {
 
   // The same for a caller that needs only some item ends: `itemEnds` lists
   // item numbers (ascending, at least 1); the last of them plays the part of
-  // `wanted`. Afterwards Count() is valid, and ListedEnd(k) is the end of
-  // item itemEnds[k] when that item is at most Count(); Begin and End are
-  // not valid. Quoting on; no
+  // `wanted`. Afterwards Count() is valid, ListedEnd(k) is the end of item
+  // itemEnds[k] when that item is at most Count(), End(i) is valid for the
+  // listed items up to Count() and for Count() itself, and Begin(i) for
+  // i = 1 and when i - 1 is listed (both look the item up in the list).
+  // Quoting on; no
   // quote information. Spares storing every item end of a long record, and
   // memory is bounded by the list.
   void LocateEnds(std::string_view line, const std::vector<int>& itemEnds);
@@ -64,8 +66,13 @@ class ItemBoundaries {
   // Item i (1 <= i <= Count()) is the bytes [Begin(i), End(i)) of the line,
   // as 0-based offsets; End(i) is the offset of the comma after it, or the
   // length of the line for the last item.
-  std::uint32_t Begin(int i) const { return static_cast<std::uint32_t>(ends_[i - 1] + 1); }
-  std::uint32_t End(int i) const { return static_cast<std::uint32_t>(ends_[i]); }
+  std::uint32_t Begin(int i) const {
+    if (listedOnly_) return i == 1 ? 0 : EndOfListed(i - 1) + 1;
+    return static_cast<std::uint32_t>(ends_[i - 1] + 1);
+  }
+  std::uint32_t End(int i) const {
+    return listedOnly_ ? EndOfListed(i) : static_cast<std::uint32_t>(ends_[i]);
+  }
 
   // Items (ascending) that hold a double quote, when asked for.
   const std::vector<int>& QuotedItems() const { return quotedItems_; }
@@ -78,6 +85,7 @@ class ItemBoundaries {
   friend struct ItemScan;  // the scan proper, one for each ScanInstructions
   void Prepare(std::size_t listed);
   void Grow(std::size_t needed);
+  std::uint32_t EndOfListed(int item) const;
 
   int count_ = 0;
   int unterminatedItem_ = 0;
@@ -86,6 +94,9 @@ class ItemBoundaries {
   std::vector<std::int32_t> ends_;
   std::vector<std::int32_t> firstQuote_;  // by item number, as ends_; -1 = no quote
   std::vector<std::int32_t> listedEnds_;  // LocateEnds: by place in the list
+  std::vector<int> listedItems_;          // LocateEnds: the list
+  bool listedOnly_ = false;               // the last scan was LocateEnds
+  std::uint32_t lineLength_ = 0;
   std::vector<int> quotedItems_;
 };
 

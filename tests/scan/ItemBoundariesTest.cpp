@@ -179,7 +179,9 @@ TEST_P(EveryInstructionSet, AgreesWithLocateItemsOnGeneratedLines) {
       if (item > some.Count()) break;
       ASSERT_EQ(static_cast<int>(some.ListedEnd(k)), expected[static_cast<size_t>(item - 1)].second)
           << "round " << round << " item " << item;
+      ASSERT_EQ(some.End(item), some.ListedEnd(k));
     }
+    ASSERT_EQ(static_cast<int>(some.End(some.Count())), expected.back().second) << "round " << round;
 
     std::string deleted = line;
     DeleteUnquoted(deleted, "\"", "");
