@@ -133,7 +133,7 @@ void RecordCutter::Locate() {
   located_ = true;
 }
 
-void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
+inline void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
   if (count > 16 && count <= 64) {
     // Two or four 16-byte moves, the last ones overlapping the first.
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
@@ -165,43 +165,7 @@ void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
   }
 }
 
-std::string_view RecordCutter::OutputLineWithEnd(bool zeroing) {
-  OutputLine(zeroing);
-  Put("\r\n", 2);
-  return {out_.data(), size_};
-}
-
-std::string_view RecordCutter::OutputLine(bool zeroing) {
-  Locate();
-  size_ = 0;
-  const bool zeroQuoted = zeroing && zeroQuoted_;
-  for (size_t i = 0; i < ridPieces_; ++i) PutPiece(pieces_[i], false);
-  const size_t bodyStart = size_;
-  for (size_t i = ridPieces_; i < pieces_.size(); ++i) PutPiece(pieces_[i], zeroQuoted);
-  if (size_ > 0) --size_;  // the comma after the last piece
-  if (zeroing && zeroSpecial_) ZeroSpecialStrings(bodyStart);
-  return {out_.data(), size_};
-}
-
-// The piece's items joined by commas, then a comma; an item the line does not
-// hold is written as an empty item.
-void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
-  const int count = items_.Count();
-  if (piece.first > count) {
-    PutCommas(static_cast<size_t>(piece.last - piece.first) + 1);
-    return;
-  }
-  const int present = std::min(piece.last, count);
-  if (zeroQuoted && !items_.QuotedItems().empty()) {
-    PutZeroed(piece.first, present);
-  } else {
-    const Bytes span = SpanOf(piece, !zeroQuoted_ && fewEnds_);
-    Put(span.from, span.to);
-  }
-  PutCommas(static_cast<size_t>(piece.last - present) + 1);
-}
-
-RecordCutter::Bytes RecordCutter::SpanOf(const Piece& piece, bool listed) const {
+inline RecordCutter::Bytes RecordCutter::SpanOf(const Piece& piece, bool listed) const {
   const int count = items_.Count();
   if (!listed) return {items_.Begin(piece.first), items_.End(std::min(piece.last, count))};
   const std::uint32_t from = piece.beginSlot < 0 ? 0 : items_.ListedEnd(static_cast<size_t>(piece.beginSlot)) + 1;
@@ -231,6 +195,42 @@ void RecordCutter::PutZeroed(int first, int last) {
     next = item + 1;
   }
   if (next <= last) Put(items_.Begin(next), items_.End(last));
+}
+
+// The piece's items joined by commas, then a comma; an item the line does not
+// hold is written as an empty item.
+inline void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
+  const int count = items_.Count();
+  if (piece.first > count) {
+    PutCommas(static_cast<size_t>(piece.last - piece.first) + 1);
+    return;
+  }
+  const int present = std::min(piece.last, count);
+  if (zeroQuoted && !items_.QuotedItems().empty()) {
+    PutZeroed(piece.first, present);
+  } else {
+    const Bytes span = SpanOf(piece, !zeroQuoted_ && fewEnds_);
+    Put(span.from, span.to);
+  }
+  PutCommas(static_cast<size_t>(piece.last - present) + 1);
+}
+
+std::string_view RecordCutter::OutputLine(bool zeroing) {
+  Locate();
+  size_ = 0;
+  const bool zeroQuoted = zeroing && zeroQuoted_;
+  for (size_t i = 0; i < ridPieces_; ++i) PutPiece(pieces_[i], false);
+  const size_t bodyStart = size_;
+  for (size_t i = ridPieces_; i < pieces_.size(); ++i) PutPiece(pieces_[i], zeroQuoted);
+  if (size_ > 0) --size_;  // the comma after the last piece
+  if (zeroing && zeroSpecial_) ZeroSpecialStrings(bodyStart);
+  return {out_.data(), size_};
+}
+
+std::string_view RecordCutter::OutputLineWithEnd(bool zeroing) {
+  OutputLine(zeroing);
+  Put("\r\n", 2);
+  return {out_.data(), size_};
 }
 
 // Special strings of up to 8 bytes are compared as one word; the output

@@ -417,16 +417,17 @@ void ItemBoundaries::Locate(std::string_view line, int wanted, bool quoting, boo
 
 void ItemBoundaries::LocateEnds(std::string_view line, const std::vector<int>& itemEnds) {
   listedOnly_ = true;
-  listedItems_.assign(itemEnds.begin(), itemEnds.end());
+  listedItems_ = &itemEnds;
   lineLength_ = static_cast<std::uint32_t>(line.size());
   ItemScan::For<false>(Current())(*this, line, itemEnds.empty() ? 1 : itemEnds.back(), true, false,
                                   itemEnds.data(), itemEnds.size());
 }
 
 std::uint32_t ItemBoundaries::EndOfListed(int item) const {
-  const auto it = std::lower_bound(listedItems_.begin(), listedItems_.end(), item);
-  if (it == listedItems_.end() || *it != item) return lineLength_;  // the last item, not listed
-  return static_cast<std::uint32_t>(listedEnds_[static_cast<size_t>(it - listedItems_.begin())]);
+  const std::vector<int>& listed = *listedItems_;
+  const auto it = std::lower_bound(listed.begin(), listed.end(), item);
+  if (it == listed.end() || *it != item) return lineLength_;  // the last item, not listed
+  return static_cast<std::uint32_t>(listedEnds_[static_cast<size_t>(it - listed.begin())]);
 }
 
 std::size_t DeleteQuotesAndCommas(char* text, std::size_t size) {

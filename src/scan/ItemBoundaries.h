@@ -52,7 +52,8 @@ class ItemBoundaries {
   // `wanted`. Afterwards Count() is valid, ListedEnd(k) is the end of item
   // itemEnds[k] when that item is at most Count(), End(i) is valid for the
   // listed items up to Count() and for Count() itself, and Begin(i) for
-  // i = 1 and when i - 1 is listed (both look the item up in the list).
+  // i = 1 and when i - 1 is listed (both look the item up in the list,
+  // which must outlive these calls).
   // Quoting on; no
   // quote information. Spares storing every item end of a long record, and
   // memory is bounded by the list.
@@ -94,7 +95,7 @@ class ItemBoundaries {
   std::vector<std::int32_t> ends_;
   std::vector<std::int32_t> firstQuote_;  // by item number, as ends_; -1 = no quote
   std::vector<std::int32_t> listedEnds_;  // LocateEnds: by place in the list
-  std::vector<int> listedItems_;          // LocateEnds: the list
+  const std::vector<int>* listedItems_ = nullptr;  // LocateEnds: the caller's list
   bool listedOnly_ = false;               // the last scan was LocateEnds
   std::uint32_t lineLength_ = 0;
   std::vector<int> quotedItems_;
