@@ -99,6 +99,7 @@ class SeriesRun {
   // One file: true when it ended on a cancel request.
   std::variant<bool, RunStop> RunIteration();
   bool IsSourceOfRun(const std::string& path) const;
+  bool IsLaterSourceOfRange(const std::string& path) const;
   void EndRun();
 
   const ExtractionPlan& plan_;
@@ -212,6 +213,37 @@ bool SeriesRun::IsSourceOfRun(const std::string& path) const {
   return false;
 }
 
+// The text that the source name's @ would have to stand for to give `name`,
+// when there is one: "d@.csv" and "d07.csv" give "07".
+std::optional<std::string> SolveSubstitution(std::string_view pattern, std::string_view name) {
+  const size_t ats = static_cast<size_t>(std::count(pattern.begin(), pattern.end(), '@'));
+  const size_t fixed = pattern.size() - ats;
+  if (ats == 0 || name.size() < fixed || (name.size() - fixed) % ats != 0) return std::nullopt;
+  const size_t at = pattern.find('@');
+  if (name.substr(0, at) != pattern.substr(0, at)) return std::nullopt;
+  std::string text(name.substr(at, (name.size() - fixed) / ats));
+  if (ReplacePlaceholder(pattern, text) != name) return std::nullopt;
+  return text;
+}
+
+bool SeriesRun::IsLaterSourceOfRange(const std::string& path) const {
+  // Only the members of an entered numeric range are known before their turn.
+  if (rangeCurrent_ == rangeEnd_ || !IsSteppableRange(rangeCurrent_, rangeEnd_)) return false;
+  const FileIdentity identity = IdentityOf(path);
+  std::error_code error;
+  const std::string canonicalPattern = fs::weakly_canonical(fs::absolute(plan_.sourceName), error);
+  for (const auto& [pattern, name] :
+       {std::pair<std::string, std::string>{plan_.sourceName, path},
+        {canonicalPattern, identity.normalised.string()}}) {
+    const std::optional<std::string> text = SolveSubstitution(pattern, name);
+    if (!text || text->size() != rangeCurrent_.size() || IsAllDigits(*text) != 0) continue;
+    if (*text <= rangeCurrent_ || *text > rangeEnd_) continue;
+    if (SameIdentity(IdentityOf(ReplacePlaceholder(plan_.sourceName, *text)), identity))
+      return true;
+  }
+  return false;
+}
+
 std::variant<bool, RunStop> SeriesRun::RunIteration() {
   const std::string sourceName = plan_.sourceIsSeries
                                      ? ReplacePlaceholder(plan_.sourceName, substitutionPath_)
@@ -224,8 +256,9 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   const std::string extractName = plan_.extractIsSeries
                                       ? ReplacePlaceholder(plan_.extractName, substitutionPath_)
                                       : plan_.extractName;
-  // Creating or appending to a source file of the run would destroy its input.
-  if (IsSourceOfRun(extractName)) return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
+  // Creating or appending to a source file of the run would destroy its input:
+  // one read already, or one that the entered range is still to read.
+  if (IsSourceOfRun(extractName) || IsLaterSourceOfRange(extractName)) return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   CreatePathFolders(extractName);
   const bool appending = extractName == record_.previousExtractFile;
   LineWriter extract;

@@ -97,6 +97,29 @@ TEST_F(FileSeriesSafetyTest, ExtractThatIsTheSourceIsRefused) {
   }
 }
 
+TEST_F(FileSeriesSafetyTest, ExtractThatIsALaterSourceOfTheRangeIsRefusedBeforeWriting) {
+  // 01 would create data02.csv, the input of 02, before 02 could be refused.
+  WriteBytes("data01.csv", kSource);
+  WriteBytes("data02.csv", kSource);
+  WriteBytes("data03.csv", kSource);
+  for (const std::string extract : {"data02.csv", "./sub/../data03.csv"}) {
+    std::filesystem::create_directories("sub");
+    FakeWindows windows;
+    windows.entries = {LastEntry("01", "03")};
+    EXPECT_EQ(RunExtraction(Everything("data@.csv", extract), Layout("data01.csv"), windows,
+                            record),
+              RunOutcome::Failed)
+        << extract;
+    EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。") << extract;
+    EXPECT_EQ(windows.progressShowings, 0) << extract;
+  }
+  EXPECT_EQ(ReadBytes("data02.csv"), kSource);
+  EXPECT_EQ(ReadBytes("data03.csv"), kSource);
+  // An extract named like a member outside the range is no source of this run.
+  windows.entries = {LastEntry("01", "02")};
+  EXPECT_EQ(Run("data@.csv", "data03.csv", "data01.csv"), RunOutcome::Finished);
+}
+
 TEST_F(FileSeriesSafetyTest, ExtractThatIsAnEarlierSourceOfTheSeriesIsRefused) {
   // "xa" reads xa.csv; "a" would then write xa.csv, the first file's input.
   WriteBytes("xa.csv", kSource);
@@ -113,10 +136,11 @@ TEST_F(FileSeriesSafetyTest, ExtractInSeriesThatIsItsSourceIsRefusedBeforeWritin
   WriteBytes("data02.csv", kSource);
   windows.entries = {LastEntry("01", "02")};
   EXPECT_EQ(Run("data@.csv", "data02.csv", "data01.csv"), RunOutcome::Failed);
-  // Iteration 01 would create data02.csv, a later source: that one is the
-  // user's named extract, but iteration 02 must not append it to itself.
+  // Iteration 01 would create data02.csv, the input of iteration 02: refused
+  // before anything is written.
   EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。");
-  EXPECT_EQ(windows.list.size(), 6u + 3u);  // block 01, then rule, text, source name
+  EXPECT_EQ(windows.list.size(), 3u);  // rule, text, source name of 01
+  EXPECT_EQ(ReadBytes("data02.csv"), kSource);
 }
 
 TEST_F(FileSeriesSafetyTest, WriteErrorNamesTheIncompleteExtract) {
