@@ -7,7 +7,8 @@
 # generated tables (made once by sifta-gen, then reused), the conditions files
 # and the extracts. RUNS (default 5): each figure is the median of that many
 # runs. The binaries come from $SIFTA_BUILD (default build-bench in the
-# repository, configured and built in Release when missing).
+# repository, configured and built in Release when missing). The extracts are
+# written into FOLDER, or into $SIFTA_EXTRACTS (say /dev/shm) when set.
 #
 # In one go: `wc -l` and `cat > /dev/null` as the reading limit, sifta-batch
 # on the tasks below, Miller on T1 and T4, and T3/T4-grouped on 100 MB against
@@ -86,6 +87,9 @@ t5_expected=$(cat t1000.T5count)
 
 # ---- Conditions files ----
 
+extracts=${SIFTA_EXTRACTS:-$folder}
+mkdir -p "$extracts"
+
 # conditions NAME SOURCE RECORDS-JSON [RID-JSON CELLS-JSON [EXTRA]]
 conditions() {
   local name=$1 source=$2 recs=$3
@@ -93,7 +97,7 @@ conditions() {
   local cells=${5:-'{"choice": "listed", "rows": [["1", "5"], ["20", "25"]]}'}
   local extra=${6:-}
   cat > "$name.json" <<EOF
-{"source": "$source", "extract": "out-$name.csv", "rid": $rid, "cells": $cells, $extra
+{"source": "$source", "extract": "$extracts/out-$name.csv", "rid": $rid, "cells": $cells, $extra
  "records": $recs}
 EOF
 }
@@ -110,8 +114,8 @@ conditions T5 t1000.csv '{"mode": "value", "keys": [["1", ""]], "codes": [["1000
 conditions T6 t1000.csv '{"mode": "all"}' "" "" '"zeroNonNumeric": true, "zeroSpecial": true, "special": ["0", "99"],'
 # T1 and T2 once more with the extract thrown away: the cost of the record
 # loop without the kernel's cost of writing a file (some 0.2-0.4 s per GB).
-sed 's|"extract": "out-T1.csv"|"extract": "/dev/null"|' T1.json > T1-null.json
-sed 's|"extract": "out-T2.csv"|"extract": "/dev/null"|' T2.json > T2-null.json
+sed 's|"extract": "[^"]*"|"extract": "/dev/null"|' T1.json > T1-null.json
+sed 's|"extract": "[^"]*"|"extract": "/dev/null"|' T2.json > T2-null.json
 
 # ---- Timing ----
 
@@ -147,18 +151,18 @@ sifta() {
     fi
     if (( i == 0 )) && [[ $name != *-null ]]; then
       local lines
-      lines=$(wc -l < "out-$name.csv")
+      lines=$(wc -l < "$extracts/out-$name.csv")
       if (( lines != written + 1 )); then
         echo "throughput.sh: out-$name.csv has $lines lines, not $((written + 1))" >&2
         exit 1
       fi
-      if [[ $name == T2 ]] && ! cmp -s t1000.csv out-T2.csv; then
+      if [[ $name == T2 ]] && ! cmp -s t1000.csv "$extracts/out-T2.csv"; then
         echo "throughput.sh: the extract of T2 differs from its source" >&2
         exit 1
       fi
     fi
     tail -n 1 "$name.rss" >> peak.rss  # maximum resident set, KiB
-    rm -f "out-$name.csv" "$name.rss"  # dropped before it reaches the disk
+    rm -f "$extracts/out-$name.csv" "$name.rss"  # dropped before it reaches the disk
   done
   printf '%s\n' "${times[@]}" | median
 }
@@ -166,7 +170,7 @@ sifta() {
 # ---- Runs ----
 
 cat t1000.csv t100.csv > /dev/null  # into the page cache
-echo "file: $folder/t1000.csv, $mb MB, $records records; median of $runs runs" >&2
+echo "file: $folder/t1000.csv, $mb MB, $records records; extracts in $extracts; median of $runs runs" >&2
 
 t_wc=$(timed wc -l t1000.csv)
 t_cat=$(timed sh -c 'cat t1000.csv > /dev/null')
@@ -194,14 +198,14 @@ miller_table=100
 [[ ${SIFTA_MILLER_ON_FULL:-0} == 1 ]] && miller_table=1000
 miller_mb=$(awk -v b="$(info $miller_table bytes)" 'BEGIN { printf "%.1f", b / 1e6 }')
 miller_runs=$(( runs < 3 ? runs : 3 ))
-mlr_t1() { mlr --csv --implicit-csv-header --headerless-csv-output cut -o -f 1,6,7,8,9,10,25,26,27,28,29,30 "t$miller_table.csv" > out-mlr.csv; }
-mlr_t4() { mlr --csv --implicit-csv-header --headerless-csv-output filter "\$1 >= $first_code && \$1 <= $last_code" "t$miller_table.csv" > out-mlr.csv; }
+mlr_t1() { mlr --csv --implicit-csv-header --headerless-csv-output cut -o -f 1,6,7,8,9,10,25,26,27,28,29,30 "t$miller_table.csv" > "$extracts/out-mlr.csv"; }
+mlr_t4() { mlr --csv --implicit-csv-header --headerless-csv-output filter "\$1 >= $first_code && \$1 <= $last_code" "t$miller_table.csv" > "$extracts/out-mlr.csv"; }
 runs_saved=$runs; runs=$miller_runs
 t_mlr1=$(timed mlr_t1)
-[[ $(wc -l < out-mlr.csv) -eq $(( $(info $miller_table records) + 1 )) ]] || { echo "throughput.sh: Miller's T1 lost records" >&2; exit 1; }
+[[ $(wc -l < "$extracts/out-mlr.csv") -eq $(( $(info $miller_table records) + 1 )) ]] || { echo "throughput.sh: Miller's T1 lost records" >&2; exit 1; }
 t_mlr4=$(timed mlr_t4)
-[[ $(wc -l < out-mlr.csv) -eq $t4_written ]] || { echo "throughput.sh: Miller's T4 kept $(wc -l < out-mlr.csv) records" >&2; exit 1; }
-rm -f out-mlr.csv
+[[ $(wc -l < "$extracts/out-mlr.csv") -eq $t4_written ]] || { echo "throughput.sh: Miller's T4 kept $(wc -l < "$extracts/out-mlr.csv") records" >&2; exit 1; }
+rm -f "$extracts/out-mlr.csv"
 runs=$runs_saved
 mlr1_mbps=$(mbps "$t_mlr1" "$miller_mb")
 mlr4_mbps=$(mbps "$t_mlr4" "$miller_mb")
