@@ -142,6 +142,12 @@ bool LineReader::AtEnd() {
   return false;
 }
 
+bool LineReader::EndMarkBeforeEnd() {
+  if (!textEnded_) return false;  // the mark, when met, stands at begin_
+  if (begin_ + 1 < end_) return true;
+  return Fill() && end_ > begin_ + 1;
+}
+
 std::string_view LineReader::ReadLine() {
   if (AtEnd()) return {};
   size_t scanned = begin_;  // bytes before this hold neither CR nor 0x1A

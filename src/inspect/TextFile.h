@@ -56,6 +56,11 @@ class LineReader {
   // The first read error, if any: reading stopped there as at an end.
   const std::optional<IoError>& Error() const { return error_; }
 
+  // True when the text ended at a 0x1A byte that further bytes of the file
+  // follow: those bytes are not part of the text. May read one more block;
+  // call it when the lines read are no longer needed.
+  bool EndMarkBeforeEnd();
+
   // Bytes of the file taken by the lines read so far.
   std::int64_t Consumed() const { return consumedBefore_ + static_cast<std::int64_t>(begin_); }
 

@@ -117,6 +117,8 @@ class SeriesRun {
   std::string promptPrefix_ = FirstPromptPrefix();
   RunSignals signals_;
   std::vector<FileIdentity> sources_;  // the source files opened by this run
+  // Sources whose text ended at a 0x1A byte with more of the file after it.
+  std::vector<std::string> endedAtMark_;
 };
 
 RunOutcome SeriesRun::Run() {
@@ -285,6 +287,8 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(failure->message, extractShown)};
   }
 
+  if (!result.cancelled && source.EndMarkBeforeEnd())
+    endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
   source.Close();
   windows_.AppendListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
   record_.sourceTotal += result.sourceRecords;
@@ -307,6 +311,11 @@ void SeriesRun::EndRun() {
   windows_.SetResultText(ResultField::EndTime, Blanked(windows_.TimeOfDay()));
   windows_.FocusQuitButton();
   windows_.SetResultText(ResultField::ListTotal, Blanked(FormatCount(record_.extractTotal)));
+  if (!endedAtMark_.empty()) {
+    // The text rule ends a file at 0x1A; the user learns that bytes were left.
+    windows_.ShowMessage(EndMarkNoticeMessage(endedAtMark_));
+    windows_.Beep();
+  }
   windows_.ShowMessage(FinishedMessage());
 }
 

@@ -24,6 +24,17 @@ std::string IncompleteExtractMessage(std::string_view errorText, std::string_vie
   return text;
 }
 
+std::string EndMarkNoticeMessage(const std::vector<std::string>& sourceNames) {
+  static const std::string label =
+      Sj("** 次の元ﾌｧｲﾙは途中にある文字ｺｰﾄﾞ1A（EOF）で終わりとみなし、その後ろは読んでいません：");
+  std::string text = label;
+  for (const std::string& name : sourceNames) {
+    text += "\r\n";
+    text += name;
+  }
+  return text;
+}
+
 const std::string& FirstPromptPrefix() {
   static const std::string text = Sj("最初の");
   return text;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sifta {
 
@@ -15,6 +16,9 @@ const std::string& ExtractIsSourceMessage();
 // Added to an input/output error that stopped a run after an extract file
 // was opened: the error text, then which extract file is incomplete.
 std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName);
+// The source files whose text ended at a 0x1A byte with more of the file
+// after it, one name a line (code page 932).
+std::string EndMarkNoticeMessage(const std::vector<std::string>& sourceNames);
 
 // The prompt prefixes of the @ dialog.
 const std::string& FirstPromptPrefix();  // "最初の"

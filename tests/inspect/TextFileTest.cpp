@@ -187,6 +187,24 @@ TEST(LineReader, MissingFileFolderAndReadError) {
   }
 }
 
+TEST(LineReader, TellsWhetherBytesFollowTheEndMark) {
+  TempFolder folder;
+  const std::string path = (folder.Path() / "f.csv").string();
+  const std::vector<std::pair<std::string, bool>> cases{
+      {"", false},         {"a", false},          {"a\r\n", false},
+      {"a\r\n\x1A", false}, {"a\x1A", false},       {"a\x1A" "b", true},
+      {"\x1A\r\n", true},  {"a\r\n\x1A\x1A", true}};
+  for (const auto& [bytes, follow] : cases) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    for (size_t block = 1; block <= bytes.size() + 1; ++block) {
+      LineReader reader(block);
+      ASSERT_FALSE(reader.Open(path));
+      while (!reader.AtEnd()) reader.ReadLine();
+      EXPECT_EQ(reader.EndMarkBeforeEnd(), follow) << ::testing::PrintToString(bytes) << block;
+    }
+  }
+}
+
 TEST(LineReader, ReopenStartsAfresh) {
   TempFolder temp;
   const std::string a = temp.Write("a.txt", "1\x1A");

@@ -221,6 +221,7 @@ struct ContentCase {
   std::optional<HeadingKind> answer;  // to the heading question
   std::string extract;                // what the extract file holds afterwards
   std::int64_t sourceRecords;
+  bool endedAtMark = false;  // the user is told that bytes after a 0x1A were not read
 };
 
 class BadContent : public ::testing::TestWithParam<ContentCase> {};
@@ -233,7 +234,12 @@ TEST_P(BadContent, IsCutByTheByteRulesAndCopiedByteForByte) {
   RunRecord record;
   EXPECT_EQ(RunExtraction(Everything("data.csv", "out.csv"), LayoutOf("data.csv", c.answer), windows, record),
             RunOutcome::Finished);
-  EXPECT_EQ(windows.messages, std::vector<std::string>{kFinished});
+  std::vector<std::string> messages{kFinished};
+  if (c.endedAtMark)
+    messages.insert(messages.begin(),
+                    "** 次の元ﾌｧｲﾙは途中にある文字ｺｰﾄﾞ1A（EOF）で終わりとみなし、"
+                    "その後ろは読んでいません：\r\ndata.csv");
+  EXPECT_EQ(windows.messages, messages);
   EXPECT_EQ(ReadBytes("out.csv"), c.extract);
   EXPECT_EQ(record.sourceTotal, c.sourceRecords);
   EXPECT_EQ(ReadBytes("data.csv"), c.source);
@@ -262,7 +268,8 @@ INSTANTIATE_TEST_SUITE_P(
         // holds one item, and the cell it lacks is written empty.
         ContentCase{"LeadByteBeforeAComma", kHeading + "A\x81,1\r\n", {}, kHeading + "A\x81,1,\r\n", 1},
         // 0x1A ends the text: what follows it is not read.
-        ContentCase{"Lone1AInTheMiddle", kHeading + "A,1\r\nB\x1A,2\r\nC,3\r\n", {}, kHeading + "A,1\r\nB,\r\n", 2},
+        ContentCase{"Lone1AInTheMiddle", kHeading + "A,1\r\nB\x1A,2\r\nC,3\r\n", {}, kHeading + "A,1\r\nB,\r\n", 2, true},
+        ContentCase{"EndMarkAtTheEnd", kHeading + "A,1\r\n\x1A", {}, kHeading + "A,1\r\n", 1},
         ContentCase{"NoLineEndAfterTheLastRecord", kHeading + "A,1\r\nB,2", {}, kHeading + "A,1\r\nB,2\r\n", 2},
         // LF alone ends no line: without heading the whole file is one record.
         ContentCase{"LfOnlyLineEnds", "a,b\nc,d\n", HeadingKind::None, "a,b\nc,d\n\r\n", 1},
