@@ -15,6 +15,7 @@ namespace sifta {
 
 namespace {
 
+constexpr size_t kNoMark = static_cast<size_t>(-1);
 constexpr size_t kLongestLine = INT_MAX - 1024;  // positions are 32-bit
 
 }  // namespace
@@ -67,6 +68,7 @@ std::optional<IoError> LineReader::Open(const std::string& path) {
   path_ = path;
   begin_ = end_ = 0;
   physicalEnd_ = textEnded_ = false;
+  mark_ = kNoMark;
   consumedBefore_ = 0;
   error_.reset();
   int fd;
@@ -103,6 +105,7 @@ bool LineReader::Fill() {
     // a long line is never moved again except by the buffer's growth.
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
+    if (mark_ != kNoMark) mark_ -= begin_;
     consumedBefore_ += static_cast<std::int64_t>(begin_);
     begin_ = 0;
   }
@@ -117,6 +120,10 @@ bool LineReader::Fill() {
   for (;;) {
     const ssize_t n = ::read(fd_, buffer_.data() + end_, blockSize_);
     if (n > 0) {
+      if (mark_ == kNoMark) {
+        const void* mark = std::memchr(buffer_.data() + end_, '\x1A', static_cast<size_t>(n));
+        if (mark) mark_ = static_cast<size_t>(static_cast<const char*>(mark) - buffer_.data());
+      }
       end_ += static_cast<size_t>(n);
       return true;
     }
@@ -150,21 +157,12 @@ bool LineReader::EndMarkBeforeEnd() {
 
 std::string_view LineReader::ReadLine() {
   if (AtEnd()) return {};
-  size_t scanned = begin_;  // bytes before this hold neither CR nor 0x1A
+  size_t scanned = begin_;  // bytes before this hold no CR
   for (;;) {
+    // No line reaches past the first 0x1A.
+    const size_t limit = mark_ == kNoMark ? end_ : mark_;
     const char* base = buffer_.data();
-    const size_t available = end_ - scanned;
-    const char* cr = static_cast<const char*>(std::memchr(base + scanned, '\r', available));
-    const size_t stop = cr ? static_cast<size_t>(cr - base) : end_;
-    const char* eof =
-        static_cast<const char*>(std::memchr(base + scanned, '\x1A', stop - scanned));
-    if (eof) {
-      const size_t at = static_cast<size_t>(eof - base);
-      std::string_view line(base + begin_, at - begin_);
-      begin_ = at;
-      textEnded_ = true;
-      return line;
-    }
+    const char* cr = static_cast<const char*>(std::memchr(base + scanned, '\r', limit - scanned));
     if (cr) {
       const size_t at = static_cast<size_t>(cr - base);
       if (at + 1 == end_ && !physicalEnd_) {
@@ -177,6 +175,12 @@ std::string_view LineReader::ReadLine() {
       std::string_view line(buffer_.data() + begin_, at - begin_);
       begin_ = at + 1;
       if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+      return line;
+    }
+    if (mark_ != kNoMark) {
+      std::string_view line(base + begin_, mark_ - begin_);
+      begin_ = mark_;
+      textEnded_ = true;
       return line;
     }
     // No line end in what is read: read more, or the last line ends the file.

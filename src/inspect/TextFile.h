@@ -78,6 +78,9 @@ class LineReader {
   size_t end_ = 0;      // end of the bytes read
   bool physicalEnd_ = false;
   bool textEnded_ = false;  // a 0x1A byte was met
+  // Where in buffer_ the first 0x1A byte read lies (npos: none read yet). It
+  // is looked for once per block read; no line is ever returned past it.
+  size_t mark_ = static_cast<size_t>(-1);
   std::int64_t consumedBefore_ = 0;
   std::optional<IoError> error_;
 };
