@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "scan/Cp932.h"
 
@@ -196,6 +199,45 @@ std::string_view LineReader::ReadLine() {
 
 // ---- LineWriter ----
 
+// The thread that writes full buffers. Only `pending`, `busy`, `stop` and
+// `error` are shared, always under `lock`.
+struct LineWriter::Background {
+  std::mutex lock;
+  std::condition_variable changed;
+  std::string pending;  // bytes to write, handed over by the filling thread
+  bool busy = false;    // `pending` holds bytes not yet written
+  bool stop = false;
+  int error = 0;        // errno of the first failed write
+  std::thread thread;
+
+  void Run(int fd) {
+    std::unique_lock<std::mutex> held(lock);
+    for (;;) {
+      changed.wait(held, [this] { return busy || stop; });
+      if (!busy) return;
+      held.unlock();
+      int failure = 0;
+      size_t done = 0;
+      while (done < pending.size() && failure == 0) {
+        const ssize_t n = ::write(fd, pending.data() + done, pending.size() - done);
+        if (n > 0)
+          done += static_cast<size_t>(n);
+        else if (n == 0)
+          failure = EIO;
+        else if (errno != EINTR)
+          failure = errno;
+      }
+      held.lock();
+      if (error == 0) error = failure;
+      pending.clear();
+      busy = false;
+      changed.notify_all();
+    }
+  }
+};
+
+LineWriter::LineWriter() = default;
+LineWriter::LineWriter(std::size_t bufferSize) : bufferSize_(bufferSize > 0 ? bufferSize : 1) {}
 LineWriter::~LineWriter() { Close(); }
 
 std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode) {
@@ -216,18 +258,57 @@ std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode) {
 
 void LineWriter::Append(std::string_view bytes) {
   if (error_ || fd_ < 0) return;
-  if (buffer_.size() + bytes.size() > bufferSize_) {
-    Flush();
+  if (buffer_.size() + bytes.size() > bufferSize_ && !buffer_.empty()) {
+    HandOver();
     if (error_) return;
   }
   buffer_.append(bytes);
-  if (buffer_.size() >= bufferSize_) Flush();
+  if (buffer_.size() >= bufferSize_) HandOver();
 }
 
-void LineWriter::Flush() {
+void LineWriter::HandOver() {
+  if (!background_) {
+    background_ = std::make_unique<Background>();
+    background_->pending.reserve(bufferSize_);
+    background_->thread = std::thread([b = background_.get(), fd = fd_] { b->Run(fd); });
+  }
+  WaitForBackground();
+  if (error_) {
+    buffer_.clear();
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> held(background_->lock);
+    std::swap(background_->pending, buffer_);
+    background_->busy = true;
+  }
+  background_->changed.notify_all();
+  buffer_.clear();  // the background's former buffer, its capacity kept
+}
+
+void LineWriter::WaitForBackground() {
+  if (!background_) return;
+  std::unique_lock<std::mutex> held(background_->lock);
+  background_->changed.wait(held, [this] { return !background_->busy; });
+  if (background_->error != 0 && !error_) error_ = DescribeIoError(background_->error, path_);
+}
+
+void LineWriter::StopBackground() {
+  if (!background_) return;
+  WaitForBackground();
+  {
+    std::lock_guard<std::mutex> held(background_->lock);
+    background_->stop = true;
+  }
+  background_->changed.notify_all();
+  background_->thread.join();
+  background_.reset();
+}
+
+void LineWriter::WriteOut(const std::string& bytes) {
   size_t done = 0;
-  while (done < buffer_.size() && !error_) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (done < bytes.size() && !error_) {
+    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
     if (n > 0) {
       done += static_cast<size_t>(n);
     } else if (n == 0) {
@@ -236,12 +317,13 @@ void LineWriter::Flush() {
       error_ = DescribeIoError(errno, path_);
     }
   }
-  buffer_.clear();
 }
 
 std::optional<IoError> LineWriter::Close() {
   if (fd_ < 0) return error_;
-  if (!error_) Flush();
+  StopBackground();  // what it holds is written before the rest
+  if (!error_) WriteOut(buffer_);
+  buffer_.clear();
   if (::close(fd_) != 0 && !error_) error_ = DescribeIoError(errno, path_);
   fd_ = -1;
   return error_;

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,15 +86,18 @@ class LineReader {
   std::optional<IoError> error_;
 };
 
-// Writes lines through a large buffer; every line ends with CR LF.
+// Writes lines through a large buffer; every line ends with CR LF. A full
+// buffer is written by a background thread while the next one fills, so that
+// cutting and writing overlap; Close waits for it. A write error of the
+// background thread shows in Error() from the next full buffer or Close on.
 class LineWriter {
  public:
   enum class Mode { Create, Append };
   static constexpr std::size_t kDefaultBufferSize = 4u << 20;
 
-  LineWriter() = default;
+  LineWriter();
   // Writes out whenever `bufferSize` bytes are buffered (at least 1).
-  explicit LineWriter(std::size_t bufferSize) : bufferSize_(bufferSize > 0 ? bufferSize : 1) {}
+  explicit LineWriter(std::size_t bufferSize);
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
   ~LineWriter();
@@ -116,13 +120,19 @@ class LineWriter {
   const std::optional<IoError>& Error() const { return error_; }
 
  private:
-  void Flush();
+  struct Background;
+
+  void HandOver();      // gives the full buffer to the background thread
+  void WaitForBackground();  // until it has written what it holds; takes its error
+  void StopBackground();
+  void WriteOut(const std::string& bytes);  // on this thread
 
   std::size_t bufferSize_ = kDefaultBufferSize;
   int fd_ = -1;
   std::string path_;
   std::string buffer_;
   std::optional<IoError> error_;
+  std::unique_ptr<Background> background_;
 };
 
 }  // namespace sifta

@@ -273,6 +273,9 @@ TEST(LineWriter, FullDiskIsReportedAndLaterWritesDropped) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
   LineWriter writer(16);
   ASSERT_FALSE(writer.Open("/dev/full", LineWriter::Mode::Create));
+  // A full buffer is written in the background: its error shows from the
+  // next full buffer on, and at the latest on Close.
+  writer.WriteLine("0123456789abcdef");
   writer.WriteLine("0123456789abcdef");
   ASSERT_TRUE(writer.Error());
   EXPECT_EQ(writer.Error()->message.find(Sj("ディスクに空き領域がありません")), 0u);
