@@ -95,15 +95,7 @@ class PlanBuilder {
       if (cells[0].empty() && cells[1].empty()) continue;
       Wide first = 0;
       Wide last = 0;
-      if (!Number(cells[0], first)) return false;
-      if (cells[1].empty())
-        last = first;
-      else if (cells[1] == kStar)
-        last = rid;
-      else if (!Number(cells[1], last))
-        return false;
-      if (first < 1 || (HoldsNumber(cells[1]) && last < 1))
-        return RefuseRow(PlanTab::Rid, row, PlanText::NumberBelowOne);
+      if (!TakeRange(cells, 0, rid, PlanTab::Rid, row, first, last)) return false;
       if (first > rid || last > rid) return RefuseRow(PlanTab::Rid, row, PlanText::RidNumberTooLarge);
       if (last < first) return RefuseRow(PlanTab::Rid, row, PlanText::RidReversed);
       plan_.ridRanges.push_back({static_cast<int>(first), static_cast<int>(last)});
@@ -210,15 +202,7 @@ class PlanBuilder {
       if (cells[0].empty() && cells[1].empty()) continue;
       Wide first = 0;
       Wide last = 0;
-      if (!Number(cells[0], first)) return false;
-      if (cells[1].empty())
-        last = first;
-      else if (cells[1] == kStar)
-        last = OpenEndCount;
-      else if (!Number(cells[1], last))
-        return false;
-      if (first < 1 || (HoldsNumber(cells[1]) && last < 1))
-        return RefuseRow(PlanTab::Record, row, PlanText::NumberBelowOne);
+      if (!TakeRange(cells, 0, OpenEndCount, PlanTab::Record, row, first, last)) return false;
       if (first > last) return RefuseRow(PlanTab::Record, row, PlanText::CountReversed);
       if (!plan_.countRanges.empty() && plan_.countRanges.back().last >= first)
         return RefuseRow(PlanTab::Record, row, PlanText::CountNotAscending);
@@ -239,14 +223,9 @@ class PlanBuilder {
     for (const auto& cells : in_.keyRows) {
       ++row;
       if (cells[0].empty() && cells[1].empty()) continue;
-      Wide typedFirst = 0;
-      Wide typedLast = 0;
-      if (!Number(cells[0], typedFirst)) return false;
-      if (HoldsNumber(cells[1]) && !Number(cells[1], typedLast)) return false;
-      if (typedFirst < 1 || (HoldsNumber(cells[1]) && typedLast < 1))
-        return RefuseRow(PlanTab::Record, row, PlanText::NumberBelowOne);
-      const Wide firstItem = typedFirst + base;
-      const Wide lastItem = cells[1].empty() ? firstItem : cells[1] == kStar ? star : typedLast + base;
+      Wide firstItem = 0;
+      Wide lastItem = 0;
+      if (!TakeRange(cells, base, star, PlanTab::Record, row, firstItem, lastItem)) return false;
       // Key numbers are not held against the item count, but one that does not
       // even fit an item number names nothing.
       if (firstItem > kIntMax || lastItem > kIntMax)
@@ -304,6 +283,23 @@ class PlanBuilder {
   }
 
   // The number a cell holds; a conversion failure otherwise.
+  // The numbers of a first/last row: first = its number + base; last = first
+  // when the last cell is empty, `star` when it is "*", else its number + base.
+  // False, with the refusal made, for a text that is no number or a number
+  // below 1.
+  bool TakeRange(const std::array<std::string, 2>& cells, Wide base, Wide star, PlanTab tab,
+                 int row, Wide& first, Wide& last) {
+    Wide typedFirst = 0;
+    Wide typedLast = 0;
+    if (!Number(cells[0], typedFirst)) return false;
+    if (HoldsNumber(cells[1]) && !Number(cells[1], typedLast)) return false;
+    if (typedFirst < 1 || (HoldsNumber(cells[1]) && typedLast < 1))
+      return RefuseRow(tab, row, PlanText::NumberBelowOne);
+    first = typedFirst + base;
+    last = cells[1].empty() ? first : cells[1] == kStar ? star : typedLast + base;
+    return true;
+  }
+
   bool Number(const std::string& cell, Wide& value) {
     const std::optional<std::int32_t> converted = ConvertInteger(cell);
     if (!converted) {
