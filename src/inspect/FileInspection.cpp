@@ -155,18 +155,7 @@ ExtractLayoutResult ReadExtractLayout(const std::string& path, HeadingKind sourc
   }
   layout.bodyCellCount = layout.itemCount - layout.ridItemCount;
 
-  if (sourceKind == HeadingKind::None) {
-    layout.firstRecord = line1;
-    return layout;
-  }
-  layout.headingText = line1;
-  if (reader.AtEnd()) {
-    if (reader.Error()) return *reader.Error();
-    return LayoutNoData{std::move(layout)};
-  }
-  layout.firstRecord = std::string(reader.ReadLine());
-  if (reader.Error()) return *reader.Error();
-  return layout;
+  return ReadFirstRecord(reader, std::move(layout), line1);
 }
 
 std::vector<std::string> BuildItemList(const FileLayout& layout) {

@@ -27,7 +27,7 @@ std::variant<std::int64_t, IoError> CountRecords(const std::string& path, Headin
 // and without any question: for a Standard source, a heading that begins
 // with ｾﾙ has no RID item and one without ",ｾﾙ" has no BODY cell. The file is
 // closed on every outcome.
-using ExtractLayoutResult = std::variant<FileLayout, LayoutNoData, IoError>;
+using ExtractLayoutResult = RecordLayoutResult;
 ExtractLayoutResult ReadExtractLayout(const std::string& path, HeadingKind sourceKind);
 
 // One line for every item 1..itemCount: "(n) " for a RID item or "<n> " for

@@ -59,6 +59,11 @@ LayoutResult ReadFileLayout(const std::string& path, const ChooseHeadingKind& ch
   layout.bodyCellCount = layout.itemCount - layout.ridItemCount;
   if (known) known(layout.headingKind);
 
+  return std::visit([](auto&& outcome) -> LayoutResult { return std::move(outcome); },
+                    ReadFirstRecord(reader, std::move(layout), line1));
+}
+
+RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, const std::string& line1) {
   if (layout.headingKind == HeadingKind::None) {
     layout.firstRecord = line1;
     return layout;

@@ -63,6 +63,12 @@ struct LayoutNoData {
 };
 using LayoutResult = std::variant<FileLayout, LayoutCancelled, LayoutNoData, IoError>;
 
+// The rest of a layout once line 1 is read and the kind is set: for None the
+// first record is line 1; otherwise line 1 is the heading and line 2 the first
+// record, or there is no data when the file ends after line 1.
+using RecordLayoutResult = std::variant<FileLayout, LayoutNoData, IoError>;
+RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, const std::string& line1);
+
 // Opens `path`, reads at most two lines and closes the file on every outcome.
 LayoutResult ReadFileLayout(const std::string& path, const ChooseHeadingKind& choose,
                             const HeadingKindKnown& known = {});
