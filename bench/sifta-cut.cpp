@@ -66,16 +66,22 @@ int main(int argc, char** argv) {
   Report("read lines", TimeLines(path, bytes, [&](std::string_view line) { sink += line.size(); }), bytes);
 
   sifta::ItemBoundaries items;
-  Report("+ locate items", TimeLines(path, bytes, [&](std::string_view line) {
-           items.Locate(line, wanted, true, false);
-           sink += static_cast<std::size_t>(items.Count());
-         }), bytes);
+  Report("+ locate items",
+         TimeLines(path, bytes,
+                   [&](std::string_view line) {
+                     items.Locate(line, wanted, true, false);
+                     sink += static_cast<std::size_t>(items.Count());
+                   }),
+         bytes);
 
   sifta::RecordCutter cutter(plan);
-  Report("+ cut the output line", TimeLines(path, bytes, [&](std::string_view line) {
-           cutter.Load(line);
-           sink += cutter.OutputLineWithEnd(true).size();
-         }), bytes);
+  Report("+ cut the output line",
+         TimeLines(path, bytes,
+                   [&](std::string_view line) {
+                     cutter.Load(line);
+                     sink += cutter.OutputLineWithEnd(true).size();
+                   }),
+         bytes);
 
   sifta::LineReader reader;
   sifta::LineWriter writer;

@@ -114,10 +114,9 @@ int main(int argc, char** argv) {
   // Area names; 表 (0x95 0x5C), 能 (0x94 0x5C), ソ (0x83 0x5C) and 　 (0x81 0x40)
   // put ASCII-like trail bytes into the data.
   const std::vector<std::string> names = {
-      sifta::Sj("千代田区"), sifta::Sj("中央区"),     sifta::Sj("港区"),
-      sifta::Sj("新宿区"),   sifta::Sj("能代市"),     sifta::Sj("表郷村"),
-      sifta::Sj("ソウル町"), sifta::Sj("大字　東"),   sifta::Sj("札幌市中央区"),
-      sifta::Sj("那覇市"),   sifta::Sj("十日町市"),   sifta::Sj("北区,南部"),
+      sifta::Sj("千代田区"),     sifta::Sj("中央区"), sifta::Sj("港区"),     sifta::Sj("新宿区"),
+      sifta::Sj("能代市"),       sifta::Sj("表郷村"), sifta::Sj("ソウル町"), sifta::Sj("大字　東"),
+      sifta::Sj("札幌市中央区"), sifta::Sj("那覇市"), sifta::Sj("十日町市"), sifta::Sj("北区,南部"),
   };
 
   Random random(seed);
@@ -160,8 +159,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   written += buffer.size();
-  std::printf("records %llu codes %d first %d last %d bytes %llu\n",
-              static_cast<unsigned long long>(records), code - kFirstCode, kFirstCode, code - 1,
-              static_cast<unsigned long long>(written));
+  std::printf("records %llu codes %d first %d last %d bytes %llu\n", static_cast<unsigned long long>(records),
+              code - kFirstCode, kFirstCode, code - 1, static_cast<unsigned long long>(written));
   return 0;
 }

@@ -27,9 +27,9 @@ inline bool NoQuoteOrBlankEnds(std::string_view text) {
 
 // A grid cell: a number near the layout's counts, a special text, or bytes.
 inline std::string Cell(FuzzedDataProvider& in, int near) {
-  static const char* const kTexts[] = {"",   "",    "*",  "0",          "-1",        "$A",
-                                       "0x3", "+2", "abc", "2147483647", "2147483648", "999999999",
-                                       "\x82\x50", "\"\"", "1 2"};
+  static const char* const kTexts[] = {"",           "",          "*",        "0",    "-1",
+                                       "$A",         "0x3",       "+2",       "abc",  "2147483647",
+                                       "2147483648", "999999999", "\x82\x50", "\"\"", "1 2"};
   switch (in.ConsumeIntegralInRange<int>(0, 9)) {
     case 0:
     case 1:
@@ -92,9 +92,11 @@ inline void CodesFromFirstRecord(FuzzedDataProvider& in, const sifta::FileLayout
   const int rows = in.ConsumeIntegralInRange<int>(1, 3);
   for (int i = 0; i < rows; ++i) {
     std::string other = key;
-    other[in.ConsumeIntegralInRange<size_t>(0, other.size() - 1)] = static_cast<char>(in.ConsumeIntegral<uint8_t>());
+    other[in.ConsumeIntegralInRange<size_t>(0, other.size() - 1)] =
+        static_cast<char>(in.ConsumeIntegral<uint8_t>());
     if (!NoQuoteOrBlankEnds(other)) other = key;
-    c.codeRows.push_back(other < key ? std::array<std::string, 2>{other, key} : std::array<std::string, 2>{key, other});
+    c.codeRows.push_back(other < key ? std::array<std::string, 2>{other, key}
+                                     : std::array<std::string, 2>{key, other});
   }
 }
 
@@ -126,15 +128,17 @@ inline sifta::ExtractionConditions MakeConditions(FuzzedDataProvider& in, const 
   if (c.recordMode == RecordMode::Code || c.recordMode == RecordMode::Value) {
     // Mostly one or two key rows as the window steers the user to.
     if (in.ConsumeBool()) {
-      const int limit = std::max(c.recordMode == RecordMode::Code ? layout.ridItemCount : layout.bodyCellCount, 1);
+      const int limit =
+          std::max(c.recordMode == RecordMode::Code ? layout.ridItemCount : layout.bodyCellCount, 1);
       c.keyRows = {{std::to_string(in.ConsumeIntegralInRange<int>(1, limit)), ""}};
       if (c.recordMode == RecordMode::Code && in.ConsumeBool())
-        c.keyRows.push_back({std::to_string(in.ConsumeIntegralInRange<int>(1, limit)), in.ConsumeBool() ? "*" : ""});
+        c.keyRows.push_back(
+            {std::to_string(in.ConsumeIntegralInRange<int>(1, limit)), in.ConsumeBool() ? "*" : ""});
     }
     if (in.ConsumeIntegralInRange<int>(0, 2) > 0) CodesFromFirstRecord(in, layout, c);
   }
-  c.grouping = in.PickValueInArray({sifta::CodeGrouping::Unknown, sifta::CodeGrouping::GroupedInOrder,
-                                    sifta::CodeGrouping::Scattered});
+  c.grouping = in.PickValueInArray(
+      {sifta::CodeGrouping::Unknown, sifta::CodeGrouping::GroupedInOrder, sifta::CodeGrouping::Scattered});
   c.extractAllExcept = in.ConsumeIntegralInRange<int>(0, 3) == 0;
   return c;
 }
@@ -192,7 +196,8 @@ inline void CheckPlan(const sifta::ExtractionPlan& p, const sifta::FileLayout& l
     }
   }
   CHECK(!p.ridRanges.empty() || !p.cellRules.empty(), "nothing to write: " + what);
-  if (l.headingKind != sifta::HeadingKind::Standard) CHECK(p.ridRanges.empty(), "RID items without a standard heading: " + what);
+  if (l.headingKind != sifta::HeadingKind::Standard)
+    CHECK(p.ridRanges.empty(), "RID items without a standard heading: " + what);
 
   if (p.recordMode == RecordMode::All) {
     CHECK(p.countRanges.size() == 1 && p.countRanges[0].first == 1 &&

@@ -42,9 +42,9 @@ inline std::string Printable(std::string_view bytes) {
 }  // namespace fuzz
 
 // CHECK(condition, detail-expression yielding std::string)
-#define CHECK(cond, detail)                                              \
-  do {                                                                   \
-    if (!(cond)) ::fuzz::Fail(__FILE__, __LINE__, #cond, (detail));       \
+#define CHECK(cond, detail)                                         \
+  do {                                                              \
+    if (!(cond)) ::fuzz::Fail(__FILE__, __LINE__, #cond, (detail)); \
   } while (0)
 
 namespace fuzz {
@@ -52,8 +52,7 @@ namespace fuzz {
 // A copy of `bytes` in a heap block of exactly that size.
 class ExactBytes {
  public:
-  explicit ExactBytes(std::string_view bytes)
-      : size_(bytes.size()), data_(new char[bytes.size()]) {
+  explicit ExactBytes(std::string_view bytes) : size_(bytes.size()), data_(new char[bytes.size()]) {
     if (size_ > 0) std::memcpy(data_.get(), bytes.data(), size_);
   }
   std::string_view View() const { return {data_.get(), size_}; }
@@ -80,8 +79,7 @@ class MemoryFile {
     if (::ftruncate(fd_, 0) != 0) std::abort();
     size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                                 static_cast<off_t>(done));
+      const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
       if (n <= 0) std::abort();
       done += static_cast<size_t>(n);
     }

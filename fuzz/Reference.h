@@ -30,13 +30,13 @@ inline Class ClassAt(std::string_view text, int position) {
 enum class Kind { Find, FindNth, Count, Delete };
 
 struct ScanOutcome {
-  int value = 0;  // position, count or 1; -1 on an unterminated stretch
+  int value = 0;     // position, count or 1; -1 on an unterminated stretch
   std::string text;  // Delete: the text afterwards
 };
 
 // The common scan, step for step.
-inline ScanOutcome Scan(Kind kind, std::string text, int start, int end, std::string_view sought,
-                        int n, std::string_view quote) {
+inline ScanOutcome Scan(Kind kind, std::string text, int start, int end, std::string_view sought, int n,
+                        std::string_view quote) {
   const int L = static_cast<int>(sought.size());
   if (kind == Kind::FindNth || kind == Kind::Delete) {
     start = 1;
@@ -64,8 +64,7 @@ inline ScanOutcome Scan(Kind kind, std::string text, int start, int end, std::st
       p = q + 1;
       continue;
     }
-    if (std::string_view(text).substr(static_cast<size_t>(p - 1), static_cast<size_t>(L)) ==
-        sought) {
+    if (std::string_view(text).substr(static_cast<size_t>(p - 1), static_cast<size_t>(L)) == sought) {
       switch (kind) {
         case Kind::Find:
           return {p, text};
@@ -95,12 +94,10 @@ inline ScanOutcome Scan(Kind kind, std::string text, int start, int end, std::st
   return {0, text};
 }
 
-inline int Find(std::string_view text, int start, int end, std::string_view sought,
-                std::string_view quote) {
+inline int Find(std::string_view text, int start, int end, std::string_view sought, std::string_view quote) {
   return Scan(Kind::Find, std::string(text), start, end, sought, 0, quote).value;
 }
-inline int Count(std::string_view text, int start, int end, std::string_view sought,
-                 std::string_view quote) {
+inline int Count(std::string_view text, int start, int end, std::string_view sought, std::string_view quote) {
   return Scan(Kind::Count, std::string(text), start, end, sought, 0, quote).value;
 }
 inline int FindNth(std::string_view text, std::string_view sought, int n, std::string_view quote) {

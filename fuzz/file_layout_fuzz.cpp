@@ -30,8 +30,9 @@ int MarkerPosition(std::string_view line) { return ref::Find(line, 1, 0, kMarker
 
 std::string ItemText(std::string_view line, int n) {
   const ref::Span span = ref::Locate(line, n, n);
-  return span.length > 0 ? std::string(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)))
-                         : std::string();
+  return span.length > 0
+             ? std::string(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)))
+             : std::string();
 }
 
 // The item list of a layout: "(n) " or "<n> ", the heading's item, " … ",
@@ -42,12 +43,13 @@ void CheckItemList(const sifta::FileLayout& layout, const std::string& what) {
         what + ": item list of " + std::to_string(list.size()) + " lines");
   for (int n = 1; n <= static_cast<int>(list.size()); ++n) {
     const bool rid = n <= layout.ridItemCount;
-    std::string want = rid ? "(" + std::to_string(n) + ") " : "<" + std::to_string(n - layout.ridItemCount) + "> ";
+    std::string want =
+        rid ? "(" + std::to_string(n) + ") " : "<" + std::to_string(n - layout.ridItemCount) + "> ";
     if (layout.headingKind != HeadingKind::None) want += ItemText(layout.headingText, n);
     want += " \x81\x63 " + ItemText(layout.firstRecord, n);
-    CHECK(list[static_cast<size_t>(n - 1)] == want,
-          what + ": item line " + std::to_string(n) + " \"" + Printable(list[static_cast<size_t>(n - 1)]) +
-              "\" want \"" + Printable(want) + "\"");
+    CHECK(list[static_cast<size_t>(n - 1)] == want, what + ": item line " + std::to_string(n) + " \"" +
+                                                        Printable(list[static_cast<size_t>(n - 1)]) +
+                                                        "\" want \"" + Printable(want) + "\"");
   }
 }
 
@@ -70,15 +72,17 @@ void CheckInspection(const std::string& path, const std::vector<std::string>& li
   const sifta::FileLayout& layout = std::holds_alternative<sifta::FileLayout>(extract)
                                         ? std::get<sifta::FileLayout>(extract)
                                         : std::get<sifta::LayoutNoData>(extract).layout;
-  CHECK(std::holds_alternative<sifta::LayoutNoData>(extract) == (lines.size() <= 1), what + ": extract no data");
+  CHECK(std::holds_alternative<sifta::LayoutNoData>(extract) == (lines.size() <= 1),
+        what + ": extract no data");
   const int items = ref::Count(line1, 1, 0, ",", "\"") + 1;
   const int p = MarkerPosition(line1);
   const int rid = std::string_view(line1).starts_with("\xBE\xD9") ? 0
-                  : p == 0                                       ? items
-                                                                 : ref::Count(line1, 1, p + 1, ",", "\"");
+                  : p == 0                                        ? items
+                                                                  : ref::Count(line1, 1, p + 1, ",", "\"");
   CHECK(layout.itemCount == items && layout.ridItemCount == rid && layout.bodyCellCount == items - rid,
         what + ": extract layout items " + std::to_string(layout.itemCount) + " rid " +
-            std::to_string(layout.ridItemCount) + ", want " + std::to_string(items) + " / " + std::to_string(rid));
+            std::to_string(layout.ridItemCount) + ", want " + std::to_string(items) + " / " +
+            std::to_string(rid));
   if (items > 0 && rid >= 0 && rid <= items) CheckItemList(layout, what + " (extract)");
 }
 
@@ -95,11 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t block = in.ConsumeIntegralInRange<size_t>(1, 70);
   const std::string bytes = in.ConsumeRemainingBytesAsString();
   file.Set(bytes);
-  const std::optional<HeadingKind> answer =
-      answerPick == 0 ? std::optional(HeadingKind::User)
-                      : answerPick == 1 ? std::optional(HeadingKind::None) : std::nullopt;
-  const std::string what = "file \"" + Printable(bytes) + "\" answer " +
-                           (answer ? Kind(*answer) : std::string("cancel"));
+  const std::optional<HeadingKind> answer = answerPick == 0   ? std::optional(HeadingKind::User)
+                                            : answerPick == 1 ? std::optional(HeadingKind::None)
+                                                              : std::nullopt;
+  const std::string what =
+      "file \"" + Printable(bytes) + "\" answer " + (answer ? Kind(*answer) : std::string("cancel"));
 
   // What the rule says.
   const std::vector<std::string> lines = ref::Lines(bytes);
@@ -133,8 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const HeadingKind kind = standard ? HeadingKind::Standard : *answer;
-  CHECK(told.size() == 1 && told[0] == kind, what + ": kind told " + std::to_string(told.size()) +
-                                                 " times");
+  CHECK(told.size() == 1 && told[0] == kind, what + ": kind told " + std::to_string(told.size()) + " times");
 
   const bool noData = kind != HeadingKind::None && lines.size() <= 1;
   const sifta::FileLayout* layout = nullptr;
@@ -146,8 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(std::holds_alternative<sifta::FileLayout>(result), what + ": a layout expected");
     layout = &std::get<sifta::FileLayout>(result);
     const std::string& first = kind == HeadingKind::None ? line1 : lines[1];
-    CHECK(layout->firstRecord == first,
-          what + ": firstRecord \"" + Printable(layout->firstRecord) + "\"");
+    CHECK(layout->firstRecord == first, what + ": firstRecord \"" + Printable(layout->firstRecord) + "\"");
   }
   CHECK(layout->fileName == file.Path(), what + ": fileName " + layout->fileName);
   CHECK(layout->headingKind == kind, what + ": kind " + Kind(layout->headingKind));

@@ -63,15 +63,17 @@ void CheckEnds(sifta::ItemBoundaries& items, std::string_view line, const std::v
   items.LocateEnds(line, wantedEnds);
   const ModelItems model(line, true);
   const int count = std::min(wantedEnds.back(), model.Count());
-  CHECK(items.Count() == count, what + ": count " + std::to_string(items.Count()) + " want " + std::to_string(count));
+  CHECK(items.Count() == count,
+        what + ": count " + std::to_string(items.Count()) + " want " + std::to_string(count));
   for (size_t k = 0; k < wantedEnds.size(); ++k) {
     const int i = wantedEnds[k];
     if (i > count) break;
-    CHECK(static_cast<int>(items.End(i)) == model.End(i),
-          what + ": end of item " + std::to_string(i) + " " + std::to_string(items.End(i)) + " want " +
-              std::to_string(model.End(i)));
+    CHECK(static_cast<int>(items.End(i)) == model.End(i), what + ": end of item " + std::to_string(i) + " " +
+                                                              std::to_string(items.End(i)) + " want " +
+                                                              std::to_string(model.End(i)));
     if (i + 1 <= count)
-      CHECK(static_cast<int>(items.Begin(i + 1)) == model.Begin(i + 1), what + ": begin of item " + std::to_string(i + 1));
+      CHECK(static_cast<int>(items.Begin(i + 1)) == model.Begin(i + 1),
+            what + ": begin of item " + std::to_string(i + 1));
   }
   CHECK(static_cast<int>(items.End(count)) == model.End(count), what + ": end of the last item found");
   CHECK(items.Begin(1) == 0, what + ": begin of item 1");
@@ -83,14 +85,14 @@ void Check(sifta::ItemBoundaries& items, std::string_view line, int wanted, bool
   items.Locate(line, wanted, quoting);
   const ModelItems model(line, quoting);
   const int count = std::min(wanted, model.Count());
-  CHECK(items.Count() == count, what + ": count " + std::to_string(items.Count()) + " want " +
-                                    std::to_string(count));
+  CHECK(items.Count() == count,
+        what + ": count " + std::to_string(items.Count()) + " want " + std::to_string(count));
   for (int i = 1; i <= count; ++i) {
-    CHECK(static_cast<int>(items.Begin(i)) == model.Begin(i) &&
-              static_cast<int>(items.End(i)) == model.End(i),
-          what + ": item " + std::to_string(i) + " [" + std::to_string(items.Begin(i)) + "," +
-              std::to_string(items.End(i)) + ") want [" + std::to_string(model.Begin(i)) + "," +
-              std::to_string(model.End(i)) + ")");
+    CHECK(
+        static_cast<int>(items.Begin(i)) == model.Begin(i) && static_cast<int>(items.End(i)) == model.End(i),
+        what + ": item " + std::to_string(i) + " [" + std::to_string(items.Begin(i)) + "," +
+            std::to_string(items.End(i)) + ") want [" + std::to_string(model.Begin(i)) + "," +
+            std::to_string(model.End(i)) + ")");
   }
   if (!quoting) return;
 
@@ -107,9 +109,9 @@ void Check(sifta::ItemBoundaries& items, std::string_view line, int wanted, bool
   for (int i = 1; i <= count; ++i) {
     const int begin = model.Begin(i) + 1, end = model.End(i);
     const int q = end >= begin ? ref::Find(line, begin, end, "\"", "") : 0;
-    CHECK(items.FirstQuote(i) == (q > 0 ? q - 1 : -1),
-          what + ": first quote of item " + std::to_string(i) + " at " +
-              std::to_string(items.FirstQuote(i)) + " want " + std::to_string(q - 1));
+    CHECK(items.FirstQuote(i) == (q > 0 ? q - 1 : -1), what + ": first quote of item " + std::to_string(i) +
+                                                           " at " + std::to_string(items.FirstQuote(i)) +
+                                                           " want " + std::to_string(q - 1));
     if (q > 0) quoted.push_back(i);
   }
   CHECK(items.QuotedItems() == quoted, what + ": quoted items");

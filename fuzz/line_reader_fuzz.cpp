@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CHECK(got.size() < want.size(), what + ": more lines than " + std::to_string(want.size()));
       got.emplace_back(reader.ReadLine());
       const size_t i = got.size() - 1;
-      CHECK(got[i] == want[i], what + ": line " + std::to_string(i + 1) + " \"" +
-                                   Printable(got[i]) + "\" want \"" + Printable(want[i]) + "\"");
+      CHECK(got[i] == want[i], what + ": line " + std::to_string(i + 1) + " \"" + Printable(got[i]) +
+                                   "\" want \"" + Printable(want[i]) + "\"");
       CHECK(reader.Consumed() == static_cast<std::int64_t>(ends[i]),
             what + ": consumed " + std::to_string(reader.Consumed()) + " after line " +
                 std::to_string(i + 1) + ", want " + std::to_string(ends[i]));
@@ -74,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CHECK(!writer.Close(), what);
     const std::string file = written.Get();
-    CHECK(file == expected, what + ": written \"" + Printable(file) + "\" want \"" +
-                                Printable(expected) + "\"");
+    CHECK(file == expected,
+          what + ": written \"" + Printable(file) + "\" want \"" + Printable(expected) + "\"");
     // Appending adds after what is there.
     CHECK(!writer.Open(written.Path(), sifta::LineWriter::Mode::Append), what);
     writer.WriteLine("x");

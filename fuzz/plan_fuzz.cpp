@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   sifta::FileLayout layout;
   layout.fileName = "in.csv";
-  layout.headingKind = in.PickValueInArray(
-      {sifta::HeadingKind::Standard, sifta::HeadingKind::User, sifta::HeadingKind::None});
+  layout.headingKind =
+      in.PickValueInArray({sifta::HeadingKind::Standard, sifta::HeadingKind::User, sifta::HeadingKind::None});
   layout.itemCount = in.ConsumeIntegralInRange<int>(1, 40);
   layout.ridItemCount = layout.headingKind == sifta::HeadingKind::Standard
                             ? in.ConsumeIntegralInRange<int>(0, layout.itemCount - 1)

@@ -67,14 +67,16 @@ std::optional<sifta::FileLayout> LayoutOf(const std::vector<std::string>& lines,
 // line does not hold are written empty, and a quote that never closes leaves
 // the rest of its span as it stands.
 void ModelSpan(std::string_view line, const ref::Span& span, std::string& out) {
-  if (span.end >= span.start) out.append(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)));
+  if (span.end >= span.start)
+    out.append(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)));
   out.append(static_cast<size_t>(span.missing) + 1, ',');
 }
 
 void ModelZeroQuoted(std::string_view line, const ref::Span& span, std::string& out) {
   const int e = span.end;
   auto bytes = [&](int from, int to) {
-    if (to >= from) out.append(line.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1)));
+    if (to >= from)
+      out.append(line.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1)));
   };
   int p = span.start;
   for (;;) {
@@ -104,7 +106,8 @@ void ModelZeroSpecial(const sifta::ExtractionPlan& plan, std::string& out, int b
     bool replaced = false;
     if (field >= plan.specialMinLength && field <= plan.specialMaxLength) {
       for (const auto& special : plan.specialStrings) {
-        if (special.length == field && out.compare(static_cast<size_t>(p - 1), static_cast<size_t>(field), special.text) == 0) {
+        if (special.length == field &&
+            out.compare(static_cast<size_t>(p - 1), static_cast<size_t>(field), special.text) == 0) {
           out.replace(static_cast<size_t>(p - 1), static_cast<size_t>(field), "0");
           p += 2;
           replaced = true;
@@ -221,8 +224,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::CheckPlan(plan, *layout);
   fuzz::Stats::Count("plan");
   const std::string what = "file \"" + Printable(bytes) + "\"\n" + fuzz::Text(*layout) + "\n" +
-                           fuzz::Text(plan) + "\nappending " + std::to_string(appending) +
-                           " cancel at " + std::to_string(cancelAt) + " block " + std::to_string(block);
+                           fuzz::Text(plan) + "\nappending " + std::to_string(appending) + " cancel at " +
+                           std::to_string(cancelAt) + " block " + std::to_string(block);
 
   // The cutter of the loop against the literal steps, line by line.
   {
@@ -264,8 +267,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sifta::LineReader reader(block);
     sifta::LineWriter writer(buffer);
     CHECK(!reader.Open(source.Path()), what);
-    CHECK(!writer.Open(extract.Path(), appending ? sifta::LineWriter::Mode::Append
-                                                 : sifta::LineWriter::Mode::Create),
+    CHECK(!writer.Open(extract.Path(),
+                       appending ? sifta::LineWriter::Mode::Append : sifta::LineWriter::Mode::Create),
           what);
     got = sifta::ProcessSourceFile(plan, layout->headingKind, reader, writer, appending, cancel, hook);
     CHECK(!writer.Close(), what);
@@ -274,18 +277,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CHECK(!got.failure, what + ": failure " + got.failure->message);
   const std::string file = extract.Get();
   const std::string wantFile = (appending ? kPrior : std::string()) + want.file;
-  CHECK(file == wantFile, what + "\nwritten \"" + Printable(file) + "\"\nwant    \"" + Printable(wantFile) + "\"");
+  CHECK(file == wantFile,
+        what + "\nwritten \"" + Printable(file) + "\"\nwant    \"" + Printable(wantFile) + "\"");
   CHECK(got.sourceRecords == want.sourceRecords && got.extractRecords == want.extractRecords &&
             got.cancelled == want.cancelled && hook.calls == want.serviceCalls,
         what + "\ncounts " + std::to_string(got.sourceRecords) + "/" + std::to_string(got.extractRecords) +
             " cancelled " + std::to_string(got.cancelled) + " serviced " + std::to_string(hook.calls) +
             " want " + std::to_string(want.sourceRecords) + "/" + std::to_string(want.extractRecords) +
-            " cancelled " + std::to_string(want.cancelled) + " serviced " + std::to_string(want.serviceCalls));
+            " cancelled " + std::to_string(want.cancelled) + " serviced " +
+            std::to_string(want.serviceCalls));
   if (want.extractRecords > 0) fuzz::Stats::Count("records written");
   static const char* const kModes[] = {"mode All", "mode Count", "mode Code", "mode Value"};
   fuzz::Stats::Count(kModes[static_cast<int>(plan.recordMode)]);
   const size_t dataLines = lines.size() - (layout->headingKind == HeadingKind::None ? 0 : 1);
-  if (!want.cancelled && static_cast<size_t>(want.sourceRecords) < dataLines) fuzz::Stats::Count("stopped early");
+  if (!want.cancelled && static_cast<size_t>(want.sourceRecords) < dataLines)
+    fuzz::Stats::Count("stopped early");
   if (want.cancelled) fuzz::Stats::Count("cancelled");
   if (plan.zeroSpecial || plan.zeroNonNumeric)
     for (const std::string& line : lines)

@@ -18,8 +18,8 @@ namespace {
 using fuzz::Printable;
 
 std::string Sought(FuzzedDataProvider& in) {
-  static const char* const kChosen[] = {",", "\"", "\\", "@", "a", "aa", "\x81\x40", "\x95\x5C",
-                                        "\x2C\xBE\xD9", "|", "\x81"};
+  static const char* const kChosen[] = {",",        "\"",       "\\",           "@", "a",   "aa",
+                                        "\x81\x40", "\x95\x5C", "\x2C\xBE\xD9", "|", "\x81"};
   const size_t pick = in.ConsumeIntegralInRange<size_t>(0, std::size(kChosen));
   if (pick < std::size(kChosen)) return kChosen[pick];
   std::string own = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(1, 3));
@@ -39,9 +39,8 @@ std::string Quote(FuzzedDataProvider& in) {
 
 std::string Describe(std::string_view text, int start, int end, std::string_view sought,
                      std::string_view quote) {
-  return "text=\"" + Printable(text) + "\" start=" + std::to_string(start) +
-         " end=" + std::to_string(end) + " sought=\"" + Printable(sought) + "\" quote=\"" +
-         Printable(quote) + "\"";
+  return "text=\"" + Printable(text) + "\" start=" + std::to_string(start) + " end=" + std::to_string(end) +
+         " sought=\"" + Printable(sought) + "\" quote=\"" + Printable(quote) + "\"";
 }
 
 void CheckSpanWithinLine(const sifta::ItemSpan& s, int len, const std::string& what) {
@@ -52,12 +51,12 @@ void CheckSpanWithinLine(const sifta::ItemSpan& s, int len, const std::string& w
 }
 
 std::string SpanText(const sifta::ItemSpan& s) {
-  return std::to_string(s.start) + "/" + std::to_string(s.end) + "/" + std::to_string(s.length) +
-         "/" + std::to_string(s.missingItems);
+  return std::to_string(s.start) + "/" + std::to_string(s.end) + "/" + std::to_string(s.length) + "/" +
+         std::to_string(s.missingItems);
 }
 std::string SpanText(const ref::Span& s) {
-  return std::to_string(s.start) + "/" + std::to_string(s.end) + "/" + std::to_string(s.length) +
-         "/" + std::to_string(s.missing);
+  return std::to_string(s.start) + "/" + std::to_string(s.end) + "/" + std::to_string(s.length) + "/" +
+         std::to_string(s.missing);
 }
 
 // The number conversion by its rule: an optional sign, then decimal digits,
@@ -111,19 +110,24 @@ void CheckNumbers(std::string_view text, long long count) {
   for (std::string_view allowed : {"", "*"}) {
     const sifta::NumberCheck check = sifta::CheckNumberText(text, allowed);
     int result;
-    if (text.empty()) result = -1;
-    else if (!allowed.empty() && text == allowed) result = 1;
-    else if (sifta::IsAllDigits(text) != 0) result = -1;
-    else if (!want) result = -2;  // not convertible
-    else result = *want == 0 ? -1 : 0;
+    if (text.empty())
+      result = -1;
+    else if (!allowed.empty() && text == allowed)
+      result = 1;
+    else if (sifta::IsAllDigits(text) != 0)
+      result = -1;
+    else if (!want)
+      result = -2;  // not convertible
+    else
+      result = *want == 0 ? -1 : 0;
     if (result == -2) {
       CHECK(check.kind == sifta::NumberCheck::Kind::NotAnInteger &&
                 check.message == sifta::NotAnIntegerMessage(text),
             what + ": CheckNumberText should fail the conversion");
     } else {
       CHECK(check.Result() == result && check.kind != sifta::NumberCheck::Kind::NotAnInteger,
-            what + " allowed \"" + std::string(allowed) + "\": CheckNumberText " + std::to_string(check.Result()) +
-                " want " + std::to_string(result));
+            what + " allowed \"" + std::string(allowed) + "\": CheckNumberText " +
+                std::to_string(check.Result()) + " want " + std::to_string(result));
       CHECK((result == -1) == !check.message.empty(), what + ": message");
     }
   }
@@ -162,21 +166,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     const int got = sifta::FindUnquoted(text, start, end, sought, quote);
     const int want = ref::Find(text, start, end, sought, quote);
-    CHECK(got == want, "FindUnquoted " + Describe(text, start, end, sought, quote) +
-                           " got " + std::to_string(got) + " want " + std::to_string(want));
+    CHECK(got == want, "FindUnquoted " + Describe(text, start, end, sought, quote) + " got " +
+                           std::to_string(got) + " want " + std::to_string(want));
   }
   {
     const int got = sifta::CountUnquoted(text, start, end, sought, quote);
     const int want = ref::Count(text, start, end, sought, quote);
-    CHECK(got == want, "CountUnquoted " + Describe(text, start, end, sought, quote) +
-                           " got " + std::to_string(got) + " want " + std::to_string(want));
+    CHECK(got == want, "CountUnquoted " + Describe(text, start, end, sought, quote) + " got " +
+                           std::to_string(got) + " want " + std::to_string(want));
   }
   {
     const int got = sifta::FindNthUnquoted(text, sought, n, quote);
     const int want = ref::FindNth(text, sought, n, quote);
-    CHECK(got == want, "FindNthUnquoted n=" + std::to_string(n) + " " +
-                           Describe(text, 1, 0, sought, quote) + " got " + std::to_string(got) +
-                           " want " + std::to_string(want));
+    CHECK(got == want, "FindNthUnquoted n=" + std::to_string(n) + " " + Describe(text, 1, 0, sought, quote) +
+                           " got " + std::to_string(got) + " want " + std::to_string(want));
   }
   {
     std::string edited(text);
@@ -184,9 +187,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int want = 0;
     const std::string wantText = ref::Delete(text, sought, quote, &want);
     CHECK(got == want && edited == wantText,
-          "DeleteUnquoted " + Describe(text, 1, 0, sought, quote) + " got " +
-              std::to_string(got) + " \"" + Printable(edited) + "\" want " + std::to_string(want) +
-              " \"" + Printable(wantText) + "\"");
+          "DeleteUnquoted " + Describe(text, 1, 0, sought, quote) + " got " + std::to_string(got) + " \"" +
+              Printable(edited) + "\" want " + std::to_string(want) + " \"" + Printable(wantText) + "\"");
   }
 
   // Trimming and the digits test.
@@ -204,8 +206,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ref::Items items(text);
     const int first = 1 + firstPick % (items.CountItems() + 3);
     const int last = first + widthPick % 4;
-    const std::string what = "LocateItems " + std::to_string(first) + ".." +
-                             std::to_string(last) + " of \"" + Printable(text) + "\"";
+    const std::string what = "LocateItems " + std::to_string(first) + ".." + std::to_string(last) + " of \"" +
+                             Printable(text) + "\"";
     const sifta::ItemSpan got = sifta::LocateItems(text, 1, first, last);
     CheckSpanWithinLine(got, len, what + " got " + SpanText(got));
     const ref::Span want = ref::Locate(text, first, last);
@@ -220,15 +222,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Any start position within the line (or just past it): within the line.
     const int anyStart = 1 + startPick % (len + 1);
     const sifta::ItemSpan wild = sifta::LocateItems(text, anyStart, first, last);
-    CheckSpanWithinLine(wild, len, what + " from " + std::to_string(anyStart) + " got " +
-                                       SpanText(wild));
+    CheckSpanWithinLine(wild, len, what + " from " + std::to_string(anyStart) + " got " + SpanText(wild));
   }
 
   CheckNumbers(text.substr(0, 14), static_cast<long long>(startPick) * endPick * (n % 2 ? 1 : -7919));
 
   // Arguments outside the valid ranges must not crash.
-  (void)sifta::FindUnquoted(text, static_cast<int>(startPick % 7) - 3, len + 1 + endPick % 3,
-                            sought, quote);
+  (void)sifta::FindUnquoted(text, static_cast<int>(startPick % 7) - 3, len + 1 + endPick % 3, sought, quote);
   (void)sifta::CountUnquoted(text, len + 2, static_cast<int>(endPick % 5) - 2, sought, quote);
   (void)sifta::FindNthUnquoted(text, sought, 1 - n, quote);
   return 0;

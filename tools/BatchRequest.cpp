@@ -25,14 +25,12 @@ struct Fault {
   throw Fault{field + ": " + detail};
 }
 
-void OnlyKeys(const json& object, const std::string& field,
-              std::initializer_list<std::string_view> keys) {
+void OnlyKeys(const json& object, const std::string& field, std::initializer_list<std::string_view> keys) {
   if (!object.is_object()) Refuse(field.empty() ? "conditions" : field, "must be an object");
   for (const auto& item : object.items()) {
     bool known = false;
     for (std::string_view key : keys) known = known || item.key() == key;
-    if (!known)
-      Refuse(field.empty() ? item.key() : field + "." + item.key(), "unknown key");
+    if (!known) Refuse(field.empty() ? item.key() : field + "." + item.key(), "unknown key");
   }
 }
 
@@ -88,8 +86,7 @@ std::vector<std::array<std::string, N>> Rows(const json* value, const std::strin
     const json& row = (*value)[r];
     const std::string rowField = field + "[" + std::to_string(r) + "]";
     if (!row.is_array()) Refuse(rowField, "must be an array of cell texts");
-    if (row.size() > N)
-      Refuse(rowField, "has more than " + std::to_string(N) + " cells");
+    if (row.size() > N) Refuse(rowField, "has more than " + std::to_string(N) + " cells");
     std::array<std::string, N> cells;
     for (size_t c = 0; c < row.size(); ++c)
       cells[c] = GridCellText(Typed(row[c], rowField + "[" + std::to_string(c) + "]"));
@@ -109,13 +106,12 @@ std::optional<ColumnChoice> ColumnChoiceOf(const json& tab, const std::string& f
 
 BatchRequest Read(const json& document) {
   OnlyKeys(document, "",
-           {"source", "extract", "layout", "heading", "rid", "cells", "zeroNonNumeric",
-            "zeroSpecial", "special", "records", "series"});
+           {"source", "extract", "layout", "heading", "rid", "cells", "zeroNonNumeric", "zeroSpecial",
+            "special", "records", "series"});
   BatchRequest request;
   ExtractionConditions& conditions = request.conditions;
 
-  if (const json* source = Member(document, "source"))
-    conditions.sourceNameText = Text(*source, "source");
+  if (const json* source = Member(document, "source")) conditions.sourceNameText = Text(*source, "source");
   if (const json* extract = Member(document, "extract"))
     conditions.extractNameText = Text(*extract, "extract");
 

@@ -41,8 +41,7 @@ std::string TerminalText(const std::string& cp932) {
   return out;
 }
 
-TerminalWindows::TerminalWindows(std::vector<SubstitutionTexts> entries, std::FILE* list,
-                                 std::FILE* messages)
+TerminalWindows::TerminalWindows(std::vector<SubstitutionTexts> entries, std::FILE* list, std::FILE* messages)
     : entries_(entries.begin(), entries.end()),
       list_(list),
       messages_(messages),
@@ -82,8 +81,7 @@ void TerminalWindows::ShowIoError(const IoError& error) {
   Say(error.message);
 }
 
-std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::string&,
-                                                                  const std::string&) {
+std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::string&, const std::string&) {
   if (entries_.empty()) return std::nullopt;
   const SubstitutionTexts texts = entries_.front();
   entries_.pop_front();
@@ -94,8 +92,7 @@ std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::str
   return std::nullopt;
 }
 
-void TerminalWindows::ShowProgress(bool isSeries, const std::string& substitution,
-                                   RunSignals& signals) {
+void TerminalWindows::ShowProgress(bool isSeries, const std::string& substitution, RunSignals& signals) {
   signals_ = &signals;
   substitution_ = isSeries ? Cp932ToUtf8ForDisplay(substitution) : std::string();
   serviced_ = 0;
@@ -114,9 +111,8 @@ void TerminalWindows::ServicePendingEvents() {
 }
 
 void TerminalWindows::DrawProgress() {
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                           std::chrono::steady_clock::now() - started_)
-                           .count();
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();
   char clock[32];
   std::snprintf(clock, sizeof clock, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
                 static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));

@@ -37,9 +37,7 @@ using namespace sifta::batch;
 
 enum ExitStatus { kDone = 0, kRefused = 1, kIoError = 2, kUsage = 64 };
 
-void Say(const std::string& cp932) {
-  std::fprintf(stderr, "%s\n", TerminalText(cp932).c_str());
-}
+void Say(const std::string& cp932) { std::fprintf(stderr, "%s\n", TerminalText(cp932).c_str()); }
 
 int Usage() {
   std::fputs("usage: sifta-batch CONDITIONS.json\n", stderr);
@@ -56,8 +54,7 @@ int Run(const char* conditionsPath) {
   try {
     document = nlohmann::json::parse(in, nullptr, true, /*ignore_comments=*/true);
   } catch (const nlohmann::json::exception& error) {
-    std::fprintf(stderr, "sifta-batch: %s: not a JSON conditions file: %s\n", conditionsPath,
-                 error.what());
+    std::fprintf(stderr, "sifta-batch: %s: not a JSON conditions file: %s\n", conditionsPath, error.what());
     return kUsage;
   }
   auto read = ReadBatchRequest(document);
@@ -74,8 +71,7 @@ int Run(const char* conditionsPath) {
       Say(PlaceholderInChosenFileMessage());
       return kRefused;
     }
-    LayoutResult result =
-        ReadFileLayout(request.layoutPath, [&request] { return request.headingAnswer; });
+    LayoutResult result = ReadFileLayout(request.layoutPath, [&request] { return request.headingAnswer; });
     if (std::holds_alternative<LayoutCancelled>(result)) {
       Say(HeadingQuestionCancelledMessage());
       return kRefused;

@@ -67,8 +67,7 @@ std::int64_t CountCarriageReturns(const char* from, const char* to) {
 // LocateItems(line, 1, n, n) delimits item n, in one pass over the line.
 class ItemCursor {
  public:
-  explicit ItemCursor(std::string_view line)
-      : line_(line), length_(static_cast<int>(line.size())) {}
+  explicit ItemCursor(std::string_view line) : line_(line), length_(static_cast<int>(line.size())) {}
 
   std::string_view Next() {
     if (done_) return {};  // past the last item: the empty item at the end

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -207,7 +207,7 @@ struct LineWriter::Background {
   std::string pending;  // bytes to write, handed over by the filling thread
   bool busy = false;    // `pending` holds bytes not yet written
   bool stop = false;
-  int error = 0;        // errno of the first failed write
+  int error = 0;  // errno of the first failed write
   std::thread thread;
 
   void Run(int fd) {

@@ -75,8 +75,8 @@ class LineReader {
   int fd_ = -1;
   std::string path_;
   std::vector<char> buffer_;
-  size_t begin_ = 0;    // first byte not yet returned
-  size_t end_ = 0;      // end of the bytes read
+  size_t begin_ = 0;  // first byte not yet returned
+  size_t end_ = 0;    // end of the bytes read
   bool physicalEnd_ = false;
   bool textEnded_ = false;  // a 0x1A byte was met
   // Where in buffer_ the first 0x1A byte read lies (npos: none read yet). It
@@ -122,7 +122,7 @@ class LineWriter {
  private:
   struct Background;
 
-  void HandOver();      // gives the full buffer to the background thread
+  void HandOver();           // gives the full buffer to the background thread
   void WaitForBackground();  // until it has written what it holds; takes its error
   void StopBackground();
   void WriteOut(const std::string& bytes);  // on this thread

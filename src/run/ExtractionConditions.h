@@ -32,21 +32,21 @@ struct ExtractionConditions {
   std::string sourceNameText;   // Edit1
   std::string extractNameText;  // Edit2
 
-  std::optional<ColumnChoice> ridChoice;      // RadioButton1 / 2 / 11
-  std::vector<std::array<std::string, 2>> ridRows;   // StringGrid1: first, last
+  std::optional<ColumnChoice> ridChoice;            // RadioButton1 / 2 / 11
+  std::vector<std::array<std::string, 2>> ridRows;  // StringGrid1: first, last
 
-  std::optional<ColumnChoice> cellChoice;     // RadioButton3 / 4 / 12
+  std::optional<ColumnChoice> cellChoice;            // RadioButton3 / 4 / 12
   std::vector<std::array<std::string, 4>> cellRows;  // StringGrid2: first, last, next first, last first
 
-  bool zeroNonNumeric = false;                // CheckBox1
-  bool zeroSpecial = false;                   // CheckBox2
-  std::vector<std::string> specialRows;       // StringGrid3, column 1
+  bool zeroNonNumeric = false;           // CheckBox1
+  bool zeroSpecial = false;              // CheckBox2
+  std::vector<std::string> specialRows;  // StringGrid3, column 1
 
-  std::optional<RecordMode> recordMode;       // RadioButton5 / 6 / 7 / 13
+  std::optional<RecordMode> recordMode;              // RadioButton5 / 6 / 7 / 13
   std::vector<std::array<std::string, 2>> keyRows;   // StringGrid4
   std::vector<std::array<std::string, 2>> codeRows;  // StringGrid5
   CodeGrouping grouping = CodeGrouping::Unknown;     // RadioButton8 / 9 / 10; none = Unknown
-  bool extractAllExcept = false;              // CheckBox3
+  bool extractAllExcept = false;                     // CheckBox3
 };
 
 // A grid cell as the conditions hold it.

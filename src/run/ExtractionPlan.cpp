@@ -61,8 +61,7 @@ class PlanBuilder {
     if (in_.sourceNameText.empty()) return Refuse(PlanText::SourceNameMissing, FocusTarget::SourceButton);
     plan_.sourceName = TrimBlanks("B", in_.sourceNameText);
     plan_.sourceIsSeries = plan_.sourceName.find('@') != std::string::npos;
-    if (in_.extractNameText.empty())
-      return Refuse(PlanText::ExtractNameMissing, FocusTarget::ExtractButton);
+    if (in_.extractNameText.empty()) return Refuse(PlanText::ExtractNameMissing, FocusTarget::ExtractButton);
     plan_.extractName = TrimBlanks("B", in_.extractNameText);
     plan_.extractIsSeries = plan_.extractName.find('@') != std::string::npos;
     if (plan_.extractIsSeries && !plan_.sourceIsSeries)
@@ -111,7 +110,8 @@ class PlanBuilder {
     const Wide items = layout_.itemCount;
     if (*in_.cellChoice == ColumnChoice::NoItems) return true;
     if (*in_.cellChoice == ColumnChoice::AllItems) {
-      if (items > rid) plan_.cellRules.push_back({static_cast<int>(rid + 1), static_cast<int>(items), 0, 0, 0});
+      if (items > rid)
+        plan_.cellRules.push_back({static_cast<int>(rid + 1), static_cast<int>(items), 0, 0, 0});
       return true;
     }
     int row = 0;
@@ -124,8 +124,8 @@ class PlanBuilder {
       if (HoldsNumber(cells[1]) && !Number(cells[1], typed[1])) return false;
       if (!cells[2].empty() && !Number(cells[2], typed[2])) return false;
       if (!cells[3].empty() && !Number(cells[3], typed[3])) return false;
-      if (typed[0] < 1 || (HoldsNumber(cells[1]) && typed[1] < 1) ||
-          (!cells[2].empty() && typed[2] < 1) || (!cells[3].empty() && typed[3] < 1))
+      if (typed[0] < 1 || (HoldsNumber(cells[1]) && typed[1] < 1) || (!cells[2].empty() && typed[2] < 1) ||
+          (!cells[3].empty() && typed[3] < 1))
         return RefuseRow(PlanTab::Cell, row, PlanText::NumberBelowOne);
       const Wide first = typed[0] + rid;
       const Wide last = cells[1].empty() ? first : cells[1] == kStar ? items : typed[1] + rid;
@@ -148,7 +148,8 @@ class PlanBuilder {
         // when the distance is a whole number of steps.
         if ((lastFirst - nextFirst) % interval != 0)
           return RefuseRow(PlanTab::Cell, row, PlanText::StepsMissLastFirst);
-        if (lastFirst + (last - first) > items) return RefuseRow(PlanTab::Cell, row, PlanText::BeyondLastCell);
+        if (lastFirst + (last - first) > items)
+          return RefuseRow(PlanTab::Cell, row, PlanText::BeyondLastCell);
       }
       plan_.cellRules.push_back({static_cast<int>(first), static_cast<int>(last), static_cast<int>(nextFirst),
                                  static_cast<int>(lastFirst), static_cast<int>(interval)});
@@ -287,8 +288,8 @@ class PlanBuilder {
   // when the last cell is empty, `star` when it is "*", else its number + base.
   // False, with the refusal made, for a text that is no number or a number
   // below 1.
-  bool TakeRange(const std::array<std::string, 2>& cells, Wide base, Wide star, PlanTab tab,
-                 int row, Wide& first, Wide& last) {
+  bool TakeRange(const std::array<std::string, 2>& cells, Wide base, Wide star, PlanTab tab, int row,
+                 Wide& first, Wide& last) {
     Wide typedFirst = 0;
     Wide typedLast = 0;
     if (!Number(cells[0], typedFirst)) return false;

@@ -84,8 +84,7 @@ struct RunStop {
 // One run over a checked plan, from the series start to the run end.
 class SeriesRun {
  public:
-  SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows,
-            RunRecord& record)
+  SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows, RunRecord& record)
       : plan_(plan), layout_(layout), windows_(windows), record_(record) {}
 
   RunOutcome Run();
@@ -180,8 +179,7 @@ std::variant<SeriesRun::Next, RunStop> SeriesRun::NextSubstitution() {
   if (lastEntry_) return Next::End;
 
   windows_.Beep();
-  const std::optional<SubstitutionEntry> entry =
-      windows_.AskSubstitution(promptPrefix_, substitution_);
+  const std::optional<SubstitutionEntry> entry = windows_.AskSubstitution(promptPrefix_, substitution_);
   promptPrefix_ = NextPromptPrefix();
   if (!entry) {
     // Closed by its close control: the end of the series, unless the layer
@@ -234,38 +232,34 @@ bool SeriesRun::IsLaterSourceOfRange(const std::string& path) const {
   const FileIdentity identity = IdentityOf(path);
   std::error_code error;
   const std::string canonicalPattern = fs::weakly_canonical(fs::absolute(plan_.sourceName), error);
-  for (const auto& [pattern, name] :
-       {std::pair<std::string, std::string>{plan_.sourceName, path},
-        {canonicalPattern, identity.normalised.string()}}) {
+  for (const auto& [pattern, name] : {std::pair<std::string, std::string>{plan_.sourceName, path},
+                                      {canonicalPattern, identity.normalised.string()}}) {
     const std::optional<std::string> text = SolveSubstitution(pattern, name);
     if (!text || text->size() != rangeCurrent_.size() || IsAllDigits(*text) != 0) continue;
     if (*text <= rangeCurrent_ || *text > rangeEnd_) continue;
-    if (SameIdentity(IdentityOf(ReplacePlaceholder(plan_.sourceName, *text)), identity))
-      return true;
+    if (SameIdentity(IdentityOf(ReplacePlaceholder(plan_.sourceName, *text)), identity)) return true;
   }
   return false;
 }
 
 std::variant<bool, RunStop> SeriesRun::RunIteration() {
-  const std::string sourceName = plan_.sourceIsSeries
-                                     ? ReplacePlaceholder(plan_.sourceName, substitutionPath_)
-                                     : plan_.sourceName;
+  const std::string sourceName =
+      plan_.sourceIsSeries ? ReplacePlaceholder(plan_.sourceName, substitutionPath_) : plan_.sourceName;
   LineReader source;
   if (auto error = source.Open(sourceName)) return RunStop{RunStop::Kind::IoError, error->message};
   windows_.AppendListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
   sources_.push_back(IdentityOf(sourceName));
 
-  const std::string extractName = plan_.extractIsSeries
-                                      ? ReplacePlaceholder(plan_.extractName, substitutionPath_)
-                                      : plan_.extractName;
+  const std::string extractName =
+      plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
   // Creating or appending to a source file of the run would destroy its input:
   // one read already, or one that the entered range is still to read.
-  if (IsSourceOfRun(extractName) || IsLaterSourceOfRange(extractName)) return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
+  if (IsSourceOfRun(extractName) || IsLaterSourceOfRange(extractName))
+    return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   CreatePathFolders(extractName);
   const bool appending = extractName == record_.previousExtractFile;
   LineWriter extract;
-  if (auto error = extract.Open(extractName,
-                                appending ? LineWriter::Mode::Append : LineWriter::Mode::Create))
+  if (auto error = extract.Open(extractName, appending ? LineWriter::Mode::Append : LineWriter::Mode::Create))
     return RunStop{RunStop::Kind::IoError, error->message};
   record_.previousExtractFile = extractName;
   const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
@@ -273,8 +267,8 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   if (sourceName == layout_.fileName) record_.informationExtractFile = extractName;
 
   windows_.ShowProgress(plan_.sourceIsSeries, substitution_, signals_);
-  const FileRunResult result = ProcessSourceFile(plan_, layout_.headingKind, source, extract,
-                                                 appending, signals_.cancelRequest, windows_);
+  const FileRunResult result = ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending,
+                                                 signals_.cancelRequest, windows_);
   windows_.CloseProgress();
 
   std::optional<IoError> failure = result.failure;
@@ -295,8 +289,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
 
   if (auto error = extract.Close())
     return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(error->message, extractShown)};
-  if (extractName == record_.informationExtractFile)
-    record_.informationExtractCount += result.extractRecords;
+  if (extractName == record_.informationExtractFile) record_.informationExtractCount += result.extractRecords;
   record_.extractTotal += result.extractRecords;
   windows_.AppendListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
   return result.cancelled || signals_.cancelRequest;

@@ -40,8 +40,8 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
   size_t joinedRid = 0;
   for (size_t i = 0; i < pieces_.size(); ++i) {
     const bool body = i >= ridPieces_;
-    const bool sameKind = joined.empty() || body == (joined.size() > joinedRid) ||
-                          (!zeroQuoted_ && !zeroSpecial_);
+    const bool sameKind =
+        joined.empty() || body == (joined.size() > joinedRid) || (!zeroQuoted_ && !zeroSpecial_);
     if (!joined.empty() && sameKind && joined.back().last + 1 == pieces_[i].first)
       joined.back().last = pieces_[i].last;
     else
@@ -168,7 +168,8 @@ inline void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
 inline RecordCutter::Bytes RecordCutter::SpanOf(const Piece& piece, bool listed) const {
   const int count = items_.Count();
   if (!listed) return {items_.Begin(piece.first), items_.End(std::min(piece.last, count))};
-  const std::uint32_t from = piece.beginSlot < 0 ? 0 : items_.ListedEnd(static_cast<size_t>(piece.beginSlot)) + 1;
+  const std::uint32_t from =
+      piece.beginSlot < 0 ? 0 : items_.ListedEnd(static_cast<size_t>(piece.beginSlot)) + 1;
   const std::uint32_t to = piece.last <= count ? items_.ListedEnd(static_cast<size_t>(piece.endSlot))
                                                : static_cast<std::uint32_t>(line_.size());
   return {from, to};
@@ -180,8 +181,8 @@ inline RecordCutter::Bytes RecordCutter::SpanOf(const Piece& piece, bool listed)
 void RecordCutter::PutZeroed(int first, int last) {
   const std::vector<int>& quoted = items_.QuotedItems();
   int next = first;  // the first item not written yet
-  for (auto it = std::lower_bound(quoted.begin(), quoted.end(), first);
-       it != quoted.end() && *it <= last; ++it) {
+  for (auto it = std::lower_bound(quoted.begin(), quoted.end(), first); it != quoted.end() && *it <= last;
+       ++it) {
     const int item = *it;
     if (item > next) Put(items_.Begin(next), items_.Begin(item));  // with the comma
     if (item == items_.UnterminatedItem()) {
@@ -286,9 +287,9 @@ void RecordCutter::ZeroSpecialStrings(size_t bodyStart) {
       const size_t from = start + fields_.Begin(i);
       const size_t to = start + fields_.End(i);
       const auto length = static_cast<int>(to - from);
-      if (!(shortSpecials_ ? IsShortSpecial(body + from, to - from)
-                           : length >= specialMin_ && length <= specialMax_ &&
-                                 IsSpecial(body + from, to - from)))
+      if (!(shortSpecials_
+                ? IsShortSpecial(body + from, to - from)
+                : length >= specialMin_ && length <= specialMax_ && IsSpecial(body + from, to - from)))
         continue;
       std::memmove(body + written, body + kept, from - kept);
       written += from - kept;

@@ -94,10 +94,10 @@ class RecordCutter {
   // The compiled plan.
   std::vector<Piece> pieces_;  // the RID ranges, then every cell block in order
   std::size_t ridPieces_ = 0;
-  int wanted_ = 1;             // the last item any piece asks for
-  std::vector<int> itemEnds_;  // the item ends they need, ascending
-  bool fewEnds_ = false;       // few of them among many items: LocateEnds
-  std::vector<int> keyEnds_;   // the item ends of the key in Value mode, ascending
+  int wanted_ = 1;                // the last item any piece asks for
+  std::vector<int> itemEnds_;     // the item ends they need, ascending
+  bool fewEnds_ = false;          // few of them among many items: LocateEnds
+  std::vector<int> keyEnds_;      // the item ends of the key in Value mode, ascending
   std::vector<Piece> keyPieces_;  // the key ranges of Value mode as pieces of keyEnds_
   bool zeroQuoted_ = false;
   bool zeroSpecial_ = false;

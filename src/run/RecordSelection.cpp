@@ -131,8 +131,7 @@ std::string BuildRecordKey(const ExtractionPlan& plan, std::string_view line) {
 }
 
 bool KeyMatches(const ExtractionPlan& plan, std::string_view key) {
-  if (plan.recordMode == RecordMode::Value && static_cast<int>(key.size()) != plan.keyLength)
-    return false;
+  if (plan.recordMode == RecordMode::Value && static_cast<int>(key.size()) != plan.keyLength) return false;
   for (const CodeRange& range : plan.codeRanges)
     if (std::string_view(range.low) <= key && key <= std::string_view(range.high)) return true;
   return false;
@@ -150,8 +149,8 @@ std::int64_t CountRangeLast(const NumberRange& range) {
 
 class RecordLoop {
  public:
-  RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract,
-             const bool& cancelRequest, ServiceHook& service)
+  RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract, const bool& cancelRequest,
+             ServiceHook& service)
       : plan_(plan),
         cutter_(plan),
         source_(source),
@@ -218,8 +217,7 @@ class RecordLoop {
   }
 
   void KeyLoop() {
-    const bool stopsEarly =
-        plan_.grouping == CodeGrouping::GroupedInOrder && !plan_.extractAllExcept;
+    const bool stopsEarly = plan_.grouping == CodeGrouping::GroupedInOrder && !plan_.extractAllExcept;
     std::string_view line;
     while (!source_.AtEnd()) {
       if (!NextRecord(line)) return;
@@ -262,9 +260,9 @@ class RecordLoop {
 
 }  // namespace
 
-FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind,
-                                LineReader& source, LineWriter& extract, bool appending,
-                                const bool& cancelRequest, ServiceHook& service) {
+FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
+                                LineWriter& extract, bool appending, const bool& cancelRequest,
+                                ServiceHook& service) {
   return RecordLoop(plan, source, extract, cancelRequest, service).Run(headingKind, appending);
 }
 

@@ -40,9 +40,9 @@ struct FileRunResult {
 // writes to `extract`. The heading (when `headingKind` is not None) is written
 // projected only when not `appending`. `cancelRequest` is read after every
 // record read.
-FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind,
-                                LineReader& source, LineWriter& extract, bool appending,
-                                const bool& cancelRequest, ServiceHook& service);
+FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
+                                LineWriter& extract, bool appending, const bool& cancelRequest,
+                                ServiceHook& service);
 
 // The reference forms of the steps of the loop, built literally on the
 // scanning operations. The loop itself uses a faster way that gives the same

@@ -25,12 +25,12 @@ const std::string& FirstPromptPrefix();  // "最初の"
 const std::string& NextPromptPrefix();   // "つぎの"
 
 // Lines of the record count list.
-const std::string& SeriesRuleLine();           // " " and 27 hyphens
-const std::string& SubstitutionLineLabel();    // "＠相当文字："
-const std::string& SourceNameLineLabel();      // "元ファイル名　："
-const std::string& ExtractNameLineLabel();     // "抽出ファイル名："
-const std::string& SourceCountLineLabel();     // " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　："
-const std::string& ExtractCountLineLabel();    // " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数："
+const std::string& SeriesRuleLine();         // " " and 27 hyphens
+const std::string& SubstitutionLineLabel();  // "＠相当文字："
+const std::string& SourceNameLineLabel();    // "元ファイル名　："
+const std::string& ExtractNameLineLabel();   // "抽出ファイル名："
+const std::string& SourceCountLineLabel();   // " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　："
+const std::string& ExtractCountLineLabel();  // " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数："
 
 // Refusals of the @ dialog.
 const std::string& LeftTextMissingMessage();     // nothing in the left-hand box

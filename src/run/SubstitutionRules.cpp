@@ -19,8 +19,7 @@ bool UsableInFileName(std::string_view text) {
 
 }  // namespace
 
-std::variant<SubstitutionEntry, SubstitutionRefusal> CheckSubstitutionEntry(
-    const SubstitutionTexts& texts) {
+std::variant<SubstitutionEntry, SubstitutionRefusal> CheckSubstitutionEntry(const SubstitutionTexts& texts) {
   const std::string first = TrimBlanks("B", texts.left);
   const int width = static_cast<int>(first.size());
   if (width == 0) {

@@ -14,8 +14,8 @@ namespace sifta {
 
 // The dialog's texts as typed (code page 932), untrimmed.
 struct SubstitutionTexts {
-  std::string left;    // Edit2
-  std::string right;   // Edit3 (read even while hidden)
+  std::string left;               // Edit2
+  std::string right;              // Edit3 (read even while hidden)
   bool lastEntryChecked = false;  // CheckBox1
 };
 
@@ -29,8 +29,7 @@ struct SubstitutionRefusal {
 
 // "次　へ": the entry the dialog hands back (a range width of 0 with
 // lastEntry set ends the series), or why it is refused.
-std::variant<SubstitutionEntry, SubstitutionRefusal> CheckSubstitutionEntry(
-    const SubstitutionTexts& texts);
+std::variant<SubstitutionEntry, SubstitutionRefusal> CheckSubstitutionEntry(const SubstitutionTexts& texts);
 
 // Enter in Edit2: true when the trimmed text is digits only or empty, so the
 // right-hand box and "～" are shown and take the focus; false when they are

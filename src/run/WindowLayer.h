@@ -69,8 +69,7 @@ class WindowLayer : public ServiceHook {
 
   // The progress window of one file, shown (and painted) before the file is
   // processed and closed right after; `substitution` is shown in a series.
-  virtual void ShowProgress(bool isSeries, const std::string& substitution,
-                            RunSignals& runSignals) = 0;
+  virtual void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& runSignals) = 0;
   virtual void CloseProgress() = 0;
 
   // A run is in progress: nothing that would change it may be used, and

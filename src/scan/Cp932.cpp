@@ -32,8 +32,8 @@ iconv_t Descriptor(Direction direction) {
 
 // Converts `input` in `direction`. With Replace, an input byte that does not
 // convert is skipped and `replacement` is written instead.
-std::optional<std::string> Convert(Direction direction, std::string_view input,
-                                   OnFailure onFailure, std::string_view replacement) {
+std::optional<std::string> Convert(Direction direction, std::string_view input, OnFailure onFailure,
+                                   std::string_view replacement) {
   iconv_t cd = Descriptor(direction);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
@@ -102,8 +102,8 @@ std::string Utf8ToCp932ForDisplay(std::string_view utf8) {
 
 std::string Sj(std::string_view utf8) {
   if (auto c = Utf8ToCp932(utf8)) return *c;
-  std::fprintf(stderr, "sifta: text without a code page 932 form: %.*s\n",
-               static_cast<int>(utf8.size()), utf8.data());
+  std::fprintf(stderr, "sifta: text without a code page 932 form: %.*s\n", static_cast<int>(utf8.size()),
+               utf8.data());
   std::abort();
 }
 

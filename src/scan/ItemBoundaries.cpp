@@ -98,10 +98,10 @@ struct Sse2 {
       // Shifted by 0x80, the lead values are the signed ranges 1..31 and 96..124.
       for (int part = 0; part < 4; ++part) {
         const __m128i x = _mm_xor_si128(bytes[part], _mm_set1_epi8(static_cast<char>(0x80)));
-        const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0)),
-                                          _mm_cmpgt_epi8(_mm_set1_epi8(32), x));
-        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(95)),
-                                            _mm_cmpgt_epi8(_mm_set1_epi8(125), x));
+        const __m128i low =
+            _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0)), _mm_cmpgt_epi8(_mm_set1_epi8(32), x));
+        const __m128i upper =
+            _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(95)), _mm_cmpgt_epi8(_mm_set1_epi8(125), x));
         m.leads |= Bits(_mm_or_si128(low, upper), part);
       }
     }
@@ -218,9 +218,9 @@ struct Avx512 {
   SIFTA_AVX512 static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
     const std::int32_t left = length - base;
     const __m512i bytes =
-        left >= kBlock ? _mm512_loadu_si512(data + base)
-                       : _mm512_maskz_loadu_epi8(_bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(left)),
-                                                 data + base);
+        left >= kBlock
+            ? _mm512_loadu_si512(data + base)
+            : _mm512_maskz_loadu_epi8(_bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(left)), data + base);
     BlockMasks m;
     m.commas = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(','));
     m.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"'));
@@ -263,9 +263,7 @@ ScanInstructions BestScanInstructions() {
 
 ScanInstructions CurrentScanInstructions() { return Current(); }
 
-void UseScanInstructions(ScanInstructions which) {
-  Current() = std::min(which, BestScanInstructions());
-}
+void UseScanInstructions(ScanInstructions which) { Current() = std::min(which, BestScanInstructions()); }
 
 inline void ItemBoundaries::Prepare(size_t listed) {
   if (ends_.size() < kBlock + 18) Grow(kBlock + 18);
@@ -356,7 +354,8 @@ struct ItemScan {
             out[i] = base + LowestBitOrTop(separators);
             separators &= separators - 1;
           }
-          for (out += 16; separators != 0; separators &= separators - 1) *out++ = base + LowestBit(separators);
+          for (out += 16; separators != 0; separators &= separators - 1)
+            *out++ = base + LowestBit(separators);
         } else {
           // Only the item ends asked for that lie in this block.
           for (; nextEnd < itemEndCount && itemEnds[nextEnd] <= n + found; ++nextEnd) {
@@ -402,9 +401,12 @@ struct ItemScan {
   template <bool kEveryEnd>
   static Function For(ScanInstructions which) {
     switch (which) {
-      case ScanInstructions::Avx512: return WithAvx512<kEveryEnd>;
-      case ScanInstructions::Avx2: return WithAvx2<kEveryEnd>;
-      case ScanInstructions::Sse2: break;
+      case ScanInstructions::Avx512:
+        return WithAvx512<kEveryEnd>;
+      case ScanInstructions::Avx2:
+        return WithAvx2<kEveryEnd>;
+      case ScanInstructions::Sse2:
+        break;
     }
     return WithSse2<kEveryEnd>;
   }

@@ -33,8 +33,8 @@ namespace sifta {
 // The vector instructions of the scan. All give the same items; tests run
 // each one that the processor has.
 enum class ScanInstructions { Sse2, Avx2, Avx512 };
-ScanInstructions BestScanInstructions();       // what the processor has
-ScanInstructions CurrentScanInstructions();    // what Locate uses
+ScanInstructions BestScanInstructions();           // what the processor has
+ScanInstructions CurrentScanInstructions();        // what Locate uses
 void UseScanInstructions(ScanInstructions which);  // for tests: at most the best
 
 class ItemBoundaries {
@@ -93,10 +93,10 @@ class ItemBoundaries {
   // ends_[0] = -1; ends_[i] = end of item i. Grown before each block to hold
   // every item end the block may have, so that they are stored unchecked.
   std::vector<std::int32_t> ends_;
-  std::vector<std::int32_t> firstQuote_;  // by item number, as ends_; -1 = no quote
-  std::vector<std::int32_t> listedEnds_;  // LocateEnds: by place in the list
+  std::vector<std::int32_t> firstQuote_;           // by item number, as ends_; -1 = no quote
+  std::vector<std::int32_t> listedEnds_;           // LocateEnds: by place in the list
   const std::vector<int>* listedItems_ = nullptr;  // LocateEnds: the caller's list
-  bool listedOnly_ = false;               // the last scan was LocateEnds
+  bool listedOnly_ = false;                        // the last scan was LocateEnds
   std::uint32_t lineLength_ = 0;
   std::vector<int> quotedItems_;
 };

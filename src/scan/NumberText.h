@@ -12,9 +12,9 @@ namespace sifta {
 // Outcome of CheckNumberText.
 struct NumberCheck {
   enum class Kind {
-    Allowed,       // result 1: the text is the one allowed text ("*")
-    Number,        // result 0: digits only, value above zero
-    Refused,       // result -1: `message` is "長さｾﾞﾛです。", "非数字です。" or "値がｾﾞﾛです。"
+    Allowed,  // result 1: the text is the one allowed text ("*")
+    Number,   // result 0: digits only, value above zero
+    Refused,  // result -1: `message` is "長さｾﾞﾛです。", "非数字です。" or "値がｾﾞﾛです。"
     NotAnInteger,  // digits only but above 2147483647: `message` is the conversion
                    // error "'<text>' は整数ではありません", shown without a beep
   };

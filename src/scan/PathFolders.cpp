@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-
 namespace sifta {
 
 void CreatePathFolders(const std::string& path) {

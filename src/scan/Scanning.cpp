@@ -23,8 +23,8 @@ struct ScanResult {
   bool unterminated = false;
 };
 
-ScanResult CommonScan(ScanKind kind, std::string* editable, std::string_view view, int start,
-                      int end, std::string_view sought, int n, std::string_view quote) {
+ScanResult CommonScan(ScanKind kind, std::string* editable, std::string_view view, int start, int end,
+                      std::string_view sought, int n, std::string_view quote) {
   const int soughtLength = static_cast<int>(sought.size());
   int textLength = static_cast<int>(view.size());
   if (start < 1) start = 1;
@@ -106,14 +106,12 @@ ByteClass ByteClassAt(std::string_view text, int position) {
   return IsLeadByte(ByteAt(text, position)) ? ByteClass::Lead : ByteClass::Single;
 }
 
-int FindUnquoted(std::string_view text, int start, int end, std::string_view sought,
-                 std::string_view quote) {
+int FindUnquoted(std::string_view text, int start, int end, std::string_view sought, std::string_view quote) {
   const ScanResult r = CommonScan(ScanKind::Find, nullptr, text, start, end, sought, 0, quote);
   return r.unterminated ? -1 : r.position;
 }
 
-int FindNthUnquoted(std::string_view text, std::string_view sought, int n,
-                    std::string_view quote) {
+int FindNthUnquoted(std::string_view text, std::string_view sought, int n, std::string_view quote) {
   const ScanResult r = CommonScan(ScanKind::FindNth, nullptr, text, 1, 0, sought, n, quote);
   return r.unterminated ? -1 : r.position;
 }

@@ -22,9 +22,7 @@ namespace sifta {
 enum class ByteClass { Single, Lead, Trail };
 
 // Lead bytes of code page 932: 0x81-0x9F and 0xE0-0xFC.
-constexpr bool IsLeadByte(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
+constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Class of the byte at `position`: trail when the run of lead-byte values just
 // before it is odd in length, else lead or single by its own value.
@@ -34,17 +32,14 @@ ByteClass ByteClassAt(std::string_view text, int position);
 // length of the text) outside quoted stretches. `quote` is one byte or empty
 // (quoting off). The closing quote of a stretch is looked for up to the end of
 // the whole text, not only up to `end`.
-int FindUnquoted(std::string_view text, int start, int end, std::string_view sought,
-                 std::string_view quote);
+int FindUnquoted(std::string_view text, int start, int end, std::string_view sought, std::string_view quote);
 
 // The n-th such occurrence (n >= 1) over the whole text; 0 if there are fewer.
-int FindNthUnquoted(std::string_view text, std::string_view sought, int n,
-                    std::string_view quote);
+int FindNthUnquoted(std::string_view text, std::string_view sought, int n, std::string_view quote);
 
 // Number of such occurrences within start..end (end 0 = length); matches may
 // overlap ("aa" occurs twice in "aaa"). -1 on an unterminated stretch.
-int CountUnquoted(std::string_view text, int start, int end, std::string_view sought,
-                  std::string_view quote);
+int CountUnquoted(std::string_view text, int start, int end, std::string_view sought, std::string_view quote);
 
 // Removes every such occurrence from the whole text, in place. 1 when done;
 // -1 on an unterminated stretch (the removals before it are kept).

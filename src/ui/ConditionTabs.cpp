@@ -82,8 +82,8 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
   return widget;
 }
 
-QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption, int left,
-                        int top, int width) {
+QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                        int width) {
   return Place(new QRadioButton(caption, parent), name, left, top, width, 18);
 }
 
@@ -102,8 +102,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int
   return label;
 }
 
-StringGrid* MakeGrid(QWidget* parent, const char* name, const StringGrid::Shape& shape, int left,
-                     int top, int width, int height) {
+StringGrid* MakeGrid(QWidget* parent, const char* name, const StringGrid::Shape& shape, int left, int top,
+                     int width, int height) {
   return Place(new StringGrid(parent, shape), name, left, top, width, height);
 }
 
@@ -179,8 +179,7 @@ void ConditionTabs::BuildRidTab() {
 void ConditionTabs::BuildCellTab() {
   Panel2 = MakePanel(TabSheet2, "Panel2", 13, 7, 331, 53);
   RadioButton3 = MakeRadio(Panel2, "RadioButton3", QStringLiteral("すべてのセル項目を抽出"), 8, 8, 176);
-  RadioButton4 =
-      MakeRadio(Panel2, "RadioButton4", QStringLiteral("下で指定するセル項目を抽出"), 8, 29, 200);
+  RadioButton4 = MakeRadio(Panel2, "RadioButton4", QStringLiteral("下で指定するセル項目を抽出"), 8, 29, 200);
   RadioButton12 = MakeRadio(Panel2, "RadioButton12", QStringLiteral("セル項目を抽出しない"), 190, 8, 138);
 
   StringGrid6 = MakeGrid(TabSheet2, "StringGrid6", {2, 2, false, false, 18}, 49, 69, 260, 23);
@@ -190,13 +189,13 @@ void ConditionTabs::BuildCellTab() {
   StringGrid2 = MakeGrid(TabSheet2, "StringGrid2", {5, 20, true, true, 17}, 18, 89, 309, 160);
   StringGrid2->SetColumnWidths({29, 52, 52, 76, 72});
 
-  GroupBox3 = Place(new QGroupBox(QStringLiteral(" セルのゼロ化 "), TabSheet2), "GroupBox3", 358,
-                    23, 194, 226);
-  CheckBox1 = Place(new QCheckBox(QStringLiteral("非数字をゼロにする"), GroupBox3), "CheckBox1", 14,
-                    20, 170, 18);
+  GroupBox3 =
+      Place(new QGroupBox(QStringLiteral(" セルのゼロ化 "), TabSheet2), "GroupBox3", 358, 23, 194, 226);
+  CheckBox1 =
+      Place(new QCheckBox(QStringLiteral("非数字をゼロにする"), GroupBox3), "CheckBox1", 14, 20, 170, 18);
   CheckBox1->setToolTip(sifta::CheckBox1Hint());
-  CheckBox2 = Place(new QCheckBox(QStringLiteral("下の特定文字をゼロにする"), GroupBox3),
-                    "CheckBox2", 14, 41, 176, 18);
+  CheckBox2 = Place(new QCheckBox(QStringLiteral("下の特定文字をゼロにする"), GroupBox3), "CheckBox2", 14, 41,
+                    176, 18);
   CheckBox2->setToolTip(sifta::CheckBox2Hint());
   StringGrid3 = MakeGrid(GroupBox3, "StringGrid3", {2, 20, true, true, 17}, 18, 64, 162, 155);
   StringGrid3->SetColumnWidths({28, 108});
@@ -223,10 +222,10 @@ void ConditionTabs::BuildRecordTab() {
   StringGrid5 = MakeGrid(TabSheet3, "StringGrid5", {3, 20, true, true, 17}, 272, 48, 279, 127);
   StringGrid5->SetColumnWidths({31, 108, 112});
 
-  CheckBox3 = Place(new QCheckBox(QStringLiteral("上のコード（セル値）以外を抽出"), TabSheet3),
-                    "CheckBox3", 325, 180, 220, 18);
-  GroupBox4 = Place(new QGroupBox(QStringLiteral(" コードのまとまり方 "), TabSheet3), "GroupBox4",
-                    24, 201, 392, 49);
+  CheckBox3 = Place(new QCheckBox(QStringLiteral("上のコード（セル値）以外を抽出"), TabSheet3), "CheckBox3",
+                    325, 180, 220, 18);
+  GroupBox4 =
+      Place(new QGroupBox(QStringLiteral(" コードのまとまり方 "), TabSheet3), "GroupBox4", 24, 201, 392, 49);
   RadioButton8 = MakeRadio(GroupBox4, "RadioButton8", QStringLiteral("わからない"), 10, 22, 80);
   RadioButton8->setToolTip(sifta::RadioButton8Hint());
   RadioButton9 = MakeRadio(GroupBox4, "RadioButton9", QStringLiteral("順番でまとまっている"), 94, 22, 140);
@@ -317,9 +316,7 @@ QWidget* ConditionTabs::DialogParent() const { return PageControl1->window(); }
 
 void ConditionTabs::SetupRidGrid(bool active) { sifta::SetupRidGrid(*StringGrid1, active); }
 
-void ConditionTabs::SetupCellGrid(bool active) {
-  sifta::SetupCellGrid(*StringGrid2, *StringGrid6, active);
-}
+void ConditionTabs::SetupCellGrid(bool active) { sifta::SetupCellGrid(*StringGrid2, *StringGrid6, active); }
 
 void ConditionTabs::SetupSpecialGrid(bool active) { sifta::SetupSpecialGrid(*StringGrid3, active); }
 
@@ -501,8 +498,7 @@ class GridReader {
     std::vector<std::array<std::string, N>> rows;
     for (int row = 1; row < grid.RowCount(); ++row) {
       std::array<std::string, N> cells;
-      for (std::size_t i = 0; i < N; ++i)
-        cells[i] = Read(grid, static_cast<int>(i) + 1, row, tab, used);
+      for (std::size_t i = 0; i < N; ++i) cells[i] = Read(grid, static_cast<int>(i) + 1, row, tab, used);
       rows.push_back(std::move(cells));
     }
     return rows;
@@ -515,8 +511,7 @@ class GridReader {
     std::optional<std::string> bytes = sifta::ToSj(typed);
     if (!bytes) {
       if (!refusal)
-        refusal = RowPrefix(tab) + QString::number(row) +
-                  QStringLiteral(")：ｼﾌﾄJISにない文字があります。");
+        refusal = RowPrefix(tab) + QString::number(row) + QStringLiteral(")：ｼﾌﾄJISにない文字があります。");
       return {};
     }
     return sifta::GridCellText(*bytes);
@@ -547,8 +542,8 @@ std::variant<sifta::ExtractionConditions, QString> ConditionTabs::ReadConditions
     conditions.grouping = sifta::CodeGrouping::Scattered;
   conditions.extractAllExcept = CheckBox3->isChecked();
 
-  const bool ridUsed = headingKind_ == sifta::HeadingKind::Standard &&
-                       conditions.ridChoice == ColumnChoice::ListedItems;
+  const bool ridUsed =
+      headingKind_ == sifta::HeadingKind::Standard && conditions.ridChoice == ColumnChoice::ListedItems;
   const bool cellUsed = conditions.cellChoice == ColumnChoice::ListedItems;
   const bool specialUsed = conditions.zeroSpecial && conditions.cellChoice.has_value() &&
                            conditions.cellChoice != ColumnChoice::NoItems;

@@ -54,8 +54,8 @@ class ConditionTabs : public QObject {
   // (UTF-8). A QString is the message for a typed text that has no code page
   // 932 form, naming the tab and the row; it is shown as a refusal (beep,
   // box). Only grids that the chosen conditions use can refuse.
-  std::variant<sifta::ExtractionConditions, QString> ReadConditions(
-      const QString& sourceName, const QString& extractName) const;
+  std::variant<sifta::ExtractionConditions, QString> ReadConditions(const QString& sourceName,
+                                                                    const QString& extractName) const;
 
   // While a run is in progress the tab pages take no input (the tabs can still
   // be looked at).

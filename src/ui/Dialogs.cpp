@@ -21,14 +21,14 @@ class QtDialogs final : public Dialogs {
   void Beep() override { QApplication::beep(); }
 
   void Information(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    parent);
     box.exec();
   }
 
   void Error(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    parent);
     box.exec();
   }
 
@@ -37,12 +37,10 @@ class QtDialogs final : public Dialogs {
     QMessageBox box(QMessageBox::Question,
                     caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text,
                     QMessageBox::NoButton, parent);
-    QAbstractButton* yes = yesText.isEmpty()
-                               ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::Yes))
-                               : box.addButton(yesText, QMessageBox::YesRole);
-    QAbstractButton* no = noText.isEmpty()
-                              ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::No))
-                              : box.addButton(noText, QMessageBox::NoRole);
+    QAbstractButton* yes = yesText.isEmpty() ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::Yes))
+                                             : box.addButton(yesText, QMessageBox::YesRole);
+    QAbstractButton* no = noText.isEmpty() ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::No))
+                                           : box.addButton(noText, QMessageBox::NoRole);
     QAbstractButton* cancel = withCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
     box.setEscapeButton(cancel ? cancel : no);
     box.exec();
@@ -52,16 +50,15 @@ class QtDialogs final : public Dialogs {
   }
 
   std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override {
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                                      FilterForQt(filter));
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(), FilterForQt(filter));
     if (path.isEmpty()) return std::nullopt;
     return path;
   }
 
   std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override {
-    const QString path = QFileDialog::getSaveFileName(
-        parent, QString(), QString(), filter.isEmpty() ? QString() : FilterForQt(filter), nullptr,
-        QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(),
+                                                      filter.isEmpty() ? QString() : FilterForQt(filter),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
     return path;
   }

@@ -24,9 +24,8 @@ class Dialogs {
   // A confirmation box with Yes and No (and Cancel when `withCancel`); closing
   // the box counts as Cancel, or as No without Cancel. `caption`, `yesText` and
   // `noText` replace the standard ones when not empty.
-  virtual Answer Question(QWidget* parent, const QString& text, bool withCancel,
-                          const QString& caption = {}, const QString& yesText = {},
-                          const QString& noText = {}) = 0;
+  virtual Answer Question(QWidget* parent, const QString& text, bool withCancel, const QString& caption = {},
+                          const QString& yesText = {}, const QString& noText = {}) = 0;
   // The open and save dialogs: the chosen path, or nothing when cancelled.
   virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) = 0;
   virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) = 0;

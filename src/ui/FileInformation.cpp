@@ -36,8 +36,7 @@ QString Number(int value) { return QStringLiteral(" ") + QString::number(value);
 }  // namespace
 
 FileInformationControls BuildFileInformationWindow(QWidget* window, const QString& caption,
-                                                   const QColor& background,
-                                                   const QString& countLabel,
+                                                   const QColor& background, const QString& countLabel,
                                                    const FileInformationBoxNames& names) {
   window->setWindowTitle(caption);
   window->resize(560, 420);

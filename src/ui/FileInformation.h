@@ -41,8 +41,7 @@ struct FileInformationBoxNames {
 // Builds the controls into `window` (caption, colour, fonts, places); the
 // close button closes the window.
 FileInformationControls BuildFileInformationWindow(QWidget* window, const QString& caption,
-                                                   const QColor& background,
-                                                   const QString& countLabel,
+                                                   const QColor& background, const QString& countLabel,
                                                    const FileInformationBoxNames& names);
 
 // The path, item, RID and BODY boxes and the all-items list of `layout`.

@@ -42,8 +42,7 @@ enum class Check { Required, OptionalNumber, OptionalNumberOrStar };
 std::optional<EnterOutcome> CheckNumberColumn(const GridModel& grid, Check check) {
   const std::string copy = NumberCopy(grid);
   if (check != Check::Required && copy.empty()) return std::nullopt;
-  const NumberCheck result =
-      CheckNumberText(copy, check == Check::OptionalNumberOrStar ? "*" : "");
+  const NumberCheck result = CheckNumberText(copy, check == Check::OptionalNumberOrStar ? "*" : "");
   switch (result.kind) {
     case NumberCheck::Kind::Allowed:
     case NumberCheck::Kind::Number:
@@ -182,8 +181,7 @@ EnterOutcome KeyGridEnter(GridModel& grid, RecordMode mode) {
       if (mode == RecordMode::Value) return {EnterOutcome::Kind::FocusValueGrid, {}};
       return MoveToColumn(grid, 2);
     case 2: {
-      const Check check =
-          mode == RecordMode::Value ? Check::OptionalNumber : Check::OptionalNumberOrStar;
+      const Check check = mode == RecordMode::Value ? Check::OptionalNumber : Check::OptionalNumberOrStar;
       if (auto refused = CheckNumberColumn(grid, check)) return *refused;
       return MoveToNextRow(grid, 1);
     }

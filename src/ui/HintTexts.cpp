@@ -116,8 +116,7 @@ QString HintForDisplay(const QString& hint) {
   lines.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
   lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return QStringLiteral("<p style=\"white-space:pre; font-family:'ＭＳ ゴシック'; font-size:12px;\">") +
-         lines.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-         QStringLiteral("</p>");
+         lines.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 
 }  // namespace sifta

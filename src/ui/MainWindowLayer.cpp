@@ -29,10 +29,18 @@ MainWindowLayer::~MainWindowLayer() {
 void MainWindowLayer::SetResultText(ResultField field, const std::string& text) {
   const QString shown = FromSj(text);
   switch (field) {
-    case ResultField::SourceTotal: form_.Edit6->setText(shown); break;
-    case ResultField::ExtractTotal: form_.Edit3->setText(shown); break;
-    case ResultField::StartTime: form_.Edit4->setText(shown); break;
-    case ResultField::EndTime: form_.Edit5->setText(shown); break;
+    case ResultField::SourceTotal:
+      form_.Edit6->setText(shown);
+      break;
+    case ResultField::ExtractTotal:
+      form_.Edit3->setText(shown);
+      break;
+    case ResultField::StartTime:
+      form_.Edit4->setText(shown);
+      break;
+    case ResultField::EndTime:
+      form_.Edit5->setText(shown);
+      break;
     case ResultField::ListTotal:
       if (Form8) Form8->SetTotal(text);
       break;
@@ -57,9 +65,14 @@ void MainWindowLayer::ShowPlanError(const PlanError& error) {
   Dialogs::Current().Beep();
   Dialogs::Current().Information(&form_, FromSj(error.message));
   switch (error.focus) {
-    case FocusTarget::SourceButton: form_.Button1->setFocus(); break;
-    case FocusTarget::ExtractButton: form_.Button2->setFocus(); break;
-    case FocusTarget::Unchanged: break;
+    case FocusTarget::SourceButton:
+      form_.Button1->setFocus();
+      break;
+    case FocusTarget::ExtractButton:
+      form_.Button2->setFocus();
+      break;
+    case FocusTarget::Unchanged:
+      break;
   }
 }
 
@@ -87,8 +100,7 @@ std::optional<SubstitutionEntry> MainWindowLayer::AskSubstitution(const std::str
   return entry;
 }
 
-void MainWindowLayer::ShowProgress(bool isSeries, const std::string& substitution,
-                                   RunSignals& runSignals) {
+void MainWindowLayer::ShowProgress(bool isSeries, const std::string& substitution, RunSignals& runSignals) {
   // A new window for every file; the one made at start-up goes.
   CloseProgress();
   if (Form2) {

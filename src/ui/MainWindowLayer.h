@@ -31,8 +31,7 @@ class MainWindowLayer final : public WindowLayer {
   void ShowIoError(const IoError& error) override;
   std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                    const std::string& doneText) override;
-  void ShowProgress(bool isSeries, const std::string& substitution,
-                    RunSignals& runSignals) override;
+  void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& runSignals) override;
   void CloseProgress() override;
   void SetRunInProgress(bool inProgress) override;
   void EnableAfterRun() override;

@@ -37,9 +37,7 @@ int PrinterCanvas::FontHeight() { return metrics_->height(); }
 
 int PrinterCanvas::AverageCharWidth() { return metrics_->averageCharWidth(); }
 
-int PrinterCanvas::TextWidth(std::string_view cp932) {
-  return metrics_->horizontalAdvance(FromSj(cp932));
-}
+int PrinterCanvas::TextWidth(std::string_view cp932) { return metrics_->horizontalAdvance(FromSj(cp932)); }
 
 void PrinterCanvas::DrawText(int x, int y, std::string_view cp932) {
   painter_.drawText(x, y + metrics_->ascent(), FromSj(cp932));

@@ -11,8 +11,6 @@ QString FromSj(std::string_view cp932) {
   return text;
 }
 
-std::optional<std::string> ToSj(const QString& text) {
-  return Utf8ToCp932(text.toStdString());
-}
+std::optional<std::string> ToSj(const QString& text) { return Utf8ToCp932(text.toStdString()); }
 
 }  // namespace sifta

@@ -76,8 +76,7 @@ T* Named(T* widget, const char* name) {
   return widget;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y,
-                        int w, int h) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
   auto* button = Named(new QPushButton(Ui(caption), parent), name);
   button->setGeometry(x, y, w, h);
   return button;
@@ -96,8 +95,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int w, int 
   return edit;
 }
 
-QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption, int x, int y,
-                        int w, int h) {
+QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
   auto* box = Named(new QGroupBox(Ui(caption), parent), name);
   box->setGeometry(x, y, w, h);
   return box;
@@ -136,8 +134,8 @@ TForm1::~TForm1() {
 void TForm1::BuildControls() {
   GroupBox1 = MakeGroupBox(this, "GroupBox1", " ファイルの選択 ", 8, 8, 457, 140);
   Button1 = MakeButton(GroupBox1, "Button1", "元ﾌｧｲﾙの選択", 16, 19, 97, 25);
-  Label3 = MakeLabel(GroupBox1, "Label3",
-                     "( 元ファイルで＠を使う場合は下のファイル名を直接直します )", 120, 28);
+  Label3 =
+      MakeLabel(GroupBox1, "Label3", "( 元ファイルで＠を使う場合は下のファイル名を直接直します )", 120, 28);
   QPalette navy = Label3->palette();
   navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
   Label3->setPalette(navy);
@@ -151,9 +149,8 @@ void TForm1::BuildControls() {
   Edit2 = MakeEdit(GroupBox1, "Edit2", 94, 107, 348, 20);
   Edit2->setFont(PixelFont("ＭＳ ゴシック", 12));
 
-  GroupBox2 = MakeGroupBox(this, "GroupBox2",
-                           " 抽出の条件（下のタブをクリックしてすべて記入してください） ", 8,
-                           158, 595, 322);
+  GroupBox2 = MakeGroupBox(this, "GroupBox2", " 抽出の条件（下のタブをクリックしてすべて記入してください） ",
+                           8, 158, 595, 322);
   Tabs = new ConditionTabs(GroupBox2);
   Tabs->PageControl1->setGeometry(14, 18, 570, 288);
 
@@ -259,9 +256,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 std::optional<sifta::HeadingKind> TForm1::AskHeadingKind() {
   Dialogs::Current().Beep();
   switch (Dialogs::Current().Question(this, BoxText(kHeadingQuestion), true)) {
-    case Dialogs::Answer::Yes: return sifta::HeadingKind::User;
-    case Dialogs::Answer::No: return sifta::HeadingKind::None;
-    case Dialogs::Answer::Cancel: break;
+    case Dialogs::Answer::Yes:
+      return sifta::HeadingKind::User;
+    case Dialogs::Answer::No:
+      return sifta::HeadingKind::None;
+    case Dialogs::Answer::Cancel:
+      break;
   }
   return std::nullopt;
 }
@@ -340,8 +340,7 @@ void TForm1::Button3Click() {
     Dialogs::Current().Information(this, *message);
     return;
   }
-  sifta::RunExtraction(std::get<sifta::ExtractionConditions>(conditions), layout_, *layer_,
-                       record_);
+  sifta::RunExtraction(std::get<sifta::ExtractionConditions>(conditions), layout_, *layer_, record_);
   // Whatever ended the run, nothing stays locked.
   if (runInProgress_) layer_->SetRunInProgress(false);
 }

@@ -74,8 +74,7 @@ TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window) {
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
-void TForm2::SetUp(bool isSeries, const std::string& substitution,
-                   sifta::RunSignals& runSignals) {
+void TForm2::SetUp(bool isSeries, const std::string& substitution, sifta::RunSignals& runSignals) {
   signals_ = &runSignals;
   Label3->setVisible(isSeries);
   Edit2->setVisible(isSeries);
@@ -106,9 +105,8 @@ void TForm2::Button1Click() {
   asking_ = true;
   sifta::Dialogs& dialogs = sifta::Dialogs::Current();
   dialogs.Beep();
-  const auto answer = dialogs.Question(this, sifta::Ui("キャンセルしますか？"), false,
-                                       sifta::Ui("確認"), sifta::Ui("はい(&Y)"),
-                                       sifta::Ui("いいえ(&N)"));
+  const auto answer = dialogs.Question(this, sifta::Ui("キャンセルしますか？"), false, sifta::Ui("確認"),
+                                       sifta::Ui("はい(&Y)"), sifta::Ui("いいえ(&N)"));
   asking_ = false;
   if (answer != sifta::Dialogs::Answer::Yes) return;
   Timer1->stop();

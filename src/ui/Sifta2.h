@@ -33,11 +33,11 @@ class TForm2 : public QWidget {
   // cancel request is set.
   void Button1Click();
 
-  QLabel* Label1 = nullptr;  // "　実行中です。しばらくお待ちください…　"
-  QLabel* Label2 = nullptr;  // "経過時間："
-  QLabel* Label3 = nullptr;  // "＠文字："
-  QLineEdit* Edit1 = nullptr;  // the elapsed time
-  QLineEdit* Edit2 = nullptr;  // the substitution text
+  QLabel* Label1 = nullptr;        // "　実行中です。しばらくお待ちください…　"
+  QLabel* Label2 = nullptr;        // "経過時間："
+  QLabel* Label3 = nullptr;        // "＠文字："
+  QLineEdit* Edit1 = nullptr;      // the elapsed time
+  QLineEdit* Edit2 = nullptr;      // the substitution text
   QPushButton* Button1 = nullptr;  // "キャンセル"
   QTimer* Timer1 = nullptr;
 

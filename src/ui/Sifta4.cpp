@@ -9,8 +9,8 @@ TForm4* Form4 = nullptr;
 
 TForm4::TForm4(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName(QStringLiteral("Form4"));
-  controls_ = sifta::BuildFileInformationWindow(this, sifta::Ui("元ファイルの情報"),
-                                                QColor(255, 218, 200), sifta::Ui("レコード数："),
+  controls_ = sifta::BuildFileInformationWindow(this, sifta::Ui("元ファイルの情報"), QColor(255, 218, 200),
+                                                sifta::Ui("レコード数："),
                                                 {"Edit5", "Edit3", "Edit4", "Edit1", "Edit2"});
   Label1 = controls_.labels[0];
   Label2 = controls_.labels[1];

@@ -9,8 +9,8 @@ TForm6* Form6 = nullptr;
 
 TForm6::TForm6(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName(QStringLiteral("Form6"));
-  controls_ = sifta::BuildFileInformationWindow(this, sifta::Ui("抽出ファイルの情報"),
-                                                QColor(215, 206, 246), sifta::Ui("抽出ﾚｺｰﾄﾞ数："),
+  controls_ = sifta::BuildFileInformationWindow(this, sifta::Ui("抽出ファイルの情報"), QColor(215, 206, 246),
+                                                sifta::Ui("抽出ﾚｺｰﾄﾞ数："),
                                                 {"Edit5", "Edit1", "Edit2", "Edit3", "Edit4"});
   Label1 = controls_.labels[0];
   Label2 = controls_.labels[1];

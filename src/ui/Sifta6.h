@@ -26,19 +26,19 @@ class TForm6 : public QWidget {
 
   void Button1Click();  // "閉じる"
 
-  QLabel* Label1 = nullptr;  // "ファイル名："
-  QLabel* Label2 = nullptr;  // "抽出ﾚｺｰﾄﾞ数："
-  QLabel* Label3 = nullptr;  // "全項目数："
-  QLabel* Label4 = nullptr;  // "ＲＩＤの項目数："
-  QLabel* Label5 = nullptr;  // "ＢＯＤＹのセル数："
-  QLabel* Label6 = nullptr;  // "全項目の一覧："
-  QLineEdit* Edit1 = nullptr;  // extract record count
-  QLineEdit* Edit2 = nullptr;  // item count
-  QLineEdit* Edit3 = nullptr;  // RID item count
-  QLineEdit* Edit4 = nullptr;  // BODY cell count
-  QLineEdit* Edit5 = nullptr;  // path
+  QLabel* Label1 = nullptr;         // "ファイル名："
+  QLabel* Label2 = nullptr;         // "抽出ﾚｺｰﾄﾞ数："
+  QLabel* Label3 = nullptr;         // "全項目数："
+  QLabel* Label4 = nullptr;         // "ＲＩＤの項目数："
+  QLabel* Label5 = nullptr;         // "ＢＯＤＹのセル数："
+  QLabel* Label6 = nullptr;         // "全項目の一覧："
+  QLineEdit* Edit1 = nullptr;       // extract record count
+  QLineEdit* Edit2 = nullptr;       // item count
+  QLineEdit* Edit3 = nullptr;       // RID item count
+  QLineEdit* Edit4 = nullptr;       // BODY cell count
+  QLineEdit* Edit5 = nullptr;       // path
   QPlainTextEdit* Memo1 = nullptr;  // all items
-  QPushButton* Button1 = nullptr;  // "閉じる"
+  QPushButton* Button1 = nullptr;   // "閉じる"
 
  private:
   sifta::FileInformationControls controls_;

@@ -35,14 +35,10 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) 
   widget->setPalette(palette);
 }
 
-bool IsEnter(const QKeyEvent* key) {
-  return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
+bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
 // A typed character without a code page 932 form cannot be part of a file name.
-QString NotCp932Message() {
-  return sifta::Ui("** シフトJISにない文字は使えません。");
-}
+QString NotCp932Message() { return sifta::Ui("** シフトJISにない文字は使えません。"); }
 
 }  // namespace
 

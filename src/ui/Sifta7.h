@@ -21,8 +21,7 @@ class TForm7 : public QDialog {
  public:
   // `promptPrefix` ("最初の" / "つぎの") and `doneText` (the substitution text
   // of the iteration just done) are code page 932.
-  explicit TForm7(QWidget* owner, const std::string& promptPrefix = {},
-                  const std::string& doneText = {});
+  explicit TForm7(QWidget* owner, const std::string& promptPrefix = {}, const std::string& doneText = {});
 
   // Shows the dialog modally. The accepted entry, or nothing when the dialog
   // was closed by its close control (the series then ends).
@@ -40,9 +39,9 @@ class TForm7 : public QDialog {
   QLabel* Label4 = nullptr;  // "～"
   QLabel* Label5 = nullptr;
   QLabel* Label6 = nullptr;
-  QLineEdit* Edit1 = nullptr;  // the substitution text just done (read-only)
-  QLineEdit* Edit2 = nullptr;  // the left-hand text
-  QLineEdit* Edit3 = nullptr;  // the right-hand text
+  QLineEdit* Edit1 = nullptr;      // the substitution text just done (read-only)
+  QLineEdit* Edit2 = nullptr;      // the left-hand text
+  QLineEdit* Edit3 = nullptr;      // the right-hand text
   QCheckBox* CheckBox1 = nullptr;  // "これが最後の指定です"
   QPushButton* Button1 = nullptr;  // "次　へ"
 

@@ -26,8 +26,7 @@ QFont PixelFont(const char* family, int pixels) {
   return font;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* hint,
-                        int x, int y) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* hint, int x, int y) {
   auto* button = new QPushButton(sifta::Ui(text), parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(x, y, 96, 30);

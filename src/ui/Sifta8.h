@@ -27,7 +27,7 @@ class TForm8 : public QWidget {
   void SetTotal(const std::string& cp932Text);
   std::vector<std::string> Lines() const;
 
-  void FormShow();     // the background colour
+  void FormShow();      // the background colour
   void Button1Click();  // "コピー"
   void Button2Click();  // "印　刷"
   void Button3Click();  // "保　存"

@@ -28,9 +28,7 @@ QColor SystemColourValue(SystemColour colour) {
   return {};
 }
 
-QColor InactiveCaptionColour() {
-  return QApplication::palette().color(QPalette::Active, QPalette::Dark);
-}
+QColor InactiveCaptionColour() { return QApplication::palette().color(QPalette::Active, QPalette::Dark); }
 
 // Opens the cell editors in the grid's font and hands Enter typed in one to
 // the grid, after its text has reached the cell. The editor stays open: the
@@ -53,11 +51,9 @@ class StringGrid::Delegate final : public QStyledItemDelegate {
   // The cell under the cursor is drawn as it is (the editor shows over it
   // while the grid has the focus); the other cells of a range selection are
   // drawn selected, and an inactive grid shows no selection.
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QStyleOptionViewItem plain(option);
-    if ((option.state & QStyle::State_Selected) &&
-        (index == grid_->currentIndex() || !grid_->isEnabled())) {
+    if ((option.state & QStyle::State_Selected) && (index == grid_->currentIndex() || !grid_->isEnabled())) {
       plain.state &= ~QStyle::State_Selected;
       painter->fillRect(option.rect, option.palette.brush(QPalette::Base));  // over the row's highlight
     }
@@ -192,9 +188,7 @@ int StringGrid::Column() const { return currentColumn() + Offset(); }
 
 int StringGrid::Row() const { return currentRow() + 1; }
 
-void StringGrid::SetColumn(int column) {
-  MoveCursor(currentRow() < 0 ? 0 : currentRow(), column - Offset());
-}
+void StringGrid::SetColumn(int column) { MoveCursor(currentRow() < 0 ? 0 : currentRow(), column - Offset()); }
 
 void StringGrid::SetRow(int row) { MoveCursor(row - 1, currentColumn() < 0 ? 0 : currentColumn()); }
 

@@ -27,8 +27,8 @@ class StringGrid : public QTableWidget, public GridModel {
 
  public:
   struct Shape {
-    int columns = 3;         // columns of the form grid, the fixed one included
-    int rows = 20;           // rows of the form grid, the title row included
+    int columns = 3;          // columns of the form grid, the fixed one included
+    int rows = 20;            // rows of the form grid, the title row included
     bool fixedColumn = true;  // column 0 is the row-label column
     bool editable = true;
     int rowHeight = 17;

@@ -72,20 +72,24 @@ TEST_P(CountRecordsCases, CountsLinesAtEveryBlockSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, CountRecordsCases,
-    ::testing::Values(CountCase{"Empty", "", 0}, CountCase{"OnlyEof", "\x1A" "a\r\n", 0},
+    ::testing::Values(CountCase{"Empty", "", 0},
+                      CountCase{"OnlyEof",
+                                "\x1A"
+                                "a\r\n",
+                                0},
                       CountCase{"OneLineNoEnd", "a", 1}, CountCase{"OneLine", "a\r\n", 1},
                       CountCase{"OnlyCrLf", "\r\n", 1}, CountCase{"OnlyLf", "\n", 1},
-                      CountCase{"CrLfLines", "h\r\n1\r\n2\r\n", 3},
-                      CountCase{"CrLines", "h\r1\r2", 3},
+                      CountCase{"CrLfLines", "h\r\n1\r\n2\r\n", 3}, CountCase{"CrLines", "h\r1\r2", 3},
                       CountCase{"LastLineWithoutEnd", "h\r\n1\r\n2", 3},
                       CountCase{"EmptyLinesCount", "h\r\n\r\n\r\n", 3},
                       CountCase{"LfOnlyIsOneLine", "h\n1\n2\n", 1},
-                      CountCase{"LfAfterCrLfStartsALine", "h\r\n\n", 2},
-                      CountCase{"CrCrLf", "a\r\r\n", 2},
+                      CountCase{"LfAfterCrLfStartsALine", "h\r\n\n", 2}, CountCase{"CrCrLf", "a\r\r\n", 2},
                       CountCase{"QuotedLineBreakCountsTwice", "h\r\n\"a\r\nb\",c\r\n", 3},
-                      CountCase{"EofInTheMiddle", "h\r\n1\x1A" "2\r\n3\r\n", 2},
-                      CountCase{"EofAfterCr", "h\r\x1A\n", 1},
-                      CountCase{"EofAfterCrLf", "h\r\n\x1A", 1},
+                      CountCase{"EofInTheMiddle",
+                                "h\r\n1\x1A"
+                                "2\r\n3\r\n",
+                                2},
+                      CountCase{"EofAfterCr", "h\r\x1A\n", 1}, CountCase{"EofAfterCrLf", "h\r\n\x1A", 1},
                       CountCase{"DoubleByteTrailBytes", "\x95\x5C\r\n\x81\r\n\x83\x0D", 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -170,24 +174,23 @@ const std::string kSeru = "\xBE\xD9";  // ｾﾙ
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ReadExtractLayoutCases,
-    ::testing::Values(
-        ExtractCase{"StandardBoth", HeadingKind::Standard,
-                    "ID,NAME," + kSeru + "1\r\n1,a,5\r\n", false, 3, 2, 1,
-                    "ID,NAME," + kSeru + "1", "1,a,5"},
-        ExtractCase{"StandardCellsOnly", HeadingKind::Standard,
-                    kSeru + "1," + kSeru + "2\r\n5,6\r\n", false, 2, 0, 2,
-                    kSeru + "1," + kSeru + "2", "5,6"},
-        ExtractCase{"StandardRidOnly", HeadingKind::Standard, "ID,NAME\r\n1,a\r\n", false, 2, 2,
-                    0, "ID,NAME", "1,a"},
-        ExtractCase{"StandardHeadingAlone", HeadingKind::Standard, "ID," + kSeru + "1\r\n", true,
-                    2, 1, 1, "ID," + kSeru + "1", ""},
-        ExtractCase{"UserKeepsAllAsCells", HeadingKind::User, "ID," + kSeru + "1\r\n1,2", false,
-                    2, 0, 2, "ID," + kSeru + "1", "1,2"},
-        ExtractCase{"UserHeadingAlone", HeadingKind::User, "A,B", true, 2, 0, 2, "A,B", ""},
-        ExtractCase{"NoneFirstLineIsTheRecord", HeadingKind::None, "1,\"2,3\"\r\n4,5\r\n", false,
-                    2, 0, 2, "", "1,\"2,3\""},
-        ExtractCase{"NoneEmptyFile", HeadingKind::None, "", false, 1, 0, 1, "", ""},
-        ExtractCase{"StandardEmptyFile", HeadingKind::Standard, "", true, 1, 1, 0, "", ""}),
+    ::testing::Values(ExtractCase{"StandardBoth", HeadingKind::Standard,
+                                  "ID,NAME," + kSeru + "1\r\n1,a,5\r\n", false, 3, 2, 1,
+                                  "ID,NAME," + kSeru + "1", "1,a,5"},
+                      ExtractCase{"StandardCellsOnly", HeadingKind::Standard,
+                                  kSeru + "1," + kSeru + "2\r\n5,6\r\n", false, 2, 0, 2,
+                                  kSeru + "1," + kSeru + "2", "5,6"},
+                      ExtractCase{"StandardRidOnly", HeadingKind::Standard, "ID,NAME\r\n1,a\r\n", false, 2, 2,
+                                  0, "ID,NAME", "1,a"},
+                      ExtractCase{"StandardHeadingAlone", HeadingKind::Standard, "ID," + kSeru + "1\r\n",
+                                  true, 2, 1, 1, "ID," + kSeru + "1", ""},
+                      ExtractCase{"UserKeepsAllAsCells", HeadingKind::User, "ID," + kSeru + "1\r\n1,2", false,
+                                  2, 0, 2, "ID," + kSeru + "1", "1,2"},
+                      ExtractCase{"UserHeadingAlone", HeadingKind::User, "A,B", true, 2, 0, 2, "A,B", ""},
+                      ExtractCase{"NoneFirstLineIsTheRecord", HeadingKind::None, "1,\"2,3\"\r\n4,5\r\n",
+                                  false, 2, 0, 2, "", "1,\"2,3\""},
+                      ExtractCase{"NoneEmptyFile", HeadingKind::None, "", false, 1, 0, 1, "", ""},
+                      ExtractCase{"StandardEmptyFile", HeadingKind::Standard, "", true, 1, 1, 0, "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadExtractLayout, MissingFile) {
@@ -213,11 +216,13 @@ FileLayout Layout(HeadingKind kind, std::string heading, std::string record, int
 using List = std::vector<std::string>;
 
 TEST(BuildItemList, StandardLayoutByteForByte) {
-  const FileLayout layout = Layout(HeadingKind::Standard, Sj("ID,NAME,ｾﾙ1,ｾﾙ2"),
-                                   "0001,\"a,b\",125,\"X\"", 4, 2);
-  EXPECT_EQ(BuildItemList(layout),
-            (List{"(1) ID \x81\x63 0001", "(2) NAME \x81\x63 \"a,b\"",
-                  "<1> \xBE\xD9" "1 \x81\x63 125", "<2> \xBE\xD9" "2 \x81\x63 \"X\""}));
+  const FileLayout layout =
+      Layout(HeadingKind::Standard, Sj("ID,NAME,ｾﾙ1,ｾﾙ2"), "0001,\"a,b\",125,\"X\"", 4, 2);
+  EXPECT_EQ(BuildItemList(layout), (List{"(1) ID \x81\x63 0001", "(2) NAME \x81\x63 \"a,b\"",
+                                         "<1> \xBE\xD9"
+                                         "1 \x81\x63 125",
+                                         "<2> \xBE\xD9"
+                                         "2 \x81\x63 \"X\""}));
 }
 
 TEST(BuildItemList, UserAndNoneLayouts) {
@@ -229,10 +234,14 @@ TEST(BuildItemList, UserAndNoneLayouts) {
 
 TEST(BuildItemList, ShortRecordShowsEmptyValuesAndLongRecordIsCut) {
   EXPECT_EQ(BuildItemList(Layout(HeadingKind::Standard, Sj("ID,ｾﾙ1,ｾﾙ2,ｾﾙ3"), "7,8", 4, 1)),
-            (List{"(1) ID \x81\x63 7", "<1> \xBE\xD9" "1 \x81\x63 8", "<2> \xBE\xD9" "2 \x81\x63 ",
-                  "<3> \xBE\xD9" "3 \x81\x63 "}));
-  EXPECT_EQ(BuildItemList(Layout(HeadingKind::User, "A", "1,2,3", 1, 0)),
-            (List{"<1> A \x81\x63 1"}));
+            (List{"(1) ID \x81\x63 7",
+                  "<1> \xBE\xD9"
+                  "1 \x81\x63 8",
+                  "<2> \xBE\xD9"
+                  "2 \x81\x63 ",
+                  "<3> \xBE\xD9"
+                  "3 \x81\x63 "}));
+  EXPECT_EQ(BuildItemList(Layout(HeadingKind::User, "A", "1,2,3", 1, 0)), (List{"<1> A \x81\x63 1"}));
 }
 
 TEST(BuildItemList, RidOnlyAndBrokenLayouts) {
@@ -283,7 +292,9 @@ TEST(BuildItemList, HundredThousandItemsInOnePass) {
   }
   const List list = BuildItemList(Layout(HeadingKind::Standard, heading, record, 100001, 1));
   ASSERT_EQ(list.size(), 100001u);
-  EXPECT_EQ(list.back(), "<100000> \xBE\xD9" "100000 \x81\x63 \"100000\"");
+  EXPECT_EQ(list.back(),
+            "<100000> \xBE\xD9"
+            "100000 \x81\x63 \"100000\"");
 }
 
 }  // namespace

@@ -41,23 +41,22 @@ TEST_P(DetectStandardHeadingTest, Classifies) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, DetectStandardHeadingTest,
-    ::testing::Values(
-        HeadingCase{"TwoRidTwoCells", "ID,NAME,ｾﾙ1,ｾﾙ2", true, 2},
-        HeadingCase{"OneRidOneCell", "ID,ｾﾙ", true, 1},
-        HeadingCase{"OtherNamesAfterTheFirstCell", "ID,ｾﾙ1,X,ｾﾙ2", true, 1},
-        HeadingCase{"BeginsWithCell", "ｾﾙ1,ｾﾙ2", false, 0},
-        HeadingCase{"BeginsWithCellEvenWithMarkerLater", "ｾﾙX,ID,ｾﾙ1", false, 0},
-        HeadingCase{"NoMarker", "ID,NAME,A", false, 0},
-        HeadingCase{"AllQuoted", "\"ID\",\"NAME\",\"ｾﾙ1\"", false, 0},
-        HeadingCase{"Empty", "", false, 0},
-        HeadingCase{"FullWidthSeruIsNoMarker", "ID,セル1", false, 0},
-        // Quoted RID names with commas: only commas outside quotes count.
-        HeadingCase{"QuotedRidNames", "\"I,D\",\"N,A\",ｾﾙ1", true, 2},
-        // An empty first item: the marker may stand at position 1.
-        HeadingCase{"MarkerAtStart", ",ｾﾙ1,ｾﾙ2", true, 1},
-        // The marker inside a quoted item still counts (quotes are not
-        // considered); the items in front are counted outside quotes.
-        HeadingCase{"MarkerInsideQuotes", "A,\"B,ｾﾙ1\",C", true, 1}));
+    ::testing::Values(HeadingCase{"TwoRidTwoCells", "ID,NAME,ｾﾙ1,ｾﾙ2", true, 2},
+                      HeadingCase{"OneRidOneCell", "ID,ｾﾙ", true, 1},
+                      HeadingCase{"OtherNamesAfterTheFirstCell", "ID,ｾﾙ1,X,ｾﾙ2", true, 1},
+                      HeadingCase{"BeginsWithCell", "ｾﾙ1,ｾﾙ2", false, 0},
+                      HeadingCase{"BeginsWithCellEvenWithMarkerLater", "ｾﾙX,ID,ｾﾙ1", false, 0},
+                      HeadingCase{"NoMarker", "ID,NAME,A", false, 0},
+                      HeadingCase{"AllQuoted", "\"ID\",\"NAME\",\"ｾﾙ1\"", false, 0},
+                      HeadingCase{"Empty", "", false, 0},
+                      HeadingCase{"FullWidthSeruIsNoMarker", "ID,セル1", false, 0},
+                      // Quoted RID names with commas: only commas outside quotes count.
+                      HeadingCase{"QuotedRidNames", "\"I,D\",\"N,A\",ｾﾙ1", true, 2},
+                      // An empty first item: the marker may stand at position 1.
+                      HeadingCase{"MarkerAtStart", ",ｾﾙ1,ｾﾙ2", true, 1},
+                      // The marker inside a quoted item still counts (quotes are not
+                      // considered); the items in front are counted outside quotes.
+                      HeadingCase{"MarkerInsideQuotes", "A,\"B,ｾﾙ1\",C", true, 1}));
 
 TEST(DetectStandardHeading, MarkerNeverStartsOnATrailByte) {
   // 0x81 0x2C is no character, but with a lead byte 0x81 in front, the 0x2C is
@@ -158,8 +157,7 @@ struct AnswerCase {
   int itemCount;
 };
 
-class ReadFileLayoutAnswers : public ReadFileLayoutTest,
-                              public ::testing::WithParamInterface<AnswerCase> {};
+class ReadFileLayoutAnswers : public ReadFileLayoutTest, public ::testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(ReadFileLayoutAnswers, FollowsTheAnswer) {
   const AnswerCase& c = GetParam();
@@ -173,8 +171,7 @@ TEST_P(ReadFileLayoutAnswers, FollowsTheAnswer) {
   }
   ASSERT_EQ(asker.known.size(), 1u);
   EXPECT_EQ(asker.known[0], *c.answer);
-  const FileLayout& layout =
-      c.outcome == 0 ? std::get<FileLayout>(r) : std::get<LayoutNoData>(r).layout;
+  const FileLayout& layout = c.outcome == 0 ? std::get<FileLayout>(r) : std::get<LayoutNoData>(r).layout;
   EXPECT_EQ(layout.headingKind, *c.answer);
   EXPECT_EQ(layout.headingText, c.headingText);
   EXPECT_EQ(layout.firstRecord, c.firstRecord);
@@ -188,24 +185,30 @@ constexpr size_t kLayout = 0, kCancelled = 1, kNoData = 2;
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReadFileLayoutAnswers,
     ::testing::Values(
-        AnswerCase{"UserHeading", "ID,NAME,A\r\n1,2,3\r\n", HeadingKind::User, kLayout,
-                   "ID,NAME,A", "1,2,3", 3},
+        AnswerCase{"UserHeading", "ID,NAME,A\r\n1,2,3\r\n", HeadingKind::User, kLayout, "ID,NAME,A", "1,2,3",
+                   3},
         AnswerCase{"NoHeading", "1,2,3\r\n4,5,6\r\n", HeadingKind::None, kLayout, "", "1,2,3", 3},
-        AnswerCase{"NoHeadingSingleLine", "1,\"2,x\",3", HeadingKind::None, kLayout, "",
-                   "1,\"2,x\",3", 3},
+        AnswerCase{"NoHeadingSingleLine", "1,\"2,x\",3", HeadingKind::None, kLayout, "", "1,\"2,x\",3", 3},
         AnswerCase{"Cancelled", "ID,NAME,A\r\n1,2,3\r\n", std::nullopt, kCancelled, "", "", 0},
         AnswerCase{"EmptyFileUser", "", HeadingKind::User, kNoData, "", "", 1},
         AnswerCase{"EmptyFileNone", "", HeadingKind::None, kLayout, "", "", 1},
         AnswerCase{"EmptyFileCancelled", "", std::nullopt, kCancelled, "", "", 0},
         AnswerCase{"UserHeadingAlone", "A,B\r\n", HeadingKind::User, kNoData, "A,B", "", 2},
-        AnswerCase{"BeginsWithCell", "\xBE\xD9" "1,\xBE\xD9" "2\r\n1,2\r\n", HeadingKind::User,
-                   kLayout, "\xBE\xD9" "1,\xBE\xD9" "2", "1,2", 2},
+        AnswerCase{"BeginsWithCell",
+                   "\xBE\xD9"
+                   "1,\xBE\xD9"
+                   "2\r\n1,2\r\n",
+                   HeadingKind::User, kLayout,
+                   "\xBE\xD9"
+                   "1,\xBE\xD9"
+                   "2",
+                   "1,2", 2},
         // LF alone is no line end: the whole file is line 1.
-        AnswerCase{"LfOnlyIsOneLine", "A,B\n1,2\n3,4\n", HeadingKind::User, kNoData,
-                   "A,B\n1,2\n3,4\n", "", 4},
+        AnswerCase{"LfOnlyIsOneLine", "A,B\n1,2\n3,4\n", HeadingKind::User, kNoData, "A,B\n1,2\n3,4\n", "",
+                   4},
         // An unterminated quote on line 1 makes the item count 0.
-        AnswerCase{"UnterminatedQuote", "A,\"B,C\r\n1,2,3\r\n", HeadingKind::User, kLayout,
-                   "A,\"B,C", "1,2,3", 0}),
+        AnswerCase{"UnterminatedQuote", "A,\"B,C\r\n1,2,3\r\n", HeadingKind::User, kLayout, "A,\"B,C",
+                   "1,2,3", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReadFileLayoutTest, MissingFileIsAnIoError) {

@@ -80,32 +80,36 @@ TEST_P(LineReaderCases, WholeAndSplitAtEveryOffset) {
   }
 }
 
-const std::string kTable = "\x95\x5C";     // 表: trail byte 0x5C
-const std::string kSo = "\x83\x5C";        // ソ
-const std::string kFullComma = "\x81\x43"; // ，
+const std::string kTable = "\x95\x5C";      // 表: trail byte 0x5C
+const std::string kSo = "\x83\x5C";         // ソ
+const std::string kFullComma = "\x81\x43";  // ，
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, LineReaderCases,
     ::testing::Values(
-        LineCase{"Empty", "", {}},
-        LineCase{"OnlyEof", "\x1A", {}},
-        LineCase{"OnlyCrLf", "\r\n", {""}},
-        LineCase{"OnlyCr", "\r", {""}},
-        LineCase{"OnlyLf", "\n", {"\n"}},
-        LineCase{"CrLf", "a,b\r\nc,d\r\n", {"a,b", "c,d"}},
-        LineCase{"Cr", "a,b\rc,d\r", {"a,b", "c,d"}},
+        LineCase{"Empty", "", {}}, LineCase{"OnlyEof", "\x1A", {}}, LineCase{"OnlyCrLf", "\r\n", {""}},
+        LineCase{"OnlyCr", "\r", {""}}, LineCase{"OnlyLf", "\n", {"\n"}},
+        LineCase{"CrLf", "a,b\r\nc,d\r\n", {"a,b", "c,d"}}, LineCase{"Cr", "a,b\rc,d\r", {"a,b", "c,d"}},
         LineCase{"LoneLfIsAByte", "a\nb\nc\n", {"a\nb\nc\n"}},
         LineCase{"NoLineEndAtTheEnd", "a\r\nbc", {"a", "bc"}},
         LineCase{"EmptyLines", "\r\n\r\n\r\r\n", {"", "", "", ""}},
         LineCase{"LfAfterCrLfIsTheNextLine", "a\r\n\nb\r\n", {"a", "\nb"}},
-        LineCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
-        LineCase{"LfCr", "a\n\rb", {"a\n", "b"}},
-        LineCase{"EofInTheMiddle", "ab\x1A" "cd\r\nef\r\n", {"ab"}},
-        LineCase{"EofAtTheStart", "\x1A" "ab\r\n", {}},
-        LineCase{"EofAfterALineEnd", "ab\r\n\x1A" "cd\r\n", {"ab"}},
-        LineCase{"EofAfterCr", "ab\r\x1A\ncd", {"ab"}},
-        LineCase{"EofThenLineEnd", "ab\x1A\r\n", {"ab"}},
-        LineCase{"DoubleByteCharacters", kTable + "," + kSo + "\r\n" + kFullComma + "\r\n",
+        LineCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}}, LineCase{"LfCr", "a\n\rb", {"a\n", "b"}},
+        LineCase{"EofInTheMiddle",
+                 "ab\x1A"
+                 "cd\r\nef\r\n",
+                 {"ab"}},
+        LineCase{"EofAtTheStart",
+                 "\x1A"
+                 "ab\r\n",
+                 {}},
+        LineCase{"EofAfterALineEnd",
+                 "ab\r\n\x1A"
+                 "cd\r\n",
+                 {"ab"}},
+        LineCase{"EofAfterCr", "ab\r\x1A\ncd", {"ab"}}, LineCase{"EofThenLineEnd", "ab\x1A\r\n", {"ab"}},
+        LineCase{"DoubleByteCharacters",
+                 kTable + "," + kSo + "\r\n" + kFullComma + "\r\n",
                  {kTable + "," + kSo, kFullComma}},
         LineCase{"LeadByteBeforeCr", "a\x81\r\nb\x9F\rc", {"a\x81", "b\x9F", "c"}},
         LineCase{"QuotedLineBreakIsNotJoined", "\"a\r\nb\",c\r\nd", {"\"a", "b\",c", "d"}},
@@ -190,10 +194,16 @@ TEST(LineReader, MissingFileFolderAndReadError) {
 TEST(LineReader, TellsWhetherBytesFollowTheEndMark) {
   TempFolder folder;
   const std::string path = (folder.Path() / "f.csv").string();
-  const std::vector<std::pair<std::string, bool>> cases{
-      {"", false},         {"a", false},          {"a\r\n", false},
-      {"a\r\n\x1A", false}, {"a\x1A", false},       {"a\x1A" "b", true},
-      {"\x1A\r\n", true},  {"a\r\n\x1A\x1A", true}};
+  const std::vector<std::pair<std::string, bool>> cases{{"", false},
+                                                        {"a", false},
+                                                        {"a\r\n", false},
+                                                        {"a\r\n\x1A", false},
+                                                        {"a\x1A", false},
+                                                        {"a\x1A"
+                                                         "b",
+                                                         true},
+                                                        {"\x1A\r\n", true},
+                                                        {"a\r\n\x1A\x1A", true}};
   for (const auto& [bytes, follow] : cases) {
     std::ofstream(path, std::ios::binary) << bytes;
     for (size_t block = 1; block <= bytes.size() + 1; ++block) {
@@ -229,7 +239,10 @@ TEST(LineReader, ReopenStartsAfresh) {
 
 TEST(LineWriter, EveryLineEndsWithCrLfAtAnyBufferSize) {
   TempFolder temp;
-  const Lines lines = {"ID,\xBE\xD9" "1", "", "a\nb", std::string(300, 'z'), kTable};
+  const Lines lines = {
+      "ID,\xBE\xD9"
+      "1",
+      "", "a\nb", std::string(300, 'z'), kTable};
   std::string expected;
   for (const auto& line : lines) expected += line + "\r\n";
   for (size_t buffer : {size_t{1}, size_t{7}, size_t{256}, LineWriter::kDefaultBufferSize}) {

@@ -91,18 +91,15 @@ TEST(PrintLinesTest, EmptyListDrawsNothingAndStartsNoPage) {
 TEST(PrintLinesTest, EachLineFollowsFiveBlanksAndStepsByTextHeightPlusTwo) {
   FakeCanvas canvas(1000, 1000);
   EXPECT_TRUE(PrintLines(Sjs({"元ファイル名　：a.csv", "", "b"}), canvas));
-  ExpectDrawn(canvas, {{0, 0, 0, "     元ファイル名　：a.csv"},
-                       {0, 0, 14, "     "},
-                       {0, 0, 28, "     b"}});
+  ExpectDrawn(canvas, {{0, 0, 0, "     元ファイル名　：a.csv"}, {0, 0, 14, "     "}, {0, 0, 28, "     b"}});
 }
 
 TEST(PrintLinesTest, LineWiderThanThePageWrapsToTheLeftEdge) {
   FakeCanvas canvas(100, 1000);
   EXPECT_TRUE(PrintLines(Sjs({"ABCDEFGHIJKLMNOPQRSTUVWXY", "Z"}), canvas));
-  ExpectDrawn(canvas, {{0, 0, 0, "     ABCDE"},
-                       {0, 0, 14, "FGHIJKLMNO"},
-                       {0, 0, 28, "PQRSTUVWXY"},
-                       {0, 0, 42, "     Z"}});
+  ExpectDrawn(
+      canvas,
+      {{0, 0, 0, "     ABCDE"}, {0, 0, 14, "FGHIJKLMNO"}, {0, 0, 28, "PQRSTUVWXY"}, {0, 0, 42, "     Z"}});
 }
 
 TEST(PrintLinesTest, DoubleByteCharacterIsNeverSplitAtAWrap) {
@@ -128,10 +125,7 @@ TEST(PrintLinesTest, TabMovesToTheNextStopOfEightAverageWidths) {
   FakeCanvas canvas(1000, 1000);
   // "     A" ends at 60 -> 80; "     ABC" ends on the stop 80 -> 160.
   EXPECT_TRUE(PrintLines(Sjs({"A\tB", "ABC\tD"}), canvas));
-  ExpectDrawn(canvas, {{0, 0, 0, "     A"},
-                       {0, 80, 0, "B"},
-                       {0, 0, 14, "     ABC"},
-                       {0, 160, 14, "D"}});
+  ExpectDrawn(canvas, {{0, 0, 0, "     A"}, {0, 80, 0, "B"}, {0, 0, 14, "     ABC"}, {0, 160, 14, "D"}});
 }
 
 TEST(PrintLinesTest, TextAfterATabThatDoesNotFitWrapsToTheLeftEdge) {
@@ -143,10 +137,7 @@ TEST(PrintLinesTest, TextAfterATabThatDoesNotFitWrapsToTheLeftEdge) {
 TEST(PrintLinesTest, FormFeedBeginsANewPageAndAnEmptyLineStepsByTheFontHeight) {
   FakeCanvas canvas(1000, 1000);
   EXPECT_TRUE(PrintLines(Sjs({"A\fB", "C\f", "D"}), canvas));
-  ExpectDrawn(canvas, {{0, 0, 0, "     A"},
-                       {1, 0, 0, "B"},
-                       {1, 0, 14, "     C"},
-                       {2, 0, 12, "     D"}});
+  ExpectDrawn(canvas, {{0, 0, 0, "     A"}, {1, 0, 0, "B"}, {1, 0, 14, "     C"}, {2, 0, 12, "     D"}});
 }
 
 TEST(PrintLinesTest, CharacterWiderThanThePageIsDrawnAloneAndTheJobGoesOn) {

@@ -148,8 +148,8 @@ class Generator {
         break;
     }
     l.bodyCellCount = l.itemCount - l.ridItemCount;
-    l.firstRecord = Pick<std::string>({"", "1", "\"01\",\"002\",3,4,5", "a,,\"x,y\",\"\",5,6,7,8", "\"open,1,2",
-                                       Sj("ｱ,ｲ,\"ｳ\",1,2,3,4,5,6,7,8,9,10,11,12,13,14")});
+    l.firstRecord = Pick<std::string>({"", "1", "\"01\",\"002\",3,4,5", "a,,\"x,y\",\"\",5,6,7,8",
+                                       "\"open,1,2", Sj("ｱ,ｲ,\"ｳ\",1,2,3,4,5,6,7,8,9,10,11,12,13,14")});
     return l;
   }
 
@@ -165,13 +165,16 @@ class Generator {
     for (int i = Below(4); i > 0; --i) c.cellRows.push_back(CellRow());
     c.zeroNonNumeric = Below(2) == 0;
     c.zeroSpecial = Below(2) == 0;
-    for (int i = Below(3); i > 0; --i) c.specialRows.push_back(Pick<std::string>({"", "\"\"", "101", "\"x \"", "7"}));
+    for (int i = Below(3); i > 0; --i)
+      c.specialRows.push_back(Pick<std::string>({"", "\"\"", "101", "\"x \"", "7"}));
     if (Below(12) != 0)
-      c.recordMode = Pick<RecordMode>({RecordMode::All, RecordMode::Count, RecordMode::Code, RecordMode::Value});
+      c.recordMode =
+          Pick<RecordMode>({RecordMode::All, RecordMode::Count, RecordMode::Code, RecordMode::Value});
     for (int i = Below(4); i > 0; --i) c.keyRows.push_back({Number(), Last()});
     width_ = 1 + Below(3);
     for (int i = Below(4); i > 0; --i) c.codeRows.push_back({Code(), Below(2) == 0 ? "" : Code()});
-    c.grouping = Pick<CodeGrouping>({CodeGrouping::Unknown, CodeGrouping::GroupedInOrder, CodeGrouping::Scattered});
+    c.grouping =
+        Pick<CodeGrouping>({CodeGrouping::Unknown, CodeGrouping::GroupedInOrder, CodeGrouping::Scattered});
     c.extractAllExcept = Below(2) == 0;
     return c;
   }
@@ -209,8 +212,8 @@ class Generator {
     const Wide interval = width + 1 + Below(3) + (Below(4) == 0 ? 1073741823 : 0);
     const Wide steps = Below(4);
     const Wide lastFirst = base + interval * (steps == 0 ? 1 : steps) + (Below(5) == 0 ? 1 : 0);
-    return {std::to_string(base), width == 0 ? "" : std::to_string(base + width), std::to_string(base + interval),
-            std::to_string(lastFirst)};
+    return {std::to_string(base), width == 0 ? "" : std::to_string(base + width),
+            std::to_string(base + interval), std::to_string(lastFirst)};
   }
 
   // Codes of one width per case, mostly digits.

@@ -51,14 +51,32 @@ std::string RandomText(Random& random, int maxPieces, bool commas) {
   const int pieces = Uniform(random, 0, maxPieces);
   for (int i = 0; i < pieces; ++i) {
     switch (Uniform(random, 0, 9)) {
-      case 0: case 1: case 2: text += std::to_string(Uniform(random, 0, 999)); break;
-      case 3: text += Pick(random, kDoubleByte); break;
-      case 4: text += static_cast<char>('A' + Uniform(random, 0, 25)); break;
-      case 5: text += commas ? "," : "."; break;
-      case 6: text += Pick(random, kOddBytes); break;
-      case 7: text += "X"; break;
-      case 8: text += " "; break;
-      default: text += "-"; break;
+      case 0:
+      case 1:
+      case 2:
+        text += std::to_string(Uniform(random, 0, 999));
+        break;
+      case 3:
+        text += Pick(random, kDoubleByte);
+        break;
+      case 4:
+        text += static_cast<char>('A' + Uniform(random, 0, 25));
+        break;
+      case 5:
+        text += commas ? "," : ".";
+        break;
+      case 6:
+        text += Pick(random, kOddBytes);
+        break;
+      case 7:
+        text += "X";
+        break;
+      case 8:
+        text += " ";
+        break;
+      default:
+        text += "-";
+        break;
     }
   }
   return text;
@@ -66,16 +84,29 @@ std::string RandomText(Random& random, int maxPieces, bool commas) {
 
 std::string RandomItem(Random& random) {
   switch (Uniform(random, 0, 11)) {
-    case 0: return "";
-    case 1: case 2: case 3: return std::to_string(Uniform(random, 0, 99999));
-    case 4: return "\"" + RandomText(random, 3, true) + "\"";               // quoted, maybe with commas
-    case 5: return "\"" + RandomText(random, 2, false) + "\"\"" + RandomText(random, 2, true) + "\"";  // doubled quote
-    case 6: return RandomText(random, 4, false);                             // double-byte text
-    case 7: return RandomText(random, 2, false) + "\"" + RandomText(random, 2, true) + "\"";  // 12"3"
-    case 8: return "\"X\"";
-    case 9: return "\"-\"";
-    case 10: return "\"" + RandomText(random, 2, true) + "\"" + RandomText(random, 2, false);
-    default: return Pick(random, kDoubleByte) + ",";  // a lead byte and a 0x2C-like trail byte
+    case 0:
+      return "";
+    case 1:
+    case 2:
+    case 3:
+      return std::to_string(Uniform(random, 0, 99999));
+    case 4:
+      return "\"" + RandomText(random, 3, true) + "\"";  // quoted, maybe with commas
+    case 5:
+      return "\"" + RandomText(random, 2, false) + "\"\"" + RandomText(random, 2, true) +
+             "\"";  // doubled quote
+    case 6:
+      return RandomText(random, 4, false);  // double-byte text
+    case 7:
+      return RandomText(random, 2, false) + "\"" + RandomText(random, 2, true) + "\"";  // 12"3"
+    case 8:
+      return "\"X\"";
+    case 9:
+      return "\"-\"";
+    case 10:
+      return "\"" + RandomText(random, 2, true) + "\"" + RandomText(random, 2, false);
+    default:
+      return Pick(random, kDoubleByte) + ",";  // a lead byte and a 0x2C-like trail byte
   }
 }
 
@@ -86,7 +117,7 @@ std::string RandomLine(Random& random, int items) {
   if (kind == 0) return "";
   std::string line;
   if (kind == 1) {  // a soup of the bytes that matter
-    static const std::vector<std::string> soup = {",", "\"", "a", "1", "\x81", "\x5C",
+    static const std::vector<std::string> soup = {",",    "\"",   "a",    "1",    "\x81", "\x5C",
                                                   "\x40", "\xE0", "\xA1", "\x80", "\xFF", ","};
     const int n = Uniform(random, 1, 40);
     for (int i = 0; i < n; ++i) line += Pick(random, soup);
@@ -106,11 +137,20 @@ std::string RandomLine(Random& random, int items) {
     line += RandomItem(random);
   }
   switch (kind) {
-    case 2: line.insert(static_cast<size_t>(Uniform(random, 0, static_cast<int>(line.size()))), "\""); break;
-    case 3: line += Pick(random, kOddBytes); break;   // maybe a lead byte at the line end
-    case 4: line += "\x81\""; break;                  // a quote that is a trail byte
-    case 5: line = "\x82" + line; break;              // the first comma may become a trail byte
-    default: break;
+    case 2:
+      line.insert(static_cast<size_t>(Uniform(random, 0, static_cast<int>(line.size()))), "\"");
+      break;
+    case 3:
+      line += Pick(random, kOddBytes);
+      break;  // maybe a lead byte at the line end
+    case 4:
+      line += "\x81\"";
+      break;  // a quote that is a trail byte
+    case 5:
+      line = "\x82" + line;
+      break;  // the first comma may become a trail byte
+    default:
+      break;
   }
   return line;
 }
@@ -155,8 +195,8 @@ ExtractionPlan RandomPlan(Random& random, const Layout& layout, const std::vecto
     plan.zeroNonNumeric = Chance(random, 50);
     plan.zeroSpecial = Chance(random, 50);
     if (plan.zeroSpecial) {
-      static const std::vector<std::string> pool = {"0", "1", "X", "-", "12", "101", "200.5",
-                                                    "\x82\x40", "A", "abc", "\xA1"};
+      static const std::vector<std::string> pool = {"0",     "1",        "X", "-",   "12",  "101",
+                                                    "200.5", "\x82\x40", "A", "abc", "\xA1"};
       const int count = Uniform(random, 1, 3);
       plan.specialMinLength = 99;
       plan.specialMaxLength = 0;
@@ -173,8 +213,10 @@ ExtractionPlan RandomPlan(Random& random, const Layout& layout, const std::vecto
   if (plan.ridRanges.empty() && plan.cellRules.empty()) plan.ridRanges.push_back({1, 1});
 
   const int mode = Uniform(random, 0, 3);
-  plan.recordMode = mode == 0 ? RecordMode::All : mode == 1 ? RecordMode::Count
-                  : mode == 2 ? RecordMode::Code : RecordMode::Value;
+  plan.recordMode = mode == 0   ? RecordMode::All
+                    : mode == 1 ? RecordMode::Count
+                    : mode == 2 ? RecordMode::Code
+                                : RecordMode::Value;
   if (plan.recordMode == RecordMode::All) {
     plan.countRanges.push_back({1, OpenEndCount});
   } else if (plan.recordMode == RecordMode::Count) {
@@ -203,8 +245,9 @@ ExtractionPlan RandomPlan(Random& random, const Layout& layout, const std::vecto
       }
       plan.keyRanges.push_back(key);
     }
-    plan.grouping = Chance(random, 50) ? CodeGrouping::GroupedInOrder
-                                       : Chance(random, 50) ? CodeGrouping::Unknown : CodeGrouping::Scattered;
+    plan.grouping = Chance(random, 50)   ? CodeGrouping::GroupedInOrder
+                    : Chance(random, 50) ? CodeGrouping::Unknown
+                                         : CodeGrouping::Scattered;
     plan.extractAllExcept = Chance(random, 30);
     // Codes taken from keys that the lines have, so that some match.
     std::vector<std::string> keys;
@@ -436,8 +479,8 @@ TEST_P(FastPathDifferentialTest, WholeFilesEqualTheReferenceLoop) {
     ASSERT_FALSE(writer.Open(extract, LineWriter::Mode::Create));
     const bool cancel = false;
     CountingHook hook;
-    const FileRunResult result = ProcessSourceFile(
-        plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader, writer, false, cancel, hook);
+    const FileRunResult result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None,
+                                                   reader, writer, false, cancel, hook);
     ASSERT_FALSE(writer.Close());
 
     const ReferenceRun expected = RunByReference(plan, hasHeading, lines);

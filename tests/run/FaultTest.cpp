@@ -117,8 +117,8 @@ TEST_F(FaultTest, SourceThatCannotBeReadDuringASeries) {
   struct Case {
     const char* name;
     void (*make)();
-    const char* shown;     // part of the message
-    bool namesExtract;     // the message says which extract file is incomplete
+    const char* shown;  // part of the message
+    bool namesExtract;  // the message says which extract file is incomplete
   };
   const Case cases[] = {
       {"a folder", [] { fs::create_directory("data02.csv"); }, "フォルダーはファイルとして開けません", false},
@@ -137,7 +137,8 @@ TEST_F(FaultTest, SourceThatCannotBeReadDuringASeries) {
               RunOutcome::Failed);
     ASSERT_EQ(series.messages.size(), 1u);
     EXPECT_TRUE(Contains(series.messages[0], c.shown)) << series.messages[0];
-    EXPECT_EQ(Contains(series.messages[0], kIncomplete + "\r\nout.csv"), c.namesExtract) << series.messages[0];
+    EXPECT_EQ(Contains(series.messages[0], kIncomplete + "\r\nout.csv"), c.namesExtract)
+        << series.messages[0];
     EXPECT_EQ(ReadBytes("out.csv"), one);
     EXPECT_EQ(ReadBytes("data01.csv"), one);
     EXPECT_FALSE(series.inProgress);
@@ -198,7 +199,8 @@ int CutShortByTheSizeLimit() {
   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
   FakeWindows windows;
   RunRecord record;
-  const RunOutcome outcome = RunExtraction(Everything("big.csv", "out.csv"), LayoutOf("big.csv"), windows, record);
+  const RunOutcome outcome =
+      RunExtraction(Everything("big.csv", "out.csv"), LayoutOf("big.csv"), windows, record);
   for (const std::string& m : windows.messages) std::fprintf(stderr, "shown: %s\n", m.c_str());
   if (outcome != RunOutcome::Failed || windows.messages.size() != 1) return 1;
   if (!Contains(windows.messages[0], "ファイルが大きすぎます")) return 2;
@@ -256,27 +258,44 @@ std::string Bytes(const char (&text)[N]) {
 INSTANTIATE_TEST_SUITE_P(
     FaultTest, BadContent,
     ::testing::Values(
-        ContentCase{"NulBytes", kHeading + Bytes("A\0B,1\0\r\n\0,\0\r\n"), {},
-                    kHeading + Bytes("A\0B,1\0\r\n\0,\0\r\n"), 2},
+        ContentCase{"NulBytes",
+                    kHeading + Bytes("A\0B,1\0\r\n\0,\0\r\n"),
+                    {},
+                    kHeading + Bytes("A\0B,1\0\r\n\0,\0\r\n"),
+                    2},
         // Bytes that are no code page 932 character pass through unchanged.
-        ContentCase{"InvalidCodePage932", kHeading + "\x80\xA0,\xFD\xFE\xFF\r\n\x81\x20,\x85\x7F\r\n", {},
-                    kHeading + "\x80\xA0,\xFD\xFE\xFF\r\n\x81\x20,\x85\x7F\r\n", 2},
+        ContentCase{"InvalidCodePage932",
+                    kHeading + "\x80\xA0,\xFD\xFE\xFF\r\n\x81\x20,\x85\x7F\r\n",
+                    {},
+                    kHeading + "\x80\xA0,\xFD\xFE\xFF\r\n\x81\x20,\x85\x7F\r\n",
+                    2},
         // The CR ends the line even after a lead byte.
-        ContentCase{"LeadByteAtTheEndOfALine", kHeading + "A,1\x81\r\nB,2\x9F\r\n", {},
-                    kHeading + "A,1\x81\r\nB,2\x9F\r\n", 2},
+        ContentCase{"LeadByteAtTheEndOfALine",
+                    kHeading + "A,1\x81\r\nB,2\x9F\r\n",
+                    {},
+                    kHeading + "A,1\x81\r\nB,2\x9F\r\n",
+                    2},
         // A lead byte takes the comma after it as its trail byte: the record
         // holds one item, and the cell it lacks is written empty.
         ContentCase{"LeadByteBeforeAComma", kHeading + "A\x81,1\r\n", {}, kHeading + "A\x81,1,\r\n", 1},
         // 0x1A ends the text: what follows it is not read.
-        ContentCase{"Lone1AInTheMiddle", kHeading + "A,1\r\nB\x1A,2\r\nC,3\r\n", {}, kHeading + "A,1\r\nB,\r\n", 2, true},
+        ContentCase{"Lone1AInTheMiddle",
+                    kHeading + "A,1\r\nB\x1A,2\r\nC,3\r\n",
+                    {},
+                    kHeading + "A,1\r\nB,\r\n",
+                    2,
+                    true},
         ContentCase{"EndMarkAtTheEnd", kHeading + "A,1\r\n\x1A", {}, kHeading + "A,1\r\n", 1},
-        ContentCase{"NoLineEndAfterTheLastRecord", kHeading + "A,1\r\nB,2", {}, kHeading + "A,1\r\nB,2\r\n", 2},
+        ContentCase{
+            "NoLineEndAfterTheLastRecord", kHeading + "A,1\r\nB,2", {}, kHeading + "A,1\r\nB,2\r\n", 2},
         // LF alone ends no line: without heading the whole file is one record.
         ContentCase{"LfOnlyLineEnds", "a,b\nc,d\n", HeadingKind::None, "a,b\nc,d\n\r\n", 1},
         // Missing items are written empty; items past the heading's are not written.
         ContentCase{"RecordsShorterAndLongerThanTheHeading",
-                    Sj("ID,ｾﾙ1,ｾﾙ2") + "\r\nA\r\nB,1,2,3,4\r\n\r\n\"C,1\r\n", {},
-                    Sj("ID,ｾﾙ1,ｾﾙ2") + "\r\nA,,\r\nB,1,2\r\n,,\r\n\"C,1,,\r\n", 4}),
+                    Sj("ID,ｾﾙ1,ｾﾙ2") + "\r\nA\r\nB,1,2,3,4\r\n\r\n\"C,1\r\n",
+                    {},
+                    Sj("ID,ｾﾙ1,ｾﾙ2") + "\r\nA,,\r\nB,1,2\r\n,,\r\n\"C,1,,\r\n",
+                    4}),
     [](const ::testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
 
 TEST_F(FaultTest, SourceWithoutDataIsRefusedWhenChosen) {
@@ -336,7 +355,8 @@ TEST_F(FaultTest, HeadingOfHundredThousandItems) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));  // no quadratic work
   EXPECT_EQ(windows.messages, std::vector<std::string>{kFinished});
   // The short record gets every missing cell as an empty item.
-  EXPECT_EQ(ReadBytes("out.csv"), heading + "\r\n" + record + "\r\nB,1" + std::string(kCells - 1, ',') + "\r\n");
+  EXPECT_EQ(ReadBytes("out.csv"),
+            heading + "\r\n" + record + "\r\nB,1" + std::string(kCells - 1, ',') + "\r\n");
 }
 
 // Line ends of LF alone: the whole file is one line, however long. A few

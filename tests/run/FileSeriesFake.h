@@ -108,8 +108,7 @@ class FakeWindows : public WindowLayer {
   std::string TimeOfDay() override { return "12:34:56"; }
 
   bool Finished() const {
-    return !messages.empty() &&
-           messages.back() == "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。";
+    return !messages.empty() && messages.back() == "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。";
   }
 
  private:
@@ -122,8 +121,7 @@ class FakeWindows : public WindowLayer {
   std::int64_t services_ = 0;
 };
 
-inline SubstitutionTexts Entry(const std::string& left, const std::string& right = {},
-                               bool last = false) {
+inline SubstitutionTexts Entry(const std::string& left, const std::string& right = {}, bool last = false) {
   return SubstitutionTexts{Sj(left), Sj(right), last};
 }
 inline SubstitutionTexts LastEntry(const std::string& left, const std::string& right = {}) {
@@ -139,8 +137,7 @@ class RunFolder {
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     for (char& c : name)
       if (c == '/') c = '_';
-    path_ = std::filesystem::temp_directory_path() /
-            ("sifta-run-" + std::to_string(::getpid()) + "-" + name);
+    path_ = std::filesystem::temp_directory_path() / ("sifta-run-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
     previous_ = std::filesystem::current_path();

@@ -89,8 +89,7 @@ TEST_F(FileSeriesSafetyTest, ExtractThatIsTheSourceIsRefused) {
     EXPECT_EQ(RunExtraction(Everything("data.csv", c.extract), Layout("data.csv"), windows, record),
               RunOutcome::Failed)
         << c.name;
-    EXPECT_EQ(windows.messages, std::vector<std::string>{"** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。"})
-        << c.name;
+    EXPECT_EQ(windows.messages, std::vector<std::string>{"** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。"}) << c.name;
     EXPECT_EQ(ReadBytes("data.csv"), kSource) << c.name;
     EXPECT_FALSE(windows.inProgress) << c.name;
     EXPECT_EQ(windows.progressShowings, 0) << c.name;
@@ -106,8 +105,7 @@ TEST_F(FileSeriesSafetyTest, ExtractThatIsALaterSourceOfTheRangeIsRefusedBeforeW
     std::filesystem::create_directories("sub");
     FakeWindows windows;
     windows.entries = {LastEntry("01", "03")};
-    EXPECT_EQ(RunExtraction(Everything("data@.csv", extract), Layout("data01.csv"), windows,
-                            record),
+    EXPECT_EQ(RunExtraction(Everything("data@.csv", extract), Layout("data01.csv"), windows, record),
               RunOutcome::Failed)
         << extract;
     EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。") << extract;
@@ -150,8 +148,7 @@ TEST_F(FileSeriesSafetyTest, WriteErrorNamesTheIncompleteExtract) {
   ASSERT_EQ(windows.messages.size(), 1u);
   const std::string& message = windows.messages[0];
   EXPECT_NE(message.find("ディスクに空き領域がありません"), std::string::npos) << message;
-  EXPECT_NE(message.find("** 次の抽出ﾌｧｲﾙは不完全です：\r\n/dev/full"), std::string::npos)
-      << message;
+  EXPECT_NE(message.find("** 次の抽出ﾌｧｲﾙは不完全です：\r\n/dev/full"), std::string::npos) << message;
   EXPECT_FALSE(windows.inProgress);
   EXPECT_FALSE(windows.progressOpen);
   EXPECT_FALSE(windows.Finished());
@@ -174,8 +171,7 @@ TEST_F(FileSeriesSafetyTest, SubstitutionTextThatIsNoFileNameIsRefused) {
   // Bytes that are no code page 932 text cannot become part of a path.
   windows.entries = {SubstitutionTexts{"\x81", "", false}, LastEntry("")};
   EXPECT_EQ(Run("data@.csv", "out.csv", "x.csv"), RunOutcome::Finished);
-  EXPECT_NE(std::find(windows.log.begin(), windows.log.end(),
-                      "refused ** 入力文字はﾌｧｲﾙ名に使えません。"),
+  EXPECT_NE(std::find(windows.log.begin(), windows.log.end(), "refused ** 入力文字はﾌｧｲﾙ名に使えません。"),
             windows.log.end());
   EXPECT_EQ(windows.progressShowings, 0);
 }

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "run/FileSeries.h"
-#include "run/RunMessages.h"
 #include "run/FileSeriesFake.h"
+#include "run/RunMessages.h"
 
 namespace sifta::testing {
 namespace {
@@ -21,8 +21,8 @@ const std::string kProjectedHeading = "ID,名前,ｾﾙ2";
 std::string SourceText(const std::string& text, int records) {
   std::vector<std::string> lines{kHeading};
   for (int r = 1; r <= records; ++r)
-    lines.push_back(text + "-" + std::to_string(r) + ",東京," + std::to_string(r) + "," +
-                    std::to_string(r) + "0");
+    lines.push_back(text + "-" + std::to_string(r) + ",東京," + std::to_string(r) + "," + std::to_string(r) +
+                    "0");
   return CsvText(lines);
 }
 
@@ -64,12 +64,11 @@ ExtractionConditions Conditions(const std::string& source, const std::string& ex
   return conditions;
 }
 
-std::vector<std::string> Block(const std::string& text, const std::string& source,
-                               const std::string& extract, const std::string& sourceCount,
-                               const std::string& extractCount) {
-  return {" ---------------------------", "＠相当文字：" + text, "元ファイル名　：" + source,
-          "抽出ファイル名：" + extract,     " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：" + sourceCount,
-          " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：" + extractCount};
+std::vector<std::string> Block(const std::string& text, const std::string& source, const std::string& extract,
+                               const std::string& sourceCount, const std::string& extractCount) {
+  return {" ---------------------------",     "＠相当文字：" + text,
+          "元ファイル名　：" + source,        "抽出ファイル名：" + extract,
+          " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：" + sourceCount, " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：" + extractCount};
 }
 
 std::vector<std::string> Join(const std::vector<std::vector<std::string>>& blocks) {
@@ -80,8 +79,7 @@ std::vector<std::string> Join(const std::vector<std::vector<std::string>>& block
 
 class FileSeriesTest : public ::testing::Test {
  protected:
-  RunOutcome Run(const std::string& source, const std::string& extract,
-                 const std::string& layoutFile) {
+  RunOutcome Run(const std::string& source, const std::string& extract, const std::string& layoutFile) {
     return RunExtraction(Conditions(source, extract), LayoutOf(layoutFile), windows, record);
   }
 
@@ -94,22 +92,19 @@ TEST_F(FileSeriesTest, OneFileRunsInTheWindowsOrder) {
   WriteBytes("data.csv", SourceText("01", 2));
   EXPECT_EQ(Run("data.csv", "out.csv", "data.csv"), RunOutcome::Finished);
   EXPECT_EQ(ReadBytes("out.csv"), ExtractText({ExtractLines("01", 2)}));
-  const std::vector<std::string> expected{
-      // run start: result boxes and the list emptied
-      "result 0=", "result 1=", "result 2=", "result 3=", "clear list",
-      // series start
-      "running", "result 2= 12:34:56", "result 3= ",
-      // the one file
-      "progress single ", "close progress",
-      // run end
-      "beep", "not running", "enable after run", "result 0= 2", "result 1= 2",
-      "result 3= 12:34:56", "focus quit", "result 4= 2",
-      "message ** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。"};
+  const std::vector<std::string> expected{// run start: result boxes and the list emptied
+                                          "result 0=", "result 1=", "result 2=", "result 3=", "clear list",
+                                          // series start
+                                          "running", "result 2= 12:34:56", "result 3= ",
+                                          // the one file
+                                          "progress single ", "close progress",
+                                          // run end
+                                          "beep", "not running", "enable after run", "result 0= 2",
+                                          "result 1= 2", "result 3= 12:34:56", "focus quit", "result 4= 2",
+                                          "message ** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。"};
   EXPECT_EQ(windows.log, expected);
-  EXPECT_EQ(windows.list, (std::vector<std::string>{"元ファイル名　：data.csv",
-                                                    "抽出ファイル名：out.csv",
-                                                    " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：2",
-                                                    " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：2"}));
+  EXPECT_EQ(windows.list, (std::vector<std::string>{"元ファイル名　：data.csv", "抽出ファイル名：out.csv",
+                                                    " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：2", " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：2"}));
   EXPECT_EQ(record.informationExtractFile, "out.csv");
   EXPECT_EQ(record.informationExtractCount, 2);
   EXPECT_EQ(record.sourceTotal, 2);
@@ -170,8 +165,8 @@ TEST_F(FileSeriesTest, DialogPromptsAndRefusedEntries) {
   WriteBytes("d07.csv", SourceText("07", 1));
   // "A" with "B" on the right is the single text A; "07" alone is 07; the
   // refused entries are retyped in the same showing.
-  windows.entries = {Entry("A", "B"), Entry("8", "12"), Entry("12", "08"), Entry("12", "1A"),
-                     Entry("07"), Entry("  ", "", false), LastEntry("")};
+  windows.entries = {Entry("A", "B"), Entry("8", "12"),       Entry("12", "08"), Entry("12", "1A"),
+                     Entry("07"),     Entry("  ", "", false), LastEntry("")};
   EXPECT_EQ(Run("d@.csv", "o@.csv", "dA.csv"), RunOutcome::Finished);
   const std::vector<std::string> asked{"ask 最初の|", "ask つぎの|A", "ask つぎの|07"};
   std::vector<std::string> asks, refusals;
@@ -180,12 +175,11 @@ TEST_F(FileSeriesTest, DialogPromptsAndRefusedEntries) {
     if (line.rfind("refused ", 0) == 0) refusals.push_back(line);
   }
   EXPECT_EQ(asks, asked);
-  EXPECT_EQ(refusals, (std::vector<std::string>{"refused ** 左右の文字長さが異なります。",
-                                                "refused ** 左右の文字が逆順です。",
-                                                "refused ** 右側文字が非数字です。",
-                                                "refused ** 左側文字の指定がありません。"}));
-  EXPECT_EQ(windows.list, Join({Block("A", "dA.csv", "oA.csv", "1", "1"),
-                                Block("07", "d07.csv", "o07.csv", "1", "1")}));
+  EXPECT_EQ(refusals, (std::vector<std::string>{
+                          "refused ** 左右の文字長さが異なります。", "refused ** 左右の文字が逆順です。",
+                          "refused ** 右側文字が非数字です。", "refused ** 左側文字の指定がありません。"}));
+  EXPECT_EQ(windows.list,
+            Join({Block("A", "dA.csv", "oA.csv", "1", "1"), Block("07", "d07.csv", "o07.csv", "1", "1")}));
 }
 
 TEST_F(FileSeriesTest, EmptyFirstEntryWithCheckBoxRunsNoFile) {
@@ -311,9 +305,14 @@ TEST_F(FileSeriesTest, RefusedConditionsTouchNothing) {
 }
 
 TEST(StepRangeText, AddsOneKeepingTheWidth) {
-  const std::vector<std::pair<std::string, std::string>> cases{
-      {"7", "8"},       {"08", "09"},       {"09", "10"},          {"009", "010"},
-      {"0099", "0100"}, {"11", "12"},       {"99999998", "99999999"}, {"00000000", "00000001"}};
+  const std::vector<std::pair<std::string, std::string>> cases{{"7", "8"},
+                                                               {"08", "09"},
+                                                               {"09", "10"},
+                                                               {"009", "010"},
+                                                               {"0099", "0100"},
+                                                               {"11", "12"},
+                                                               {"99999998", "99999999"},
+                                                               {"00000000", "00000001"}};
   for (const auto& [current, next] : cases) EXPECT_EQ(StepRangeText(current), next) << current;
 }
 

@@ -83,7 +83,7 @@ struct LoopRun {
 class RecordLoopTest : public ::testing::Test {
  protected:
   LoopRun RunOn(const ExtractionPlan& plan, HeadingKind heading, const std::string& source,
-            bool appending = false, int cancelAt = 0, const std::string& existing = "") {
+                bool appending = false, int cancelAt = 0, const std::string& existing = "") {
     const std::string sourcePath = folder_.Write("source.csv", source);
     const std::string extractPath = folder_.Write("extract.csv", existing);
     LineReader reader;
@@ -143,8 +143,8 @@ TEST_F(RecordLoopTest, WithoutHeadingLineOneIsRecordOne) {
 }
 
 TEST_F(RecordLoopTest, AppendingWritesNoHeading) {
-  const LoopRun run = RunOn(AllItems(), HeadingKind::User, "ID,V\r\n" + Records(2, 3), true, 0,
-                        "ID,V\r\n" + Records(2));
+  const LoopRun run =
+      RunOn(AllItems(), HeadingKind::User, "ID,V\r\n" + Records(2, 3), true, 0, "ID,V\r\n" + Records(2));
   EXPECT_EQ(run.extract, "ID,V\r\n" + Records(4));
   EXPECT_EQ(run.result.extractRecords, 2);
 }
@@ -230,7 +230,8 @@ TEST_F(RecordLoopTest, CancelSetBeforeTheLoopCountsOneRecord) {
   ASSERT_FALSE(writer.Open(folder_ / "extract.csv", LineWriter::Mode::Create));
   bool cancel = true;
   FakeHook hook(cancel);
-  const FileRunResult result = ProcessSourceFile(AllItems(), HeadingKind::None, reader, writer, false, cancel, hook);
+  const FileRunResult result =
+      ProcessSourceFile(AllItems(), HeadingKind::None, reader, writer, false, cancel, hook);
   EXPECT_TRUE(result.cancelled);
   EXPECT_EQ(result.sourceRecords, 1);
   EXPECT_EQ(result.extractRecords, 0);
@@ -245,7 +246,8 @@ TEST_F(RecordLoopTest, WriteFailureEndsTheFileAtOnce) {
   ASSERT_FALSE(writer.Open("/dev/full", LineWriter::Mode::Create));
   bool cancel = false;
   FakeHook hook(cancel);
-  const FileRunResult result = ProcessSourceFile(AllItems(), HeadingKind::None, reader, writer, false, cancel, hook);
+  const FileRunResult result =
+      ProcessSourceFile(AllItems(), HeadingKind::None, reader, writer, false, cancel, hook);
   ASSERT_TRUE(result.failure);
   EXPECT_NE(result.failure->message.find(Sj("ディスクに空き領域がありません")), std::string::npos);
   EXPECT_LT(result.sourceRecords, 20);
@@ -262,7 +264,8 @@ TEST_F(RecordLoopTest, ReadFailureEndsTheFileBeforeAnyOutput) {
   ASSERT_FALSE(writer.Open(extractPath, LineWriter::Mode::Create));
   bool cancel = false;
   FakeHook hook(cancel);
-  const FileRunResult result = ProcessSourceFile(AllItems(), HeadingKind::User, reader, writer, false, cancel, hook);
+  const FileRunResult result =
+      ProcessSourceFile(AllItems(), HeadingKind::User, reader, writer, false, cancel, hook);
   ASSERT_TRUE(result.failure);
   EXPECT_EQ(result.sourceRecords, 0);
   EXPECT_EQ(hook.calls, 0);

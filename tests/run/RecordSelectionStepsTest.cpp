@@ -67,22 +67,29 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, OutputLineTest,
     ::testing::Values(
         LineCase{"QuotedItemsBecomeZero", ZeroQuoted(Plan({}, {Cells(1, 3)})), "a,\"b\",c", true, "a,0,c"},
-        LineCase{"CommaInsideQuotesGivesOneZero", ZeroQuoted(Plan({}, {Cells(1, 2)})), "\"x,y\",z", true, "0,z"},
+        LineCase{"CommaInsideQuotesGivesOneZero", ZeroQuoted(Plan({}, {Cells(1, 2)})), "\"x,y\",z", true,
+                 "0,z"},
         LineCase{"BytesBeforeTheQuoteStay", ZeroQuoted(Plan({}, {Cells(1, 1)})), "12\"3\"", true, "120"},
-        LineCase{"DoubledQuotesGiveOneZero", ZeroQuoted(Plan({}, {Cells(1, 2)})), "\"a\"\"b\",c", true, "0,c"},
-        LineCase{"RidItemsAreNeverZeroed", ZeroQuoted(Plan({{1, 1}}, {Cells(2, 2)})), "\"R\",\"X\"", true, "\"R\",0"},
-        LineCase{"NoZeroingForTheHeading", ZeroQuoted(Plan({}, {Cells(1, 2)})), "\"A\",\"B\"", false, "\"A\",\"B\""},
+        LineCase{"DoubledQuotesGiveOneZero", ZeroQuoted(Plan({}, {Cells(1, 2)})), "\"a\"\"b\",c", true,
+                 "0,c"},
+        LineCase{"RidItemsAreNeverZeroed", ZeroQuoted(Plan({{1, 1}}, {Cells(2, 2)})), "\"R\",\"X\"", true,
+                 "\"R\",0"},
+        LineCase{"NoZeroingForTheHeading", ZeroQuoted(Plan({}, {Cells(1, 2)})), "\"A\",\"B\"", false,
+                 "\"A\",\"B\""},
         LineCase{"UnquotedTextStays", ZeroQuoted(Plan({}, {Cells(1, 2)})), "X,-", true, "X,-"},
         LineCase{"UnterminatedQuoteStandsAsItIs", ZeroQuoted(Plan({}, {Cells(1, 3)})), "1,\"ab,c", true,
                  "1,\"ab,c,"},
         LineCase{"SpecialStringInBody", WithSpecials(Plan({{1, 1}}, {Cells(2, 4)}), {"101", "200.5"}),
                  "101,101,1010,200.5", true, "101,0,1010,0"},
-        LineCase{"SpecialStringsOnlyWithZeroing", WithSpecials(Plan({}, {Cells(1, 1)}), {"101"}), "101", false, "101"},
-        LineCase{"SpecialSplitsInsideQuotes", WithSpecials(Plan({}, {Cells(1, 1)}), {"1"}), "\"1,2\"", true, "\"1,2\""},
-        LineCase{"SpecialAfterQuotedZero",
-                 WithSpecials(ZeroQuoted(Plan({}, {Cells(1, 3)})), {"5"}), "\"X\",5,0", true, "0,0,0"},
+        LineCase{"SpecialStringsOnlyWithZeroing", WithSpecials(Plan({}, {Cells(1, 1)}), {"101"}), "101",
+                 false, "101"},
+        LineCase{"SpecialSplitsInsideQuotes", WithSpecials(Plan({}, {Cells(1, 1)}), {"1"}), "\"1,2\"", true,
+                 "\"1,2\""},
+        LineCase{"SpecialAfterQuotedZero", WithSpecials(ZeroQuoted(Plan({}, {Cells(1, 3)})), {"5"}),
+                 "\"X\",5,0", true, "0,0,0"},
         LineCase{"OverlappingRidRanges", Plan({{1, 2}, {2, 3}}, {}), "a,b,c", true, "a,b,b,c"},
-        LineCase{"RepeatedBlocks", Plan({}, {Repeated(1, 2, 4, 7)}), "1,2,3,4,5,6,7,8,9", true, "1,2,4,5,7,8"},
+        LineCase{"RepeatedBlocks", Plan({}, {Repeated(1, 2, 4, 7)}), "1,2,3,4,5,6,7,8,9", true,
+                 "1,2,4,5,7,8"},
         LineCase{"RepeatedSingleCells", Plan({}, {Repeated(2, 2, 4, 6)}), "1,2,3,4,5,6", true, "2,4,6"},
         LineCase{"BlankLineIsCommasOnly", Plan({{1, 2}}, {Cells(3, 5)}), "", true, ",,,,"},
         LineCase{"MissingItemsAreEmpty", Plan({}, {Cells(1, 4)}), "a,b", true, "a,b,,"},
@@ -92,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"FirstItemEmptyNoZeroing", Plan({{1, 1}}, {Cells(2, 2)}), ",x", true, ",x"},
         LineCase{"LongerLineThanPlan", Plan({}, {Cells(1, 2)}), "a,b,c,d", true, "a,b"},
         LineCase{"TrailByteIsNoSeparator", Plan({}, {Cells(2, 2)}), "\x95\x5C,\x81,x,y", true, "\x81,x"},
-        LineCase{"StandardHeading", Plan({{2, 2}}, {Cells(4, 4)}), Sj("地域,産業,ｾﾙ1,ｾﾙ2"), false, Sj("産業,ｾﾙ2")}),
+        LineCase{"StandardHeading", Plan({{2, 2}}, {Cells(4, 4)}), Sj("地域,産業,ｾﾙ1,ｾﾙ2"), false,
+                 Sj("産業,ｾﾙ2")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Keys ----
@@ -135,25 +143,34 @@ const KeyRange kValueCell{2, 2, 0, 0, 0};
 INSTANTIATE_TEST_SUITE_P(
     Keys, RecordKeyTest,
     ::testing::Values(
-        KeyCase{"CodeQuotesAndCommasDeleted", KeyPlan(RecordMode::Code, {kQuotedRidKey}, {{"01000", "01999"}}, 5),
-                "\"01\",\"002\",x", "01002", true},
+        KeyCase{"CodeQuotesAndCommasDeleted",
+                KeyPlan(RecordMode::Code, {kQuotedRidKey}, {{"01000", "01999"}}, 5), "\"01\",\"002\",x",
+                "01002", true},
         KeyCase{"CodeFixedPositions", KeyPlan(RecordMode::Code, {kQuotedRidKey}, {{"01000", "01999"}}, 5),
                 "\"02\",\"002\",x", "02002", false},
-        KeyCase{"CodeShortLineGivesWhatItHas", KeyPlan(RecordMode::Code, {kQuotedRidKey}, {{"01000", "01999"}}, 5),
-                "\"01\"", "01", false},
+        KeyCase{"CodeShortLineGivesWhatItHas",
+                KeyPlan(RecordMode::Code, {kQuotedRidKey}, {{"01000", "01999"}}, 5), "\"01\"", "01", false},
         KeyCase{"CodeLineEndsBeforeTheKey", KeyPlan(RecordMode::Code, {{3, 3, 20, 22, 3}}, {{"1", "9"}}, 3),
                 "1,2", "", false},
-        KeyCase{"ValueBare", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,250,b", "250", true},
-        KeyCase{"ValueQuoted", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,\"250\",b", "250", true},
-        KeyCase{"ValueTooLong", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,1000", "1000", false},
-        KeyCase{"ValueTooShort", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,99", "99", false},
-        KeyCase{"ValueMissingCell", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a", "", false},
-        KeyCase{"ValueFirstItemEmpty", KeyPlan(RecordMode::Value, {{1, 1, 0, 0, 0}}, {{"1", "9"}}, 1), ",5", "", false},
+        KeyCase{"ValueBare", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,250,b", "250",
+                true},
+        KeyCase{"ValueQuoted", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,\"250\",b",
+                "250", true},
+        KeyCase{"ValueTooLong", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,1000",
+                "1000", false},
+        KeyCase{"ValueTooShort", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a,99", "99",
+                false},
+        KeyCase{"ValueMissingCell", KeyPlan(RecordMode::Value, {kValueCell}, {{"200", "300"}}, 3), "a", "",
+                false},
+        KeyCase{"ValueFirstItemEmpty", KeyPlan(RecordMode::Value, {{1, 1, 0, 0, 0}}, {{"1", "9"}}, 1), ",5",
+                "", false},
         KeyCase{"ValueCommaAfterLeadStays", KeyPlan(RecordMode::Value, {kValueCell}, {{"\x81,", "\x81,"}}, 2),
                 "a,\"\x81,\"", "\x81,", true},
-        KeyCase{"UnsignedByteOrder", KeyPlan(RecordMode::Code, {{1, 1, 1, 1, 1}}, {{"0", "\xFF"}}, 1), "\xA1", "\xA1", true},
-        KeyCase{"LaterRangeMatches", KeyPlan(RecordMode::Code, {{1, 1, 1, 3, 3}}, {{"200", "209"}, {"101", "101"}}, 3),
-                "101", "101", true}),
+        KeyCase{"UnsignedByteOrder", KeyPlan(RecordMode::Code, {{1, 1, 1, 1, 1}}, {{"0", "\xFF"}}, 1), "\xA1",
+                "\xA1", true},
+        KeyCase{"LaterRangeMatches",
+                KeyPlan(RecordMode::Code, {{1, 1, 1, 3, 3}}, {{"200", "209"}, {"101", "101"}}, 3), "101",
+                "101", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -172,7 +189,7 @@ TEST(OutputLineWideRecordTest, SpecialStringsInEveryFieldOfAWideRecord) {
   RecordCutter cutter(plan);
   cutter.Load(line);
   const std::string expected = BuildOutputLine(plan, line, true);
-  EXPECT_EQ(expected.find('7'), 0u);                     // the RID item stays
+  EXPECT_EQ(expected.find('7'), 0u);                    // the RID item stays
   EXPECT_EQ(expected.find('7', 1), std::string::npos);  // every cell became 0
   EXPECT_EQ(cutter.OutputLine(true), expected);
 }

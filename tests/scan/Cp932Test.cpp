@@ -10,20 +10,13 @@ TEST(Cp932, KnownCharacters) {
     std::string utf8, cp932;
   };
   const std::vector<Case> cases = {
-      {"ｾﾙ", "\xBE\xD9"},
-      {"\\", "\x5C"},
-      {"~", "\x7E"},
-      {"表", "\x95\x5C"},
-      {"ソ", "\x83\x5C"},
-      {"①", "\x87\x40"},
-      {"ⅰ", "\xFA\x40"},
-      {"～", "\x81\x60"},
-      {"…", "\x81\x63"},
-      {"　", "\x81\x40"},
-      {"＠", "\x81\x97"},
-      {"ＣＳＶ", "\x82\x62\x82\x72\x82\x75"},
-      {"", ""},
-      {std::string("a\0\x1A\x7F\r\n", 6), std::string("a\0\x1A\x7F\r\n", 6)},
+      {"ｾﾙ", "\xBE\xD9"}, {"\\", "\x5C"},
+      {"~", "\x7E"},      {"表", "\x95\x5C"},
+      {"ソ", "\x83\x5C"}, {"①", "\x87\x40"},
+      {"ⅰ", "\xFA\x40"},  {"～", "\x81\x60"},
+      {"…", "\x81\x63"},  {"　", "\x81\x40"},
+      {"＠", "\x81\x97"}, {"ＣＳＶ", "\x82\x62\x82\x72\x82\x75"},
+      {"", ""},           {std::string("a\0\x1A\x7F\r\n", 6), std::string("a\0\x1A\x7F\r\n", 6)},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932) << c.utf8;
@@ -33,8 +26,8 @@ TEST(Cp932, KnownCharacters) {
 }
 
 TEST(Cp932, InvalidOrIncompleteSequencesAreRefused) {
-  for (const std::string bytes : {"\x81", "ab\x82", "\x81\x20", "\x81\x7F", "\xA0", "\xFD",
-                                  "\xFF", "a\x81\x0D\x0A"}) {
+  for (const std::string bytes :
+       {"\x81", "ab\x82", "\x81\x20", "\x81\x7F", "\xA0", "\xFD", "\xFF", "a\x81\x0D\x0A"}) {
     EXPECT_FALSE(Cp932ToUtf8(bytes)) << "byte " << static_cast<int>(bytes[0] & 0xFF);
   }
 }
@@ -46,8 +39,13 @@ TEST(Cp932, CharactersWithoutCounterpartAreRefused) {
 
 TEST(Cp932, DisplayFormsMarkWhatDoesNotConvert) {
   EXPECT_EQ(Cp932ToUtf8ForDisplay("a\x81"), "a\xEF\xBF\xBD");
-  EXPECT_EQ(Cp932ToUtf8ForDisplay("\xFF" "b\x95\x5C"), "\xEF\xBF\xBD" "b表");
-  EXPECT_EQ(Cp932ToUtf8ForDisplay("\x81\x20" "x"), "\xEF\xBF\xBD x");
+  EXPECT_EQ(Cp932ToUtf8ForDisplay("\xFF"
+                                  "b\x95\x5C"),
+            "\xEF\xBF\xBD"
+            "b表");
+  EXPECT_EQ(Cp932ToUtf8ForDisplay("\x81\x20"
+                                  "x"),
+            "\xEF\xBF\xBD x");
   EXPECT_EQ(Utf8ToCp932ForDisplay("a€b表"), "a?b\x95\x5C");
   EXPECT_EQ(Utf8ToCp932ForDisplay("😀"), "?");
   EXPECT_EQ(Utf8ToCp932ForDisplay("/tmp/ｾﾙ.csv"), "/tmp/\xBE\xD9.csv");

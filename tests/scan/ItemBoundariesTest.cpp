@@ -63,33 +63,42 @@ std::vector<std::pair<int, int>> EmptyItems(int count) {
 }
 
 const std::vector<Case> kCases = {
-        Case{"Empty", "", {{0, 0}}},
-        Case{"Plain", "a,b,c", {{0, 1}, {2, 3}, {4, 5}}},
-        Case{"EmptyItems", ",,", {{0, 0}, {1, 1}, {2, 2}}},
-        Case{"QuotedComma", "a,\"b,c\",d", {{0, 1}, {2, 7}, {8, 9}}},
-        Case{"DoubledQuote", "\"a\"\"b\",c", {{0, 6}, {7, 8}}},
-        Case{"TrailCommaIsNoSeparator", "\x95\x5C,\x81,x", {{0, 2}, {3, 6}}},
-        Case{"TrailQuoteOpensNothing", "\x81\",x", {{0, 2}, {3, 4}}},
-        Case{"QuoteInsideQuotesAfterLead", "\"\x81\"\",x", {{0, 4}, {5, 6}}},
-        Case{"Unterminated", "a,\"b,c", {{0, 1}, {2, 6}}},
-        Case{"LeadAtLineEnd", "a,\x81", {{0, 1}, {2, 3}}},
-        Case{"LeadRunOddThenComma", "\x81\x81\x81,b", {{0, 5}}},
-        Case{"LeadRunEvenThenComma", "\x81\x81,b", {{0, 2}, {3, 4}}},
-        Case{"KatakanaIsSingle", "\xB1,\xDF", {{0, 1}, {2, 3}}},
-        // A lead byte that ends one 64-byte block, its trail byte (a comma)
-        // the first of the next block, which holds nothing else that is rare.
-        Case{"TrailCommaAtBlockStart", Cat({std::string_view(kBlockOfOnes).substr(1), "\x81,2,3"}), {{0, 66}, {67, 68}}},
-        Case{"TrailQuoteAtBlockStart", Cat({std::string_view(kBlockOfOnes).substr(1), "\x81\",2"}), {{0, 65}, {66, 67}}},
-        Case{"OddLeadRunOverTheBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(3), "\x81\x81\x81,2,3"}),
-             {{0, 66}, {67, 68}}},
-        Case{"EvenLeadRunOverTheBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(2), "\x81\x81,2"}),
-             {{0, 64}, {65, 66}}},
-        Case{"CommaAtBlockStart", Cat({kBlockOfOnes, ",2"}), {{0, 64}, {65, 66}}},
-        Case{"QuotedStretchOverBlocks", Cat({"\"", kBlockOfCommas, kBlockOfCommas, "\",x"}),
-             {{0, 130}, {131, 132}}},
-        Case{"QuoteOpenAtBlockEnd", Cat({std::string_view(kBlockOfOnes).substr(1), "\",\",x"}), {{0, 66}, {67, 68}}},
-        Case{"AllCommas", Cat({kBlockOfCommas, kBlockOfCommas}), EmptyItems(128)},
-        Case{"ShortLineWithLeads", "\x81,\"\x81\",b", {{0, 7}}},
+    Case{"Empty", "", {{0, 0}}},
+    Case{"Plain", "a,b,c", {{0, 1}, {2, 3}, {4, 5}}},
+    Case{"EmptyItems", ",,", {{0, 0}, {1, 1}, {2, 2}}},
+    Case{"QuotedComma", "a,\"b,c\",d", {{0, 1}, {2, 7}, {8, 9}}},
+    Case{"DoubledQuote", "\"a\"\"b\",c", {{0, 6}, {7, 8}}},
+    Case{"TrailCommaIsNoSeparator", "\x95\x5C,\x81,x", {{0, 2}, {3, 6}}},
+    Case{"TrailQuoteOpensNothing", "\x81\",x", {{0, 2}, {3, 4}}},
+    Case{"QuoteInsideQuotesAfterLead", "\"\x81\"\",x", {{0, 4}, {5, 6}}},
+    Case{"Unterminated", "a,\"b,c", {{0, 1}, {2, 6}}},
+    Case{"LeadAtLineEnd", "a,\x81", {{0, 1}, {2, 3}}},
+    Case{"LeadRunOddThenComma", "\x81\x81\x81,b", {{0, 5}}},
+    Case{"LeadRunEvenThenComma", "\x81\x81,b", {{0, 2}, {3, 4}}},
+    Case{"KatakanaIsSingle", "\xB1,\xDF", {{0, 1}, {2, 3}}},
+    // A lead byte that ends one 64-byte block, its trail byte (a comma)
+    // the first of the next block, which holds nothing else that is rare.
+    Case{"TrailCommaAtBlockStart",
+         Cat({std::string_view(kBlockOfOnes).substr(1), "\x81,2,3"}),
+         {{0, 66}, {67, 68}}},
+    Case{"TrailQuoteAtBlockStart",
+         Cat({std::string_view(kBlockOfOnes).substr(1), "\x81\",2"}),
+         {{0, 65}, {66, 67}}},
+    Case{"OddLeadRunOverTheBlockEnd",
+         Cat({std::string_view(kBlockOfOnes).substr(3), "\x81\x81\x81,2,3"}),
+         {{0, 66}, {67, 68}}},
+    Case{"EvenLeadRunOverTheBlockEnd",
+         Cat({std::string_view(kBlockOfOnes).substr(2), "\x81\x81,2"}),
+         {{0, 64}, {65, 66}}},
+    Case{"CommaAtBlockStart", Cat({kBlockOfOnes, ",2"}), {{0, 64}, {65, 66}}},
+    Case{"QuotedStretchOverBlocks",
+         Cat({"\"", kBlockOfCommas, kBlockOfCommas, "\",x"}),
+         {{0, 130}, {131, 132}}},
+    Case{"QuoteOpenAtBlockEnd",
+         Cat({std::string_view(kBlockOfOnes).substr(1), "\",\",x"}),
+         {{0, 66}, {67, 68}}},
+    Case{"AllCommas", Cat({kBlockOfCommas, kBlockOfCommas}), EmptyItems(128)},
+    Case{"ShortLineWithLeads", "\x81,\"\x81\",b", {{0, 7}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Lines, ItemBoundariesCaseTest, ::testing::ValuesIn(kCases),
@@ -138,9 +147,12 @@ INSTANTIATE_TEST_SUITE_P(Scan, EveryInstructionSet,
                                            ScanInstructions::Avx512),
                          [](const auto& info) {
                            switch (info.param) {
-                             case ScanInstructions::Sse2: return std::string("Sse2");
-                             case ScanInstructions::Avx2: return std::string("Avx2");
-                             case ScanInstructions::Avx512: return std::string("Avx512");
+                             case ScanInstructions::Sse2:
+                               return std::string("Sse2");
+                             case ScanInstructions::Avx2:
+                               return std::string("Avx2");
+                             case ScanInstructions::Avx512:
+                               return std::string("Avx512");
                            }
                            return std::string("Unknown");
                          });
@@ -153,8 +165,9 @@ TEST_P(EveryInstructionSet, FindsTheItemsOfEveryCase) {
 // with the line cut at every wanted count.
 TEST_P(EveryInstructionSet, AgreesWithLocateItemsOnGeneratedLines) {
   std::mt19937 random(1234);
-  const std::vector<std::string> alphabet = {",", ",", "\"", "\"\"", "1", "23", "\x81", "\x95\x5C",
-                                             "\xE0", "\xFC", "\xA1", "\x80", "\xFF", "\x82\x2C", "a"};
+  const std::vector<std::string> alphabet = {",",    ",",    "\"",       "\"\"",     "1",
+                                             "23",   "\x81", "\x95\x5C", "\xE0",     "\xFC",
+                                             "\xA1", "\x80", "\xFF",     "\x82\x2C", "a"};
   for (int round = 0; round < 4000; ++round) {
     std::string line;
     const int pieces = std::uniform_int_distribution<int>(0, 120)(random);  // up to three blocks

@@ -28,46 +28,48 @@ TEST_P(FindAndCount, Results) {
   EXPECT_EQ(CountUnquoted(c.text, c.start, c.end, c.sought, c.quote), c.count);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FindAndCount,
-    ::testing::Values(
-        // a,"b,c",d
-        FindCase{"QuotedCommaSkipped", "a,\"b,c\",d", 1, 0, ",", Q, 2, 2},
-        FindCase{"FromStartThree", "a,\"b,c\",d", 3, 0, ",", Q, 8, 1},
-        FindCase{"QuotingOff", "a,\"b,c\",d", 3, 0, ",", "", 5, 2},
-        FindCase{"QuotingOffWhole", "a,\"b,c\",d", 1, 0, ",", "", 2, 3},
-        // a,"b,c with no closing quote: -1 even with a comma before it.
-        FindCase{"UnterminatedFromThree", "a,\"b,c", 3, 0, ",", Q, -1, -1},
-        FindCase{"UnterminatedWhole", "a,\"b,c", 1, 0, ",", Q, 2, -1},
-        // "a""b",c: the doubled quote closes and reopens at once.
-        FindCase{"DoubledQuote", "\"a\"\"b\",c", 1, 0, ",", Q, 7, 1},
-        // 表 is 0x95 0x5C: its trail byte is no backslash.
-        FindCase{"TrailByteIsNoBackslash", "\x95\x5C,", 1, 0, "\\", "", 0, 0},
-        FindCase{"CommaAfterDoubleByte", "\x95\x5C,", 1, 0, ",", "", 3, 1},
-        FindCase{"TrailAtSign", "\x81\x40@", 1, 0, "@", "", 3, 1},
-        FindCase{"StartOnATrailByte", "\x95\x5C\\", 2, 0, "\\", "", 3, 1},
-        FindCase{"DoubleByteSought", "a\x95\x5C" "b\x95\x5C", 1, 0, "\x95\x5C", "", 2, 2},
-        FindCase{"OverlappingMatches", "aaa", 1, 0, "aa", "", 1, 2},
-        FindCase{"EndLimitsMatches", "a,b,c", 1, 3, ",", Q, 2, 1},
-        FindCase{"MatchMustLieWithinEnd", "abcd", 1, 3, "cd", "", 0, 0},
-        FindCase{"NothingBetweenStartAndEnd", "a,b,c", 3, 3, ",", Q, 0, 0},
-        // A stretch that reaches past end: its closing quote is sought in the
-        // whole text, and the scan stops behind it.
-        FindCase{"StretchPastEnd", "a\"b,c\",d", 1, 3, ",", Q, 0, 0},
-        FindCase{"QuoteCharNeverMatches", "a\"b\"", 1, 0, Q, Q, 0, 0},
-        FindCase{"LoneQuoteSought", "a\"b", 1, 0, Q, Q, -1, -1},
-        FindCase{"QuoteSoughtQuotingOff", "a\"b\"", 1, 0, Q, "", 2, 2},
-        FindCase{"LeadByteAtTheEnd", "a\x81", 1, 0, "\x81", "", 2, 1},
-        FindCase{"EmptyText", "", 1, 0, ",", Q, 0, 0},
-        FindCase{"StartPastTheEnd", "a,b", 4, 0, ",", Q, 0, 0},
-        // A run of lead-byte values: 81 81 81 2C: the comma is the trail of
-        // the second character.
-        FindCase{"OddLeadRun", "\x81\x81\x81,", 1, 0, ",", "", 0, 0},
-        FindCase{"EvenLeadRun", "\x81\x81,", 1, 0, ",", "", 3, 1},
-        // The closing quote is sought at single-byte positions only: 0x22 is
-        // never a trail byte, but a quote char 0x40 can be one.
-        FindCase{"ClosingQuoteNotOnTrail", "@a\x81@,@,", 1, 0, ",", "@", 7, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FindAndCount,
+                         ::testing::Values(
+                             // a,"b,c",d
+                             FindCase{"QuotedCommaSkipped", "a,\"b,c\",d", 1, 0, ",", Q, 2, 2},
+                             FindCase{"FromStartThree", "a,\"b,c\",d", 3, 0, ",", Q, 8, 1},
+                             FindCase{"QuotingOff", "a,\"b,c\",d", 3, 0, ",", "", 5, 2},
+                             FindCase{"QuotingOffWhole", "a,\"b,c\",d", 1, 0, ",", "", 2, 3},
+                             // a,"b,c with no closing quote: -1 even with a comma before it.
+                             FindCase{"UnterminatedFromThree", "a,\"b,c", 3, 0, ",", Q, -1, -1},
+                             FindCase{"UnterminatedWhole", "a,\"b,c", 1, 0, ",", Q, 2, -1},
+                             // "a""b",c: the doubled quote closes and reopens at once.
+                             FindCase{"DoubledQuote", "\"a\"\"b\",c", 1, 0, ",", Q, 7, 1},
+                             // 表 is 0x95 0x5C: its trail byte is no backslash.
+                             FindCase{"TrailByteIsNoBackslash", "\x95\x5C,", 1, 0, "\\", "", 0, 0},
+                             FindCase{"CommaAfterDoubleByte", "\x95\x5C,", 1, 0, ",", "", 3, 1},
+                             FindCase{"TrailAtSign", "\x81\x40@", 1, 0, "@", "", 3, 1},
+                             FindCase{"StartOnATrailByte", "\x95\x5C\\", 2, 0, "\\", "", 3, 1},
+                             FindCase{"DoubleByteSought",
+                                      "a\x95\x5C"
+                                      "b\x95\x5C",
+                                      1, 0, "\x95\x5C", "", 2, 2},
+                             FindCase{"OverlappingMatches", "aaa", 1, 0, "aa", "", 1, 2},
+                             FindCase{"EndLimitsMatches", "a,b,c", 1, 3, ",", Q, 2, 1},
+                             FindCase{"MatchMustLieWithinEnd", "abcd", 1, 3, "cd", "", 0, 0},
+                             FindCase{"NothingBetweenStartAndEnd", "a,b,c", 3, 3, ",", Q, 0, 0},
+                             // A stretch that reaches past end: its closing quote is sought in the
+                             // whole text, and the scan stops behind it.
+                             FindCase{"StretchPastEnd", "a\"b,c\",d", 1, 3, ",", Q, 0, 0},
+                             FindCase{"QuoteCharNeverMatches", "a\"b\"", 1, 0, Q, Q, 0, 0},
+                             FindCase{"LoneQuoteSought", "a\"b", 1, 0, Q, Q, -1, -1},
+                             FindCase{"QuoteSoughtQuotingOff", "a\"b\"", 1, 0, Q, "", 2, 2},
+                             FindCase{"LeadByteAtTheEnd", "a\x81", 1, 0, "\x81", "", 2, 1},
+                             FindCase{"EmptyText", "", 1, 0, ",", Q, 0, 0},
+                             FindCase{"StartPastTheEnd", "a,b", 4, 0, ",", Q, 0, 0},
+                             // A run of lead-byte values: 81 81 81 2C: the comma is the trail of
+                             // the second character.
+                             FindCase{"OddLeadRun", "\x81\x81\x81,", 1, 0, ",", "", 0, 0},
+                             FindCase{"EvenLeadRun", "\x81\x81,", 1, 0, ",", "", 3, 1},
+                             // The closing quote is sought at single-byte positions only: 0x22 is
+                             // never a trail byte, but a quote char 0x40 can be one.
+                             FindCase{"ClosingQuoteNotOnTrail", "@a\x81@,@,", 1, 0, ",", "@", 7, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FindNthUnquoted, CountsFromTheStartOfTheWholeText) {
   const std::string path = "C:\\a\\\x95\\\\b\\x.csv";  // the 表 trail byte is no separator
@@ -107,13 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
                       DeleteCase{"OverlapsRemovedInTurn", "aaaa", "aa", "", 1, ""},
                       DeleteCase{"NothingFound", "abc", ",", "", 1, "abc"},
                       DeleteCase{"Empty", "", ",", "", 1, ""},
-                      DeleteCase{"TrailBytesStay", "\x95\x5C\\\x83\x5C", "\\", "", 1,
-                                 "\x95\x5C\x83\x5C"},
+                      DeleteCase{"TrailBytesStay", "\x95\x5C\\\x83\x5C", "\\", "", 1, "\x95\x5C\x83\x5C"},
                       // After the first comma goes, the second is the trail byte of 0x81.
                       DeleteCase{"NewNeighbourTested", "a,\x81,", ",", "", 1, "a\x81,"},
                       DeleteCase{"QuotedKept", "a,\"b,c\",d", ",", Q, 1, "a\"b,c\"d"},
-                      DeleteCase{"UnterminatedKeepsEarlierRemovals", "a,b\"c,d", ",", Q, -1,
-                                 "ab\"c,d"}),
+                      DeleteCase{"UnterminatedKeepsEarlierRemovals", "a,b\"c,d", ",", Q, -1, "ab\"c,d"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- ByteClassAt ----
@@ -191,8 +191,8 @@ TEST(CommonScan, ForwardClassTrackingAgreesWithTheDefinition) {
   std::mt19937 random(1234);
   const char alphabet[] = {'\x81', '\x9F', '\xE0', '\xFC', '\x22', '\x2C',
                            '\x40', '\x5C', 'a',    '\xA0', '\x80'};
-  const std::vector<std::string> soughts = {",", "@", "\\", "\"", "a", "\x81", "\x81\x40",
-                                            ",,", "a,", "\x5C\x2C"};
+  const std::vector<std::string> soughts = {",",    "@",        "\\", "\"", "a",
+                                            "\x81", "\x81\x40", ",,", "a,", "\x5C\x2C"};
   const std::vector<std::string> quotes = {"\"", "", "\"", "@", ","};
   for (int round = 0; round < 20000; ++round) {
     std::string text(random() % 16, ' ');
@@ -203,9 +203,8 @@ TEST(CommonScan, ForwardClassTrackingAgreesWithTheDefinition) {
     const int start = 1 + static_cast<int>(random() % (length + 1));
     const int end = random() % 3 == 0 ? 0 : static_cast<int>(random() % (length + 1));
     const int n = 1 + static_cast<int>(random() % 3);
-    SCOPED_TRACE(::testing::Message() << "round " << round << " start " << start << " end " << end
-                                      << " n " << n << " sought size " << sought.size()
-                                      << " quote '" << quote << "'");
+    SCOPED_TRACE(::testing::Message() << "round " << round << " start " << start << " end " << end << " n "
+                                      << n << " sought size " << sought.size() << " quote '" << quote << "'");
     std::string copy = text;
     ASSERT_EQ(FindUnquoted(text, start, end, sought, quote),
               LiteralScan(Op::Find, copy, start, end, sought, n, quote));
@@ -232,14 +231,22 @@ TEST(TrimBlanks, SidesAndBlankBytes) {
       {"B", "   ", ""},
       {"B", "", ""},
       {"B", std::string("\0\x1F a b \x20", 8), "a b"},
-      {"B", "\x81\x40" "ab\x81\x40", "\x81\x40" "ab\x81\x40"},  // the ideographic space stays
+      {"B",
+       "\x81\x40"
+       "ab\x81\x40",
+       "\x81\x40"
+       "ab\x81\x40"},  // the ideographic space stays
       {"B", " \x81\x40 ", "\x81\x40"},
       {"L", " a ", "a "},
       {"R", " a ", " a"},
       {"X", " a ", " a "},
       {"", " a ", " a "},
       {"b", " a ", " a "},
-      {"B", "\x7F" "a\xA0", "\x7F" "a\xA0"},  // 0x7F and 0xA0 are no blanks
+      {"B",
+       "\x7F"
+       "a\xA0",
+       "\x7F"
+       "a\xA0"},  // 0x7F and 0xA0 are no blanks
   };
   for (const Case& c : cases) EXPECT_EQ(TrimBlanks(c.side, c.text), c.result) << c.side << c.text;
 }
@@ -271,22 +278,16 @@ TEST_P(Locate, Span) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Locate,
     ::testing::Values(
-        SpanCase{"QuotedItem", "a,\"b,c\",d", 2, 2, 3, 7, 0},
-        SpanCase{"EmptyItem", "a,,c", 2, 2, 3, 2, 0},
-        SpanCase{"LastItem", "a,b,c", 3, 3, 5, 5, 0},
-        SpanCase{"TwoItems", "a,b", 1, 2, 1, 3, 0},
-        SpanCase{"FirstItem", "ab,c", 1, 1, 1, 2, 0},
-        SpanCase{"WholeLine", "ab", 1, 1, 1, 2, 0},
-        SpanCase{"EmptyLine", "", 1, 1, 1, 0, 0},
-        SpanCase{"TrailingComma", "a,", 2, 2, 3, 2, 0},
+        SpanCase{"QuotedItem", "a,\"b,c\",d", 2, 2, 3, 7, 0}, SpanCase{"EmptyItem", "a,,c", 2, 2, 3, 2, 0},
+        SpanCase{"LastItem", "a,b,c", 3, 3, 5, 5, 0}, SpanCase{"TwoItems", "a,b", 1, 2, 1, 3, 0},
+        SpanCase{"FirstItem", "ab,c", 1, 1, 1, 2, 0}, SpanCase{"WholeLine", "ab", 1, 1, 1, 2, 0},
+        SpanCase{"EmptyLine", "", 1, 1, 1, 0, 0}, SpanCase{"TrailingComma", "a,", 2, 2, 3, 2, 0},
         SpanCase{"MiddleRange", "a,b,c,d", 2, 3, 3, 5, 0},
         SpanCase{"CommaInTrailByte", "\x81,x,y", 2, 2, 5, 5, 0},
         // Fewer items than asked: an empty item past the line's end, never
         // an item from the front of the line.
-        SpanCase{"ItemThreeOfTwo", "a,b", 3, 3, 4, 3, 0},
-        SpanCase{"ItemFourOfTwo", "a,b", 4, 4, 4, 3, 0},
-        SpanCase{"ItemTwoOfEmptyLine", "", 2, 2, 1, 0, 0},
-        SpanCase{"RangePastTheEnd", "a,b", 3, 5, 4, 3, 2},
+        SpanCase{"ItemThreeOfTwo", "a,b", 3, 3, 4, 3, 0}, SpanCase{"ItemFourOfTwo", "a,b", 4, 4, 4, 3, 0},
+        SpanCase{"ItemTwoOfEmptyLine", "", 2, 2, 1, 0, 0}, SpanCase{"RangePastTheEnd", "a,b", 3, 5, 4, 3, 2},
         SpanCase{"RangeRunningOut", "a,b", 2, 4, 3, 3, 2},
         SpanCase{"AfterTrailingCommaRunningOut", "a,", 2, 3, 3, 2, 1},
         // An unterminated quote takes the rest of the line into its item.

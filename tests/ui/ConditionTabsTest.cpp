@@ -67,11 +67,21 @@ void Type(StringGrid* grid, int column, int row, const QString& text) {
 char Enter(ConditionTabs& tabs, int grid) {
   char key = 13;
   switch (grid) {
-    case 1: tabs.StringGrid1KeyPress(key); break;
-    case 2: tabs.StringGrid2KeyPress(key); break;
-    case 3: tabs.StringGrid3KeyPress(key); break;
-    case 4: tabs.StringGrid4KeyPress(key); break;
-    case 5: tabs.StringGrid5KeyPress(key); break;
+    case 1:
+      tabs.StringGrid1KeyPress(key);
+      break;
+    case 2:
+      tabs.StringGrid2KeyPress(key);
+      break;
+    case 3:
+      tabs.StringGrid3KeyPress(key);
+      break;
+    case 4:
+      tabs.StringGrid4KeyPress(key);
+      break;
+    case 5:
+      tabs.StringGrid5KeyPress(key);
+      break;
   }
   return key;
 }
@@ -87,13 +97,13 @@ class ConditionTabsTest : public QObject {
   void startState() {
     Window w;
     ConditionTabs& t = *w.tabs;
-    for (StringGrid* grid : {t.StringGrid1, t.StringGrid2, t.StringGrid3, t.StringGrid4,
-                             t.StringGrid5, t.StringGrid6})
+    for (StringGrid* grid :
+         {t.StringGrid1, t.StringGrid2, t.StringGrid3, t.StringGrid4, t.StringGrid5, t.StringGrid6})
       QVERIFY2(IsInactive(grid), qPrintable(grid->objectName()));
-    for (QRadioButton* button : {t.RadioButton1, t.RadioButton2, t.RadioButton11, t.RadioButton3,
-                                 t.RadioButton4, t.RadioButton12, t.RadioButton5, t.RadioButton6,
-                                 t.RadioButton7, t.RadioButton13, t.RadioButton8, t.RadioButton9,
-                                 t.RadioButton10})
+    for (QRadioButton* button :
+         {t.RadioButton1, t.RadioButton2, t.RadioButton11, t.RadioButton3, t.RadioButton4, t.RadioButton12,
+          t.RadioButton5, t.RadioButton6, t.RadioButton7, t.RadioButton13, t.RadioButton8, t.RadioButton9,
+          t.RadioButton10})
       QVERIFY2(!button->isChecked(), qPrintable(button->objectName()));
     QVERIFY(!t.CheckBox1->isChecked());
     QVERIFY(!t.CheckBox2->isChecked());
@@ -291,8 +301,7 @@ class ConditionTabsTest : public QObject {
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("button");
     for (int before : {0, 5, 6, 7, 13})
-      for (int button : {5, 6, 7, 13})
-        QTest::addRow("%d then %d", before, button) << before << button;
+      for (int button : {5, 6, 7, 13}) QTest::addRow("%d then %d", before, button) << before << button;
   }
 
   void recordModes() {
@@ -322,8 +331,8 @@ class ConditionTabsTest : public QObject {
     if (value) QCOMPARE(t.Label5->text(), QStringLiteral("ｾﾙ値："));
     QCOMPARE(t.CheckBox3->isEnabled(), code || value);
     QCOMPARE(t.GroupBox4->isEnabled(), code);
-    QCOMPARE(CaptionColour(t.GroupBox4), code ? sifta::SystemColourValue(SystemColour::WindowText)
-                                              : sifta::InactiveCaptionColour());
+    QCOMPARE(CaptionColour(t.GroupBox4),
+             code ? sifta::SystemColourValue(SystemColour::WindowText) : sifta::InactiveCaptionColour());
 
     QVERIFY(button == 5 ? IsInactive(t.StringGrid4) : IsActive(t.StringGrid4));
     QVERIFY(code || value ? IsActive(t.StringGrid5) : IsInactive(t.StringGrid5));
@@ -450,10 +459,10 @@ class ConditionTabsTest : public QObject {
     QVERIFY(sifta::ValueGridValueHint().endsWith(QStringLiteral("値をもつﾚｺｰﾄﾞを抽出 ")));
     QVERIFY(sifta::ValueGridCodeHint().contains(
         QStringLiteral("(3) \"3 1\"       \"35  \"  ←\"3 1\"～\"35  \"を抽出 \n\r")));
-    for (const QString& text : {sifta::RidGridHint(), sifta::CellGridHint(), sifta::SpecialGridHint(),
-                                sifta::KeyGridCountHint(), sifta::KeyGridCodeHint(),
-                                sifta::ValueGridCodeHint(), sifta::KeyGridValueHint(),
-                                sifta::ValueGridValueHint()}) {
+    for (const QString& text :
+         {sifta::RidGridHint(), sifta::CellGridHint(), sifta::SpecialGridHint(), sifta::KeyGridCountHint(),
+          sifta::KeyGridCodeHint(), sifta::ValueGridCodeHint(), sifta::KeyGridValueHint(),
+          sifta::ValueGridValueHint()}) {
       QCOMPARE(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\n\r")));
       QCOMPARE(text.count(QLatin1Char('\r')), text.count(QStringLiteral("\n\r")));
       QVERIFY(sifta::ToSj(text).has_value());

@@ -26,9 +26,9 @@ class FakeDialogs final : public Dialogs {
   struct Box {
     Kind kind = Kind::Information;
     QString text;
-    QString caption;   // questions only; empty for the standard one
-    QString yesText;   // questions only
-    QString noText;    // questions only
+    QString caption;  // questions only; empty for the standard one
+    QString yesText;  // questions only
+    QString noText;   // questions only
     bool withCancel = false;
     bool beepBefore = false;  // a beep came after the box before (or the start)
     QWidget* parent = nullptr;
@@ -80,9 +80,7 @@ class FakeDialogs final : public Dialogs {
     beepPending_ = true;
   }
 
-  void Information(QWidget* parent, const QString& text) override {
-    Record(Kind::Information, parent, text);
-  }
+  void Information(QWidget* parent, const QString& text) override { Record(Kind::Information, parent, text); }
 
   void Error(QWidget* parent, const QString& text) override { Record(Kind::Error, parent, text); }
 

@@ -168,17 +168,21 @@ class GridStepsTest : public QObject {
 
     row("key count start") << Grid::Key << RecordMode::Count << 1 << "3" << K::Moved << "" << 2 << 3;
     row("key count end star") << Grid::Key << RecordMode::Count << 2 << "*" << K::Moved << "" << 1 << 4;
-    row("key code start star") << Grid::Key << RecordMode::Code << 1 << "*" << K::Refused << nonDigit << 1 << 3;
+    row("key code start star") << Grid::Key << RecordMode::Code << 1 << "*" << K::Refused << nonDigit << 1
+                               << 3;
     row("key code end star") << Grid::Key << RecordMode::Code << 2 << "*" << K::Moved << "" << 1 << 4;
     row("key code end 0") << Grid::Key << RecordMode::Code << 2 << "0" << K::Refused << zero << 2 << 3;
     row("key value start") << Grid::Key << RecordMode::Value << 1 << "3" << K::FocusValueGrid << "" << 1 << 3;
-    row("key value start empty") << Grid::Key << RecordMode::Value << 1 << "" << K::Refused << empty << 1 << 3;
-    row("key value end star") << Grid::Key << RecordMode::Value << 2 << "*" << K::Refused << nonDigit << 2 << 3;
+    row("key value start empty") << Grid::Key << RecordMode::Value << 1 << "" << K::Refused << empty << 1
+                                 << 3;
+    row("key value end star") << Grid::Key << RecordMode::Value << 2 << "*" << K::Refused << nonDigit << 2
+                              << 3;
     row("key value end number") << Grid::Key << RecordMode::Value << 2 << "4" << K::Moved << "" << 1 << 4;
 
     row("value start empty") << Grid::Value << RecordMode::Code << 1 << "" << K::Refused
                              << "** このｾﾙは長さ0です。" << 1 << 3;
-    row("value start blanks only") << Grid::Value << RecordMode::Code << 1 << "   " << K::Moved << "" << 2 << 3;
+    row("value start blanks only") << Grid::Value << RecordMode::Code << 1 << "   " << K::Moved << "" << 2
+                                   << 3;
     row("value start star") << Grid::Value << RecordMode::Code << 1 << "*" << K::Moved << "" << 2 << 3;
     row("value end empty") << Grid::Value << RecordMode::Code << 2 << "" << K::Moved << "" << 1 << 4;
   }

@@ -40,8 +40,7 @@ const char* const kHeadingQuestion =
 
 // A small statistics table: two RID items, three cells, a quoted mark.
 std::string StandardTable() {
-  return SjLines({"ID,NAME,ｾﾙ1,ｾﾙ2,ｾﾙ3", "01,東京,1,\"X\",3", "02,大阪,4,5,6",
-                  "03,名古屋,7,8,9"});
+  return SjLines({"ID,NAME,ｾﾙ1,ｾﾙ2,ｾﾙ3", "01,東京,1,\"X\",3", "02,大阪,4,5,6", "03,名古屋,7,8,9"});
 }
 
 // Decoded list lines of the record count list window.
@@ -122,13 +121,11 @@ class RunFromWindowTest : public QObject {
     QVERIFY2(IsTimeField(Form1->Edit4->text()), qPrintable(Form1->Edit4->text()));
     QVERIFY2(IsTimeField(Form1->Edit5->text()), qPrintable(Form1->Edit5->text()));
     QCOMPARE(Form8->Edit1->text(), QStringLiteral(" 2"));
-    QCOMPARE(ListLines(), QStringList({Ui("元ファイル名　：") + source,
-                                       Ui("抽出ファイル名：") + extract,
+    QCOMPARE(ListLines(), QStringList({Ui("元ファイル名　：") + source, Ui("抽出ファイル名：") + extract,
                                        Ui(" 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：3"), Ui(" 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：2")}));
-    QCOMPARE(sifta::test::ReadBytes(extract),
-             SjLines({"ID,NAME,ｾﾙ2,ｾﾙ3", "02,大阪,5,6", "03,名古屋,8,9"}));
-    for (QPushButton* button : {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4,
-                                Form1->Button6, Form1->Button8})
+    QCOMPARE(sifta::test::ReadBytes(extract), SjLines({"ID,NAME,ｾﾙ2,ｾﾙ3", "02,大阪,5,6", "03,名古屋,8,9"}));
+    for (QPushButton* button :
+         {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4, Form1->Button6, Form1->Button8})
       QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
     QCOMPARE(Form1->focusWidget(), Form1->Button4);
     QVERIFY(!Form1->RunInProgress());
@@ -151,16 +148,16 @@ class RunFromWindowTest : public QObject {
     QTest::addColumn<int>("answer");  // -1: no question
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("complete");
-    const auto row = [](const char* name, const std::string& content, int answer,
-                        sifta::HeadingKind kind, bool complete) {
+    const auto row = [](const char* name, const std::string& content, int answer, sifta::HeadingKind kind,
+                        bool complete) {
       QTest::newRow(name) << QByteArray::fromStdString(content) << answer << static_cast<int>(kind)
                           << complete;
     };
     row("standard", StandardTable(), -1, sifta::HeadingKind::Standard, true);
     row("user heading", SjLines({"地域,人口", "東京,1"}), static_cast<int>(Answer::Yes),
         sifta::HeadingKind::User, true);
-    row("no heading", SjLines({"01,1,2", "02,3,4"}), static_cast<int>(Answer::No),
-        sifta::HeadingKind::None, true);
+    row("no heading", SjLines({"01,1,2", "02,3,4"}), static_cast<int>(Answer::No), sifta::HeadingKind::None,
+        true);
     // The tabs follow the kind before the missing record is noticed.
     row("user heading without data", SjLines({"地域,人口"}), static_cast<int>(Answer::Yes),
         sifta::HeadingKind::User, false);
@@ -174,8 +171,7 @@ class RunFromWindowTest : public QObject {
     QFETCH(bool, complete);
     // Start from the opposite state of the tabs.
     const bool standard = kind == static_cast<int>(sifta::HeadingKind::Standard);
-    Form1->Tabs->SetHeadingKind(standard ? sifta::HeadingKind::None
-                                         : sifta::HeadingKind::Standard);
+    Form1->Tabs->SetHeadingKind(standard ? sifta::HeadingKind::None : sifta::HeadingKind::Standard);
     const QString source = Path("source.csv");
     sifta::test::WriteBytes(source, content.toStdString());
     dialogs_->openAnswers = {source};
@@ -240,7 +236,8 @@ class RunFromWindowTest : public QObject {
     Form1->Button1Click();
     QCOMPARE(dialogs_->fileDialogs.size(), size_t{2});
     QCOMPARE(dialogs_->Texts(),
-             std::vector<QString>{Ui("** この段階では＠を指定できません。\n    最初に処理するﾌｧｲﾙを指定してください。")});
+             std::vector<QString>{
+                 Ui("** この段階では＠を指定できません。\n    最初に処理するﾌｧｲﾙを指定してください。")});
     QVERIFY(dialogs_->boxes[0].beepBefore);
     QCOMPARE(Form1->Edit1->text(), good);
     QVERIFY(Form1->Button7->isEnabled());
@@ -259,13 +256,13 @@ class RunFromWindowTest : public QObject {
     QTest::addColumn<QString>("extract");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("no source") << false << QStringLiteral("x.csv")
-                               << Ui("** 元ファイルの指定がありません。") << "Button1";
+    QTest::newRow("no source") << false << QStringLiteral("x.csv") << Ui("** 元ファイルの指定がありません。")
+                               << "Button1";
     QTest::newRow("no extract") << true << QString() << Ui("** 抽出ファイルの指定がありません。")
                                 << "Button2";
     QTest::newRow("@ only in the extract")
-        << true << QStringLiteral("out@.csv")
-        << Ui("** 抽出ﾌｧｲﾙの＠は元ﾌｧｲﾙに＠がないので指定できません。") << "Button2";
+        << true << QStringLiteral("out@.csv") << Ui("** 抽出ﾌｧｲﾙの＠は元ﾌｧｲﾙに＠がないので指定できません。")
+        << "Button2";
   }
 
   void planErrorMovesTheFocus() {
@@ -316,23 +313,20 @@ class RunFromWindowTest : public QObject {
     Form1->Edit2->setText(Path("out.csv"));
     ChooseEverything();
     sifta::test::SubstitutionAnswers answers({
-        {QStringLiteral("01"), QStringLiteral("02")},            // a range
-        {QStringLiteral("8"), QStringLiteral("12")},             // refused: lengths differ
-        {QStringLiteral("A"), QStringLiteral("B")},              // a single text
-        {QString(), QString(), true},                            // empty, the end
+        {QStringLiteral("01"), QStringLiteral("02")},  // a range
+        {QStringLiteral("8"), QStringLiteral("12")},   // refused: lengths differ
+        {QStringLiteral("A"), QStringLiteral("B")},    // a single text
+        {QString(), QString(), true},                  // empty, the end
     });
     dialogs_->Clear();
     Form1->Button3Click();
 
     QCOMPARE(answers.dialogsShown, 3);
-    QCOMPARE(answers.prompts, QStringList({Ui("最初の＠に相当する文字："),
-                                           Ui("つぎの＠に相当する文字："),
+    QCOMPARE(answers.prompts, QStringList({Ui("最初の＠に相当する文字："), Ui("つぎの＠に相当する文字："),
                                            Ui("つぎの＠に相当する文字：")}));
     QCOMPARE(answers.doneTexts, QStringList({QString(), QStringLiteral("02"), QStringLiteral("A")}));
-    QCOMPARE(dialogs_->Texts(),
-             std::vector<QString>({Ui("** 左右の文字長さが異なります。"), Ui(kFinished)}));
-    QCOMPARE(sifta::test::ReadBytes(Path("out.csv")),
-             SjLines({"ID,ｾﾙ1", "01,1", "02,1", "A,1"}));
+    QCOMPARE(dialogs_->Texts(), std::vector<QString>({Ui("** 左右の文字長さが異なります。"), Ui(kFinished)}));
+    QCOMPARE(sifta::test::ReadBytes(Path("out.csv")), SjLines({"ID,ｾﾙ1", "01,1", "02,1", "A,1"}));
     const QStringList lines = ListLines();
     QCOMPARE(lines.size(), 18);
     QCOMPARE(lines[0], QStringLiteral(" ---------------------------"));
@@ -365,8 +359,7 @@ class RunFromWindowTest : public QObject {
 
   void cancelInTheSecondOfThreeFiles() {
     const std::string part = SjLines({"ID,ｾﾙ1", "1,1", "2,2", "3,3", "4,4"});
-    for (int n = 1; n <= 3; ++n)
-      sifta::test::WriteBytes(Path(QStringLiteral("part%1.csv").arg(n)), part);
+    for (int n = 1; n <= 3; ++n) sifta::test::WriteBytes(Path(QStringLiteral("part%1.csv").arg(n)), part);
     ChooseSource(Path("part1.csv"), part);
     Form1->Edit1->setText(Path("part@.csv"));
     Form1->Edit2->setText(Path("cut@.csv"));
@@ -389,8 +382,7 @@ class RunFromWindowTest : public QObject {
     QCOMPARE(shown, 2);
     QCOMPARE(dialogs_->Texts(), std::vector<QString>({Ui("キャンセルしますか？"), Ui(kFinished)}));
     QCOMPARE(dialogs_->boxes[0].caption, Ui("確認"));
-    QCOMPARE(sifta::test::ReadBytes(Path("cut1.csv")),
-             SjLines({"ID,ｾﾙ1", "1,1", "2,2", "3,3", "4,4"}));
+    QCOMPARE(sifta::test::ReadBytes(Path("cut1.csv")), SjLines({"ID,ｾﾙ1", "1,1", "2,2", "3,3", "4,4"}));
     // The record being serviced is still written; the next line ends the file.
     QCOMPARE(sifta::test::ReadBytes(Path("cut2.csv")), SjLines({"ID,ｾﾙ1", "1,1"}));
     QVERIFY(!QFile::exists(Path("cut3.csv")));

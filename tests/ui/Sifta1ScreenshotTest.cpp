@@ -172,8 +172,8 @@ class Sifta1ScreenshotTest : public QObject {
       return;
     }
     const QRect area = window->frameGeometry().united(QRect(at, QSize(420, 240)));
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
-                                                                      area.width(), area.height());
+    const QPixmap shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const QString path = dir_ + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
     QVERIFY(shot.save(path));
     std::printf("saved %s\n", qPrintable(path));

@@ -53,8 +53,7 @@ class Sifta1Test : public QObject {
     QVERIFY(Form1 && Form2 && Form3 && Form4 && Form5 && Form6 && Form7 && Form8);
     QCOMPARE(Form1->windowTitle(), Ui("ＣＳＶレコードの抽出( Sifta 1.26 )"));
     QCOMPARE(Form1->pos(), QPoint(188, 92));
-    for (QWidget* form : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6, Form7,
-                                                          Form8}) {
+    for (QWidget* form : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6, Form7, Form8}) {
       QVERIFY(form->isWindow());
       QCOMPARE(form->parentWidget(), Form1);
       QVERIFY(!form->isVisible());
@@ -66,15 +65,13 @@ class Sifta1Test : public QObject {
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QRect>("geometry");  // an empty size: only the place is fixed
     QTest::addColumn<QString>("caption");
-    const auto row = [](const char* name, const char* parent, QRect geometry,
-                        const char* caption) {
+    const auto row = [](const char* name, const char* parent, QRect geometry, const char* caption) {
       QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << geometry
                           << Ui(caption);
     };
     row("GroupBox1", "Form1", {8, 8, 457, 140}, " ファイルの選択 ");
     row("Button1", "GroupBox1", {16, 19, 97, 25}, "元ﾌｧｲﾙの選択");
-    row("Label3", "GroupBox1", {120, 28, 0, 0},
-        "( 元ファイルで＠を使う場合は下のファイル名を直接直します )");
+    row("Label3", "GroupBox1", {120, 28, 0, 0}, "( 元ファイルで＠を使う場合は下のファイル名を直接直します )");
     row("Label1", "GroupBox1", {30, 52, 0, 0}, "ファイル名：");
     row("Edit1", "GroupBox1", {94, 48, 348, 20}, "");
     row("Button2", "GroupBox1", {16, 76, 97, 25}, "抽出ﾌｧｲﾙの選択");
@@ -129,8 +126,8 @@ class Sifta1Test : public QObject {
     QVERIFY(!Form1->Button6->isEnabled());
     QVERIFY(!Form1->Button7->isEnabled());
     QVERIFY(!Form1->Button8->isEnabled());
-    for (QPushButton* button : {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4,
-                                Form1->Button9})
+    for (QPushButton* button :
+         {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4, Form1->Button9})
       QVERIFY(button->isEnabled());
     QVERIFY(Form1->Label3->isHidden());
     QVERIFY(!Form1->LayoutInformationShown());
@@ -181,21 +178,18 @@ class Sifta1Test : public QObject {
       widget = widget->nextInFocusChain();
     } while (widget != Form1->Button1 && chain.size() < 500);
     const auto at = [&](QWidget* w) { return chain.indexOf(w); };
-    const QList<QWidget*> order = {Form1->Button1, Form1->Edit1,   Form1->Button2,
-                                   Form1->Edit2,   Form1->Tabs->RadioButton1,
-                                   Form1->Button3, Form1->Button4, Form1->Button6,
-                                   Form1->Edit6,   Form1->Edit5,   Form1->Button7,
-                                   Form1->Button8, Form1->Button9};
+    const QList<QWidget*> order = {
+        Form1->Button1, Form1->Edit1,   Form1->Button2, Form1->Edit2, Form1->Tabs->RadioButton1,
+        Form1->Button3, Form1->Button4, Form1->Button6, Form1->Edit6, Form1->Edit5,
+        Form1->Button7, Form1->Button8, Form1->Button9};
     for (int i = 1; i < order.size(); ++i)
-      QVERIFY2(at(order[i - 1]) >= 0 && at(order[i - 1]) < at(order[i]),
-               qPrintable(order[i]->objectName()));
+      QVERIFY2(at(order[i - 1]) >= 0 && at(order[i - 1]) < at(order[i]), qPrintable(order[i]->objectName()));
   }
 
   void formCreateStepsBringBackTheStartState() {
     for (QLineEdit* edit : {Form1->Edit1, Form1->Edit2, Form1->Edit3, Form1->Edit4, Form1->Edit5})
       edit->setText(QStringLiteral("x"));
-    for (QPushButton* button : {Form1->Button6, Form1->Button7, Form1->Button8})
-      button->setEnabled(true);
+    for (QPushButton* button : {Form1->Button6, Form1->Button7, Form1->Button8}) button->setEnabled(true);
     Form1->Label3->show();
     Form1->Label10->clear();
     Form1->FormCreate();

@@ -5,10 +5,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,7 +80,7 @@ class SubstitutionAnswers {
   }
 
   std::deque<DialogEntry> entries_;
-  QStringList prompts;   // Label3 of each dialog shown, in order
+  QStringList prompts;    // Label3 of each dialog shown, in order
   QStringList doneTexts;  // Edit1 of each dialog shown
   int dialogsShown = 0;
 

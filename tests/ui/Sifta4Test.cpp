@@ -28,9 +28,7 @@ sifta::FileLayout Layout(sifta::HeadingKind kind, const char* heading, const cha
   return layout;
 }
 
-QStringList MemoLines(const QPlainTextEdit* memo) {
-  return memo->toPlainText().split(QLatin1Char('\n'));
-}
+QStringList MemoLines(const QPlainTextEdit* memo) { return memo->toPlainText().split(QLatin1Char('\n')); }
 
 }  // namespace
 

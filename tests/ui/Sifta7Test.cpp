@@ -150,22 +150,38 @@ class Sifta7Test : public QObject {
     QTest::addColumn<QString>("end");
     QTest::addColumn<int>("width");
     const QString none;
-    QTest::newRow("range") << "08" << "12" << false << none << none << "08" << "12" << 2;
-    QTest::newRow("range, last") << "08" << "12" << true << none << none << "08" << "12" << 2;
-    QTest::newRow("single text") << "A" << "B" << false << none << none << "A" << "A" << 1;
-    QTest::newRow("digits, empty right") << "07" << "" << false << none << none << "07" << "07" << 2;
-    QTest::newRow("trimmed") << " 07 " << " 09 " << false << none << none << "07" << "09" << 2;
-    QTest::newRow("double-byte") << Ui("東京") << "" << false << none << none << Ui("東京")
-                                 << Ui("東京") << 4;
-    QTest::newRow("empty, last") << "" << "" << true << none << none << "" << "" << 0;
-    QTest::newRow("empty") << "" << "" << false << Ui("** 左側文字の指定がありません。") << "Edit2"
-                           << none << none << 0;
-    QTest::newRow("lengths differ") << "8" << "12" << false << Ui("** 左右の文字長さが異なります。")
-                                    << "Edit2" << none << none << 0;
-    QTest::newRow("reversed") << "12" << "08" << false << Ui("** 左右の文字が逆順です。") << "Edit2"
-                              << none << none << 0;
-    QTest::newRow("right not digits") << "12" << "1A" << false << Ui("** 右側文字が非数字です。")
-                                      << "Edit3" << none << none << 0;
+    QTest::newRow("range") << "08"
+                           << "12" << false << none << none << "08"
+                           << "12" << 2;
+    QTest::newRow("range, last") << "08"
+                                 << "12" << true << none << none << "08"
+                                 << "12" << 2;
+    QTest::newRow("single text") << "A"
+                                 << "B" << false << none << none << "A"
+                                 << "A" << 1;
+    QTest::newRow("digits, empty right") << "07"
+                                         << "" << false << none << none << "07"
+                                         << "07" << 2;
+    QTest::newRow("trimmed") << " 07 "
+                             << " 09 " << false << none << none << "07"
+                             << "09" << 2;
+    QTest::newRow("double-byte") << Ui("東京") << "" << false << none << none << Ui("東京") << Ui("東京")
+                                 << 4;
+    QTest::newRow("empty, last") << ""
+                                 << "" << true << none << none << ""
+                                 << "" << 0;
+    QTest::newRow("empty") << ""
+                           << "" << false << Ui("** 左側文字の指定がありません。") << "Edit2" << none << none
+                           << 0;
+    QTest::newRow("lengths differ") << "8"
+                                    << "12" << false << Ui("** 左右の文字長さが異なります。") << "Edit2"
+                                    << none << none << 0;
+    QTest::newRow("reversed") << "12"
+                              << "08" << false << Ui("** 左右の文字が逆順です。") << "Edit2" << none << none
+                              << 0;
+    QTest::newRow("right not digits")
+        << "12"
+        << "1A" << false << Ui("** 右側文字が非数字です。") << "Edit3" << none << none << 0;
   }
   void nextAcceptsOrRefuses() {
     QFETCH(QString, left);
@@ -242,7 +258,8 @@ class Sifta7Test : public QObject {
     QTest::addColumn<QString>("left");
     QTest::addColumn<QString>("right");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("left") << QString::fromUtf8("a\xF0\x9F\x98\x80") << "" << "Edit2";
+    QTest::newRow("left") << QString::fromUtf8("a\xF0\x9F\x98\x80") << ""
+                          << "Edit2";
     QTest::newRow("right of digits") << "01" << QString::fromUtf8("\xF0\x9F\x98\x80") << "Edit3";
   }
   void characterWithoutShiftJisFormIsRefused() {

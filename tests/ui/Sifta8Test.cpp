@@ -134,9 +134,8 @@ class Sifta8Test : public QObject {
     Fill(form);
     QCOMPARE(form.Lines().size(), size_t{4});
     QCOMPARE(form.Lines()[2], sifta::Sj(" 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：1,234"));
-    QCOMPARE(form.Memo1->toPlainText(),
-             Ui("元ファイル名　：/data/in.csv\n抽出ファイル名：/data/out.csv\n"
-                " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：1,234\n 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数："));
+    QCOMPARE(form.Memo1->toPlainText(), Ui("元ファイル名　：/data/in.csv\n抽出ファイル名：/data/out.csv\n"
+                                           " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：1,234\n 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数："));
     QCOMPARE(form.Edit1->text(), QStringLiteral(" 0"));
     form.ClearList();
     QVERIFY(form.Lines().empty());
@@ -198,8 +197,8 @@ class Sifta8Test : public QObject {
     QCOMPARE(print.fontsOffered.size(), size_t{2});
     QCOMPARE(print.fontsOffered[1], mincho);  // the dialog starts with the last choice
     QCOMPARE(form.PrintFont(), mincho);
-    QCOMPARE(dialogs.Texts(), std::vector<QString>({Ui("**「印刷」が終わりました。"),
-                                                    Ui("**「印刷」が終わりました。")}));
+    QCOMPARE(dialogs.Texts(),
+             std::vector<QString>({Ui("**「印刷」が終わりました。"), Ui("**「印刷」が終わりました。")}));
     const QString fonts = PdfFonts(print.pdfPath);
     if (fonts.isNull()) QSKIP("pdffonts is not installed");
     QVERIFY2(fonts.contains(QStringLiteral("Mincho")), qPrintable(fonts));

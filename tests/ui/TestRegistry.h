@@ -17,11 +17,12 @@ inline std::vector<TestFactory>& RegisteredTests() {
 
 template <typename T>
 struct RegisterTest {
-  RegisterTest() { RegisteredTests().push_back([] { return std::make_unique<T>(); }); }
+  RegisterTest() {
+    RegisteredTests().push_back([] { return std::make_unique<T>(); });
+  }
 };
 
 }  // namespace sifta::test
 
 // In a test's .cpp, after the class: SIFTA_REGISTER_TEST(MyTest)
-#define SIFTA_REGISTER_TEST(Class) \
-  static const ::sifta::test::RegisterTest<Class> registered##Class;
+#define SIFTA_REGISTER_TEST(Class) static const ::sifta::test::RegisterTest<Class> registered##Class;

@@ -14,16 +14,15 @@ int main(int argc, char** argv) {
   sifta::SetUpApplication(app);
 
   QSet<QString> chosen;
-  for (const QString& name : qEnvironmentVariable("SIFTA_UI_TESTS").split(QLatin1Char(','),
-                                                                       Qt::SkipEmptyParts))
+  for (const QString& name :
+       qEnvironmentVariable("SIFTA_UI_TESTS").split(QLatin1Char(','), Qt::SkipEmptyParts))
     chosen.insert(name.trimmed());
 
   int failed = 0;
   int ran = 0;
   for (const auto& make : sifta::test::RegisteredTests()) {
     std::unique_ptr<QObject> test = make();
-    if (!chosen.isEmpty() && !chosen.contains(QString::fromLatin1(test->metaObject()->className())))
-      continue;
+    if (!chosen.isEmpty() && !chosen.contains(QString::fromLatin1(test->metaObject()->className()))) continue;
     ++ran;
     failed += QTest::qExec(test.get(), argc, argv);
   }
