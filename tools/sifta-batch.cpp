@@ -23,8 +23,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "BatchRequest.h"
 #include "TerminalWindows.h"
+#include "conditions/BatchRequest.h"
 #include "inspect/FileLayout.h"
 #include "inspect/TextFile.h"
 #include "run/FileSeries.h"

@@ -1,4 +1,4 @@
-#include "BatchRequest.h"
+#include "conditions/BatchRequest.h"
 
 #include <array>
 #include <initializer_list>
