@@ -240,16 +240,16 @@ LineWriter::LineWriter() = default;
 LineWriter::LineWriter(std::size_t bufferSize) : bufferSize_(bufferSize > 0 ? bufferSize : 1) {}
 LineWriter::~LineWriter() { Close(); }
 
-std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode) {
+std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode, const std::string& shownPath) {
   Close();
-  path_ = path;
+  path_ = shownPath.empty() ? path : shownPath;
   error_.reset();
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Create ? O_TRUNC : O_APPEND);
   int fd;
   do fd = ::open(path.c_str(), flags, 0666);
   while (fd < 0 && errno == EINTR);
   // With O_CREAT, ENOENT means that a folder of the path is missing.
-  if (fd < 0) return DescribeIoError(errno == ENOENT ? ENOTDIR : errno, path);
+  if (fd < 0) return DescribeIoError(errno == ENOENT ? ENOTDIR : errno, path_);
   fd_ = fd;
   buffer_.clear();
   buffer_.reserve(bufferSize_);

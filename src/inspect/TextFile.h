@@ -102,7 +102,9 @@ class LineWriter {
   LineWriter& operator=(const LineWriter&) = delete;
   ~LineWriter();
 
-  std::optional<IoError> Open(const std::string& path, Mode mode);
+  // Errors name `shownPath` when it is given (the extract whose temporary
+  // file `path` is), else `path`.
+  std::optional<IoError> Open(const std::string& path, Mode mode, const std::string& shownPath = {});
 
   // The bytes of one line, in as many pieces as the caller likes, then EndLine.
   void Append(std::string_view bytes);

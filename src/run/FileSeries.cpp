@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
 
+#include "inspect/FileSystemCalls.h"
 #include "inspect/TextFile.h"
+#include "run/ExtractFile.h"
 #include "run/ExtractionPlan.h"
 #include "run/RecordSelection.h"
 #include "run/RunMessages.h"
@@ -99,6 +102,10 @@ class SeriesRun {
   std::variant<bool, RunStop> RunIteration();
   bool IsSourceOfRun(const std::string& path) const;
   bool IsLaterSourceOfRange(const std::string& path) const;
+  // The extract of the iteration, begun or continued; `appending` tells which.
+  std::optional<RunStop> TakeExtract(const std::string& extractName, bool& appending);
+  // Moves the extract being written into place; the stop to report when that fails.
+  std::optional<RunStop> CommitExtract();
   void EndRun();
 
   const ExtractionPlan& plan_;
@@ -115,12 +122,19 @@ class SeriesRun {
   bool lastEntry_ = false;
   std::string promptPrefix_ = FirstPromptPrefix();
   RunSignals signals_;
-  std::vector<FileIdentity> sources_;  // the source files opened by this run
+  // The files this run reads: the file chosen for the layout, and the
+  // source files opened so far.
+  std::vector<FileIdentity> sources_;
+  // The extract being written: the current iteration's, or the previous
+  // iteration's until the next one knows whether it appends to it.
+  std::unique_ptr<ExtractFile> extract_;
   // Sources whose text ended at a 0x1A byte with more of the file after it.
   std::vector<std::string> endedAtMark_;
 };
 
 RunOutcome SeriesRun::Run() {
+  IgnoreFileSizeSignal();
+  if (!layout_.fileName.empty()) sources_.push_back(IdentityOf(layout_.fileName));
   windows_.SetRunInProgress(true);
   windows_.SetResultText(ResultField::StartTime, Blanked(windows_.TimeOfDay()));
   windows_.SetResultText(ResultField::EndTime, " ");
@@ -150,6 +164,8 @@ RunOutcome SeriesRun::Run() {
     cancelled = std::get<bool>(iteration);
   } while (!cancelled && plan_.sourceIsSeries);
 
+  // Whatever stopped the run, what the extract holds goes into place.
+  if (auto failed = CommitExtract(); failed && !stop) stop = std::move(failed);
   if (!stop) {
     EndRun();
     return RunOutcome::Finished;
@@ -248,18 +264,21 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   LineReader source;
   if (auto error = source.Open(sourceName)) return RunStop{RunStop::Kind::IoError, error->message};
   windows_.AppendListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
+  if (extract_ && extract_->Holds(sourceName)) {
+    // The extract written so far would replace this source: it is dropped,
+    // and the file stays as it was.
+    extract_->Discard();
+    extract_.reset();
+    return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
+  }
   sources_.push_back(IdentityOf(sourceName));
 
   const std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
-  // Creating or appending to a source file of the run would destroy its input:
-  // one read already, or one that the entered range is still to read.
-  if (IsSourceOfRun(extractName) || IsLaterSourceOfRange(extractName))
-    return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
-  CreatePathFolders(extractName);
-  const bool appending = extractName == record_.previousExtractFile;
+  bool appending = false;
+  if (auto stop = TakeExtract(extractName, appending)) return *stop;
   LineWriter extract;
-  if (auto error = extract.Open(extractName, appending ? LineWriter::Mode::Append : LineWriter::Mode::Create))
+  if (auto error = extract_->OpenWriter(extract, appending))
     return RunStop{RunStop::Kind::IoError, error->message};
   record_.previousExtractFile = extractName;
   const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
@@ -275,7 +294,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   if (!failure) failure = source.Error();
   if (!failure) failure = extract.Error();
   if (failure) {
-    // What was written reaches the disk; the user learns which file is cut short.
+    // What was written goes into place; the user learns which file is cut short.
     source.Close();
     extract.Close();
     return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(failure->message, extractShown)};
@@ -289,10 +308,44 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
 
   if (auto error = extract.Close())
     return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(error->message, extractShown)};
-  if (extractName == record_.informationExtractFile) record_.informationExtractCount += result.extractRecords;
+  if (!record_.informationExtractFile.empty() && extract_->IsTarget(record_.informationExtractFile))
+    record_.informationExtractCount += result.extractRecords;
   record_.extractTotal += result.extractRecords;
   windows_.AppendListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
-  return result.cancelled || signals_.cancelRequest;
+  const bool cancelled = result.cancelled || signals_.cancelRequest;
+  if (cancelled) {
+    record_.cancelled = true;
+    record_.cancelledExtractFile = extractName;
+  }
+  return cancelled;
+}
+
+std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bool& appending) {
+  // Creating or appending to a file that the run reads would destroy its
+  // input: the layout's file, a source read already, or one that the
+  // entered range is still to read.
+  if (IsSourceOfRun(extractName) || IsLaterSourceOfRange(extractName))
+    return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
+  CreatePathFolders(extractName);
+  // The same file as the previous iteration's extract, however it is spelled.
+  appending = extract_ && extract_->IsTarget(extractName);
+  if (appending) return std::nullopt;
+  if (auto stop = CommitExtract()) return stop;
+  ExtractFile::BeginResult begun = ExtractFile::Begin(extractName);
+  if (auto* error = std::get_if<IoError>(&begun)) return RunStop{RunStop::Kind::IoError, error->message};
+  if (std::holds_alternative<ExtractFile::Busy>(begun))
+    return RunStop{RunStop::Kind::Message, ExtractBeingWrittenMessage(Utf8ToCp932ForDisplay(extractName))};
+  extract_ = std::move(std::get<std::unique_ptr<ExtractFile>>(begun));
+  return std::nullopt;
+}
+
+std::optional<RunStop> SeriesRun::CommitExtract() {
+  if (!extract_) return std::nullopt;
+  const std::optional<IoError> error = extract_->Commit();
+  const std::string shown = Utf8ToCp932ForDisplay(extract_->Name());
+  extract_.reset();
+  if (!error) return std::nullopt;
+  return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(error->message, shown)};
 }
 
 void SeriesRun::EndRun() {

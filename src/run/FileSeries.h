@@ -32,7 +32,11 @@ struct RunRecord {
   std::int64_t sourceTotal = 0;
   std::int64_t extractTotal = 0;
   std::string previousExtractFile;  // the extract file of the iteration before
-  int rangeWidth = 0;               // length of the first text of the last @ entry
+  // The run ended on a cancel request; the extract file of that iteration
+  // holds only the records written before it (UTF-8 path).
+  bool cancelled = false;
+  std::string cancelledExtractFile;
+  int rangeWidth = 0;  // length of the first text of the last @ entry
 };
 
 enum class RunOutcome {

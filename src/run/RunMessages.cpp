@@ -24,6 +24,14 @@ std::string IncompleteExtractMessage(std::string_view errorText, std::string_vie
   return text;
 }
 
+std::string ExtractBeingWrittenMessage(std::string_view extractName) {
+  static const std::string label = Sj("** 次の抽出ﾌｧｲﾙは他の実行が書き込み中です：");
+  std::string text = label;
+  text += "\r\n";
+  text += extractName;
+  return text;
+}
+
 std::string EndMarkNoticeMessage(const std::vector<std::string>& sourceNames) {
   static const std::string label =
       Sj("** 次の元ﾌｧｲﾙは途中にある文字ｺｰﾄﾞ1A（EOF）で終わりとみなし、その後ろは読んでいません：");

@@ -16,6 +16,8 @@ const std::string& ExtractIsSourceMessage();
 // Added to an input/output error that stopped a run after an extract file
 // was opened: the error text, then which extract file is incomplete.
 std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName);
+// Another run is writing the extract file `extractName` (code page 932).
+std::string ExtractBeingWrittenMessage(std::string_view extractName);
 // The source files whose text ended at a 0x1A byte with more of the file
 // after it, one name a line (code page 932).
 std::string EndMarkNoticeMessage(const std::vector<std::string>& sourceNames);

@@ -1,0 +1,261 @@
+// Nothing lost: a run never changes a file it reads, never reports records
+// its extract does not hold, and never mixes its records with another run's.
+// Every case checks the files the run read, byte for byte, afterwards, and
+// that no temporary file is left in the folder.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "run/ExtractFile.h"
+#include "run/FileSeries.h"
+#include "run/FileSeriesFake.h"
+
+namespace sifta::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRefusal = "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。";
+const std::string kFinished = "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。";
+
+// "<name>,<n>" records after a standard heading.
+std::string Numbered(const std::string& name, int count) {
+  std::string text = Sj("ID,ｾﾙ1") + "\r\n";
+  for (int n = 1; n <= count; ++n) text += name + "," + std::to_string(n) + "\r\n";
+  return text;
+}
+
+FileLayout Layout(const std::string& fileName) {
+  FileLayout layout;
+  layout.fileName = fileName;
+  layout.headingKind = HeadingKind::Standard;
+  layout.headingText = Sj("ID,ｾﾙ1");
+  layout.firstRecord = "a,1";
+  layout.itemCount = 2;
+  layout.ridItemCount = 1;
+  layout.bodyCellCount = 1;
+  return layout;
+}
+
+ExtractionConditions Everything(const std::string& source, const std::string& extract) {
+  ExtractionConditions conditions;
+  conditions.sourceNameText = source;
+  conditions.extractNameText = extract;
+  conditions.ridChoice = ColumnChoice::AllItems;
+  conditions.cellChoice = ColumnChoice::AllItems;
+  conditions.recordMode = RecordMode::All;
+  return conditions;
+}
+
+// Every regular file under the current folder with its bytes.
+std::map<std::string, std::string> Files() {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator("."))
+    if (entry.is_regular_file() && !entry.is_symlink())
+      files[entry.path().lexically_normal().string()] = *ReadBytes(entry.path().string());
+  return files;
+}
+
+std::vector<std::string> TemporaryFiles() {
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator("."))
+    if (entry.path().string().find(".sifta-tmp") != std::string::npos) left.push_back(entry.path().string());
+  return left;
+}
+
+// d01.csv .. d03.csv, each with records of its own.
+void WriteSeries() {
+  WriteBytes("d01.csv", Numbered("a", 2));
+  WriteBytes("d02.csv", Numbered("b", 3));
+  WriteBytes("d03.csv", Numbered("c", 1));
+}
+
+class NothingLostTest : public ::testing::Test {
+ protected:
+  RunFolder folder;
+  RunRecord record;
+};
+
+// A later source of the series turns out to be the extract being written:
+// refused when it comes up, with the extract's records so far dropped and
+// the source as it was.
+TEST_F(NothingLostTest, LaterSourceThatIsTheExtractIsRefusedUntouched) {
+  struct Case {
+    const char* name;
+    std::string extract;
+    std::vector<SubstitutionTexts> entries;
+  };
+  const std::vector<Case> cases{
+      {"entries one by one", "d03.csv", {Entry("01"), Entry("02"), LastEntry("03")}},
+      {"a range, then the text", "d03.csv", {Entry("01", "02"), LastEntry("03")}},
+      {"a hard link, within the range", "hard.csv", {LastEntry("01", "03")}},
+      {"another spelling", "./sub/../d03.csv", {Entry("01"), LastEntry("03")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all("sub");
+    fs::remove("hard.csv");
+    WriteSeries();
+    fs::create_directory("sub");
+    fs::create_hard_link("d03.csv", "hard.csv");
+    const auto before = Files();
+    FakeWindows windows;
+    windows.entries.assign(c.entries.begin(), c.entries.end());
+    EXPECT_EQ(RunExtraction(Everything("d@.csv", c.extract), Layout("d01.csv"), windows, record),
+              RunOutcome::Failed);
+    EXPECT_EQ(windows.messages, std::vector<std::string>{kRefusal});
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+    EXPECT_FALSE(windows.inProgress);
+  }
+}
+
+TEST_F(NothingLostTest, ExtractThatIsTheChosenFileIsRefusedBeforeWriting) {
+  WriteSeries();
+  fs::create_symlink("d01.csv", "link.csv");
+  for (const std::string extract : {"d01.csv", "link.csv", "./d01.csv"}) {
+    SCOPED_TRACE(extract);
+    const auto before = Files();
+    FakeWindows windows;
+    windows.entries = {LastEntry("02")};
+    EXPECT_EQ(RunExtraction(Everything("d@.csv", extract), Layout("d01.csv"), windows, record),
+              RunOutcome::Failed);
+    EXPECT_EQ(windows.messages, std::vector<std::string>{kRefusal});
+    EXPECT_EQ(windows.progressShowings, 0);
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+  }
+}
+
+// Another spelling of the previous iteration's extract file appends to it,
+// so the totals count only records the file holds.
+TEST_F(NothingLostTest, SameExtractFileUnderAnotherSpellingAppends) {
+  WriteSeries();
+  fs::create_directory_symlink(".", "here");
+  struct Case {
+    const char* name;
+    std::string extract;
+  };
+  const std::vector<Case> cases{{"through a folder of the entry", "x@/../out.csv"},
+                                {"through a linked folder", "x@/../here/out.csv"},
+                                {"doubled separators", "x@/..//./out.csv"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove("out.csv");
+    FakeWindows windows;
+    windows.entries = {LastEntry("01", "03")};
+    EXPECT_EQ(RunExtraction(Everything("d@.csv", c.extract), Layout("d01.csv"), windows, record),
+              RunOutcome::Finished);
+    EXPECT_EQ(ReadBytes("out.csv"), Numbered("a", 2) + "b,1\r\nb,2\r\nb,3\r\nc,1\r\n");
+    EXPECT_EQ(record.extractTotal, 6);
+    EXPECT_EQ(record.informationExtractCount, 6);
+    EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+  }
+}
+
+// What the run sees while it works: the older extract file stays as it was
+// until the run is done with it.
+class PeekingWindows : public FakeWindows {
+ public:
+  void ServicePendingEvents() override {
+    FakeWindows::ServicePendingEvents();
+    seen.push_back(*ReadBytes("out.csv"));
+  }
+  std::vector<std::string> seen;
+};
+
+TEST_F(NothingLostTest, OlderExtractStaysUntilTheRunIsDoneWithIt) {
+  WriteSeries();
+  WriteBytes("out.csv", "older\r\n");
+  ::chmod("out.csv", 0640);
+  fs::create_symlink("out.csv", "link.csv");
+  PeekingWindows windows;
+  windows.entries = {LastEntry("01", "02")};
+  EXPECT_EQ(RunExtraction(Everything("d@.csv", "link.csv"), Layout("d01.csv"), windows, record),
+            RunOutcome::Finished);
+  EXPECT_EQ(windows.seen, std::vector<std::string>(5, "older\r\n"));
+  // The file the link leads to is replaced; the link and the permissions stay.
+  EXPECT_TRUE(fs::is_symlink("link.csv"));
+  EXPECT_EQ(ReadBytes("out.csv"), Numbered("a", 2) + "b,1\r\nb,2\r\nb,3\r\n");
+  EXPECT_EQ(fs::status("out.csv").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+TEST_F(NothingLostTest, CancelLeavesEveryExtractInPlace) {
+  WriteSeries();
+  const auto sources = Files();
+  FakeWindows windows;
+  windows.entries = {LastEntry("01", "03")};
+  windows.cancelInFile = 2;  // at the second record of d02.csv
+  windows.cancelAtRecord = 2;
+  EXPECT_EQ(RunExtraction(Everything("d@.csv", "o@.csv"), Layout("d01.csv"), windows, record),
+            RunOutcome::Finished);
+  EXPECT_EQ(windows.messages, std::vector<std::string>{kFinished});
+  EXPECT_EQ(ReadBytes("o01.csv"), Numbered("a", 2));
+  EXPECT_EQ(ReadBytes("o02.csv"), Numbered("b", 2));  // cut short: d02.csv has 3
+  EXPECT_FALSE(fs::exists("o03.csv"));
+  EXPECT_TRUE(record.cancelled);
+  EXPECT_EQ(record.cancelledExtractFile, "o02.csv");
+  for (const auto& [name, bytes] : sources) EXPECT_EQ(ReadBytes(name), bytes) << name;
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+// Another run holds the extract: refused before anything is written, the
+// file named; once that run is done, the extract can be written.
+TEST_F(NothingLostTest, ExtractBeingWrittenByAnotherRunIsRefused) {
+  WriteSeries();
+  WriteBytes("out.csv", "older\r\n");
+  auto other = ExtractFile::Begin("./out.csv");
+  ASSERT_TRUE(std::holds_alternative<std::unique_ptr<ExtractFile>>(other));
+  const auto before = Files();
+  for (const std::string extract : {"out.csv", "sub/../out.csv"}) {
+    SCOPED_TRACE(extract);
+    fs::create_directory("sub");
+    FakeWindows windows;
+    EXPECT_EQ(RunExtraction(Everything("d01.csv", extract), Layout("d01.csv"), windows, record),
+              RunOutcome::Failed);
+    EXPECT_EQ(windows.messages,
+              std::vector<std::string>{"** 次の抽出ﾌｧｲﾙは他の実行が書き込み中です：\r\n" + extract});
+    EXPECT_EQ(windows.progressShowings, 0);
+    EXPECT_EQ(Files(), before);
+  }
+  // A series that reaches the busy extract keeps what it finished.
+  auto second = ExtractFile::Begin("x02.csv");
+  FakeWindows reaching;
+  reaching.entries = {LastEntry("01", "02")};
+  EXPECT_EQ(RunExtraction(Everything("d@.csv", "x@.csv"), Layout("d01.csv"), reaching, record),
+            RunOutcome::Failed);
+  EXPECT_EQ(reaching.messages,
+            std::vector<std::string>{"** 次の抽出ﾌｧｲﾙは他の実行が書き込み中です：\r\nx02.csv"});
+  EXPECT_EQ(ReadBytes("x01.csv"), Numbered("a", 2));
+  EXPECT_FALSE(fs::exists("x02.csv"));
+  std::get<std::unique_ptr<ExtractFile>>(second).reset();
+
+  std::get<std::unique_ptr<ExtractFile>>(other).reset();
+  FakeWindows after;
+  EXPECT_EQ(RunExtraction(Everything("d01.csv", "out.csv"), Layout("d01.csv"), after, record),
+            RunOutcome::Finished);
+  EXPECT_EQ(ReadBytes("out.csv"), Numbered("a", 2));
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+// An extract left half written by a run that was killed is taken over.
+TEST_F(NothingLostTest, TemporaryFileOfAKilledRunIsTakenOver) {
+  WriteSeries();
+  WriteBytes("out.csv.sifta-tmp", "left behind\r\n");
+  FakeWindows windows;
+  EXPECT_EQ(RunExtraction(Everything("d01.csv", "out.csv"), Layout("d01.csv"), windows, record),
+            RunOutcome::Finished);
+  EXPECT_EQ(ReadBytes("out.csv"), Numbered("a", 2));
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace sifta::testing
