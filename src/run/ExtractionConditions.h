@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/PlanMessages.h"
 #include "scan/Scanning.h"
 
 namespace sifta {
@@ -28,6 +29,15 @@ enum class CodeGrouping {
 // data row of the grid, row 1 first, as many as the grid has. The file names
 // are kept as typed (UTF-8 paths), untrimmed. A choice that no radio button
 // holds is nothing.
+//
+// A typed text that has no code page 932 form cannot be a condition: the
+// window names the first such cell it read in `unreadableCell` (that cell
+// then reads as empty), and the plan refuses it after the file names.
+struct UnreadableCell {
+  PlanTab tab = PlanTab::Rid;
+  int row = 0;
+};
+
 struct ExtractionConditions {
   std::string sourceNameText;   // Edit1
   std::string extractNameText;  // Edit2
@@ -47,6 +57,8 @@ struct ExtractionConditions {
   std::vector<std::array<std::string, 2>> codeRows;  // StringGrid5
   CodeGrouping grouping = CodeGrouping::Unknown;     // RadioButton8 / 9 / 10; none = Unknown
   bool extractAllExcept = false;                     // CheckBox3
+
+  std::optional<UnreadableCell> unreadableCell;
 };
 
 // A grid cell as the conditions hold it.

@@ -46,10 +46,14 @@ class PlanBuilder {
       : in_(conditions), layout_(layout) {}
 
   PlanResult Build() {
-    if (!TakeFileNames() || !CheckLayout() || !TakeRidTab() || !TakeCellTab() || !TakeZeroing() ||
-        !CheckSomethingWritten() || !TakeRecordTab())
+    // In Value mode the grouping box is off: a grouping chosen earlier in
+    // Code mode cannot be seen there, so it must not stop the loop early or
+    // order the value rows. This is the one place that decides it.
+    grouping_ = in_.recordMode == RecordMode::Value ? CodeGrouping::Unknown : in_.grouping;
+    if (!TakeFileNames() || !CheckLayout() || !CheckCellTexts() || !TakeRidTab() || !TakeCellTab() ||
+        !TakeZeroing() || !CheckSomethingWritten() || !TakeRecordTab())
       return std::visit([](auto& failure) -> PlanResult { return std::move(failure); }, failure_);
-    plan_.grouping = in_.grouping;
+    plan_.grouping = grouping_;
     plan_.extractAllExcept = in_.extractAllExcept;
     return std::move(plan_);
   }
@@ -67,6 +71,13 @@ class PlanBuilder {
     if (plan_.extractIsSeries && !plan_.sourceIsSeries)
       return Refuse(PlanText::ExtractSeriesWithoutSource, FocusTarget::ExtractButton);
     return true;
+  }
+
+  // A text the window could not turn into code page 932 is no condition at
+  // all; it is named before anything is read from the tabs.
+  bool CheckCellTexts() {
+    if (!in_.unreadableCell) return true;
+    return RefuseRow(in_.unreadableCell->tab, in_.unreadableCell->row, PlanText::NoCp932Form);
   }
 
   // A double quote that never closes on line 1 leaves no item count (0) and,
@@ -257,7 +268,7 @@ class PlanBuilder {
   }
 
   bool TakeCodeRows() {
-    const bool grouped = in_.grouping == CodeGrouping::GroupedInOrder;
+    const bool grouped = grouping_ == CodeGrouping::GroupedInOrder;
     // In Value mode the first row fixes the length for all rows, an empty
     // value (keyLength 0) included.
     bool lengthFixed = plan_.recordMode == RecordMode::Code;
@@ -324,6 +335,7 @@ class PlanBuilder {
   const ExtractionConditions& in_;
   const FileLayout& layout_;
   ExtractionPlan plan_;
+  CodeGrouping grouping_ = CodeGrouping::Unknown;
   Failure failure_;
 };
 

@@ -21,6 +21,7 @@ enum class PlanText {
 
   // Row details, any tab.
   NumberBelowOne,  // "番号が１より小さいです。"
+  NoCp932Form,     // "ｼﾌﾄJISにない文字があります。"
 
   // Row details, RID tab.
   RidNumberTooLarge,  // "番号がRID項目数を越えています。"

@@ -472,26 +472,14 @@ void ConditionTabs::StringGrid5KeyPress(char& key) {
 
 namespace {
 
-enum class Tab { Rid, Cell, Record };
-
-QString RowPrefix(Tab tab) {
-  switch (tab) {
-    case Tab::Rid:
-      return QStringLiteral("**RIDの抽出(");
-    case Tab::Cell:
-      return QStringLiteral("**ｾﾙの抽出(");
-    case Tab::Record:
-      return QStringLiteral("**ﾚｺｰﾄﾞの抽出(");
-  }
-  return {};
-}
+using Tab = sifta::PlanTab;
 
 // Reads the rows of one grid. A grid that the conditions use refuses a text
 // without a code page 932 form; the cells of a grid that they do not use are
 // never looked at, so there a stand-in character does no harm.
 class GridReader {
  public:
-  std::optional<QString> refusal;
+  std::optional<sifta::UnreadableCell> unreadable;
 
   template <std::size_t N>
   std::vector<std::array<std::string, N>> Rows(const StringGrid& grid, Tab tab, bool used) {
@@ -510,8 +498,7 @@ class GridReader {
     if (!used) return sifta::GridCellText(sifta::Utf8ToCp932ForDisplay(typed.toStdString()));
     std::optional<std::string> bytes = sifta::ToSj(typed);
     if (!bytes) {
-      if (!refusal)
-        refusal = RowPrefix(tab) + QString::number(row) + QStringLiteral(")：ｼﾌﾄJISにない文字があります。");
+      if (!unreadable) unreadable = sifta::UnreadableCell{tab, row};
       return {};
     }
     return sifta::GridCellText(*bytes);
@@ -520,8 +507,8 @@ class GridReader {
 
 }  // namespace
 
-std::variant<sifta::ExtractionConditions, QString> ConditionTabs::ReadConditions(
-    const QString& sourceName, const QString& extractName) const {
+sifta::ExtractionConditions ConditionTabs::ReadConditions(const QString& sourceName,
+                                                          const QString& extractName) const {
   using sifta::ColumnChoice;
   sifta::ExtractionConditions conditions;
   conditions.sourceNameText = sifta::PathBytes(sourceName);
@@ -558,6 +545,6 @@ std::variant<sifta::ExtractionConditions, QString> ConditionTabs::ReadConditions
     conditions.specialRows.push_back(row[0]);
   conditions.keyRows = reader.Rows<2>(*StringGrid4, Tab::Record, keyUsed);
   conditions.codeRows = reader.Rows<2>(*StringGrid5, Tab::Record, codeUsed);
-  if (reader.refusal) return *reader.refusal;
+  conditions.unreadableCell = reader.unreadable;
   return conditions;
 }

@@ -51,11 +51,10 @@ class ConditionTabs : public QObject {
 
   // Every radio button, check box and grid row (cells trimmed of the bytes
   // 0..32, typed text as code page 932) with the two file names as typed
-  // (UTF-8). A QString is the message for a typed text that has no code page
-  // 932 form, naming the tab and the row; it is shown as a refusal (beep,
-  // box). Only grids that the chosen conditions use can refuse.
-  std::variant<sifta::ExtractionConditions, QString> ReadConditions(const QString& sourceName,
-                                                                    const QString& extractName) const;
+  // (UTF-8). The first typed text without a code page 932 form in a grid that
+  // the chosen conditions use is named in `unreadableCell`, for the plan to
+  // refuse after its file name checks; elsewhere such a text does no harm.
+  sifta::ExtractionConditions ReadConditions(const QString& sourceName, const QString& extractName) const;
 
   // While a run is in progress the tab pages take no input (the tabs can still
   // be looked at).

@@ -2,19 +2,13 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace sifta {
 
 namespace {
-
-QString FilterForQt(const QString& filter) {
-  // "description|pattern" as the windows state it, in Qt's "description (pattern)".
-  const int bar = filter.indexOf(QLatin1Char('|'));
-  if (bar < 0) return filter;
-  return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + QStringLiteral(")");
-}
 
 class QtDialogs final : public Dialogs {
  public:
@@ -49,14 +43,16 @@ class QtDialogs final : public Dialogs {
     return withCancel ? Answer::Cancel : Answer::No;
   }
 
-  std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override {
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(), FilterForQt(filter));
+  std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
+                                      const QString& folder) override {
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), folder, FilterForQt(filter));
     if (path.isEmpty()) return std::nullopt;
     return path;
   }
 
-  std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override {
-    const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(),
+  std::optional<QString> SaveFileName(QWidget* parent, const QString& filter,
+                                      const QString& folder) override {
+    const QString path = QFileDialog::getSaveFileName(parent, QString(), folder,
                                                       filter.isEmpty() ? QString() : FilterForQt(filter),
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
@@ -74,5 +70,26 @@ Dialogs& Dialogs::Current() {
 }
 
 void Dialogs::Install(Dialogs* dialogs) { installed = dialogs; }
+
+QString StartFolder(const QString& name) {
+  if (name.trimmed().isEmpty()) return {};
+  QString folder = QFileInfo(name.trimmed()).absolutePath();
+  // A folder of a series (with @) or one still to be created: the nearest
+  // one above it that exists.
+  while (!QFileInfo(folder).isDir()) {
+    const QString up = QFileInfo(folder).path();
+    if (up == folder) return {};
+    folder = up;
+  }
+  return folder;
+}
+
+QString FilterForQt(const QString& filter) {
+  const int bar = filter.indexOf(QLatin1Char('|'));
+  if (bar < 0) return filter;
+  QString pattern = filter.mid(bar + 1);
+  if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+  return filter.left(bar) + QStringLiteral(" (") + pattern + QStringLiteral(")");
+}
 
 }  // namespace sifta

@@ -26,14 +26,27 @@ class Dialogs {
   // `noText` replace the standard ones when not empty.
   virtual Answer Question(QWidget* parent, const QString& text, bool withCancel, const QString& caption = {},
                           const QString& yesText = {}, const QString& noText = {}) = 0;
-  // The open and save dialogs: the chosen path, or nothing when cancelled.
-  virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) = 0;
-  virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) = 0;
+  // The open and save dialogs, shown in `folder` (the current folder when it
+  // is empty): the chosen path, or nothing when cancelled. A filter is
+  // "description|pattern" as the windows state it.
+  virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
+                                              const QString& folder) = 0;
+  virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& filter,
+                                              const QString& folder) = 0;
 
   // The dialogs in use: the Qt ones unless a test installed others.
   static Dialogs& Current();
   // Installs `dialogs` (not owned); nullptr brings back the Qt ones.
   static void Install(Dialogs* dialogs);
 };
+
+// The folder a file dialog starts in for the file name `name` (as typed in a
+// box, possibly with @ or relative): its folder, or the nearest folder above
+// that exists; empty for an empty name.
+QString StartFolder(const QString& name);
+
+// A filter as Qt's dialogs take it: "description (pattern)". The pattern
+// "*.*" means every file, also one without a dot in its name: it becomes "*".
+QString FilterForQt(const QString& filter);
 
 }  // namespace sifta

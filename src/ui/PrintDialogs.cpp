@@ -1,5 +1,6 @@
 #include "ui/PrintDialogs.h"
 
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -13,7 +14,7 @@ class QtPrintDialogs final : public PrintDialogs {
  public:
   std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) override {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    const QFont font = QFontDialog::getFont(&ok, FontForDialog(initial), parent);
     if (!ok) return std::nullopt;
     return font;
   }
@@ -39,5 +40,33 @@ PrintDialogs& PrintDialogs::Current() {
 }
 
 void PrintDialogs::Install(PrintDialogs* dialogs) { installed = dialogs; }
+
+namespace {
+
+// The family as the font database names it (substitutes come lowercased).
+QString Installed(const QStringList& families, const QString& family) {
+  for (const QString& name : families)
+    if (name.compare(family, Qt::CaseInsensitive) == 0) return name;
+  return {};
+}
+
+}  // namespace
+
+QFont FontForDialog(const QFont& font) {
+  const QStringList families = QFontDatabase::families();
+  QString family = Installed(families, font.family());
+  for (const QString& substitute : QFont::substitutes(font.family())) {
+    if (!family.isEmpty()) break;
+    family = Installed(families, substitute);
+  }
+  if (family.isEmpty()) {
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    family = japanese.isEmpty() ? font.family() : japanese.front();
+  }
+  QFont shown(font);
+  shown.setFamily(family);
+  if (font.pixelSize() > 0) shown.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+  return shown;
+}
 
 }  // namespace sifta

@@ -29,4 +29,10 @@ class PrintDialogs {
   static void Install(PrintDialogs* dialogs);
 };
 
+// The font as the font dialog can show it: a family the dialog lists (the
+// font's own, else the first installed family that stands in for it, else
+// the first family that writes Japanese) and a size in points (a pixel size
+// taken at 96 dots per inch, so 12 pixels are 9 points).
+QFont FontForDialog(const QFont& font);
+
 }  // namespace sifta

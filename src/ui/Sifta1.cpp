@@ -245,9 +245,12 @@ void TForm1::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // A running run is ended by its own cancel button, not by closing the window.
+  // A running run is ended by its own cancel button, not by closing the
+  // window: the beep and the progress window in front say where that is.
   if (runInProgress_) {
     event->ignore();
+    Dialogs::Current().Beep();
+    if (Form2 && Form2->isVisible()) Raise(Form2);
     return;
   }
   QWidget::closeEvent(event);
@@ -269,8 +272,10 @@ std::optional<sifta::HeadingKind> TForm1::AskHeadingKind() {
 void TForm1::Button1Click() {
   if (runInProgress_) return;
   QString path;
+  QString near = Edit1->text();
   for (;;) {
-    const std::optional<QString> chosen = Dialogs::Current().OpenFileName(this, Ui(kOpenFilter));
+    const std::optional<QString> chosen =
+        Dialogs::Current().OpenFileName(this, Ui(kOpenFilter), sifta::StartFolder(near));
     if (!chosen) return;
     if (!chosen->contains(QLatin1Char('@'))) {
       path = *chosen;
@@ -278,6 +283,7 @@ void TForm1::Button1Click() {
     }
     Dialogs::Current().Beep();
     Dialogs::Current().Information(this, BoxText(kAtRefused));
+    near = *chosen;
   }
 
   // The information is worked out anew for this file.
@@ -318,7 +324,8 @@ void TForm1::Button1Click() {
 
 void TForm1::Button2Click() {
   if (runInProgress_) return;
-  if (const std::optional<QString> path = Dialogs::Current().SaveFileName(this, Ui(kSaveFilter)))
+  if (const std::optional<QString> path =
+          Dialogs::Current().SaveFileName(this, Ui(kSaveFilter), sifta::StartFolder(Edit2->text())))
     Edit2->setText(*path);
 }
 
@@ -331,16 +338,7 @@ void TForm1::Button3Click() {
     ~Leave() { flag = false; }
   } leave{inButton3_};
 
-  auto conditions = Tabs->ReadConditions(Edit1->text(), Edit2->text());
-  if (const auto* message = std::get_if<QString>(&conditions)) {
-    // As a run refused by its conditions: the results and the list are empty.
-    for (QLineEdit* field : {Edit6, Edit3, Edit4, Edit5}) field->clear();
-    if (Form8) Form8->ClearList();
-    Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, *message);
-    return;
-  }
-  sifta::RunExtraction(std::get<sifta::ExtractionConditions>(conditions), layout_, *layer_, record_);
+  sifta::RunExtraction(Tabs->ReadConditions(Edit1->text(), Edit2->text()), layout_, *layer_, record_);
   // Whatever ended the run, nothing stays locked.
   if (runInProgress_) layer_->SetRunInProgress(false);
 }

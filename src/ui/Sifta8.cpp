@@ -166,8 +166,10 @@ void TForm8::Button2Click() {
 }
 
 void TForm8::Button3Click() {
-  const std::optional<QString> chosen = sifta::Dialogs::Current().SaveFileName(this, QString());
+  const std::optional<QString> chosen =
+      sifta::Dialogs::Current().SaveFileName(this, QString(), sifta::StartFolder(savedName_));
   if (!chosen) return;
+  savedName_ = *chosen;
   const std::string path = sifta::PathBytes(*chosen);
   sifta::CreatePathFolders(path);
   if (const std::optional<sifta::IoError> error = sifta::SaveLines(path, lines_)) {

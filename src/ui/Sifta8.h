@@ -53,8 +53,9 @@ class TForm8 : public QWidget {
  private:
   std::vector<std::string> lines_;
   std::unique_ptr<QPrinter> printer_;
-  QFont dialogFont_;  // the font dialog starts with the last font chosen
-  QFont printFont_;   // the printer's font
+  QFont dialogFont_;   // the font dialog starts with the last font chosen
+  QFont printFont_;    // the printer's font
+  QString savedName_;  // the list saved last in this session: the save dialog starts beside it
 };
 
 extern TForm8* Form8;

@@ -134,6 +134,9 @@ Tweak Code(Rows2 keys, Rows2 codes, CodeGrouping grouping = CodeGrouping::Unknow
 Tweak Value(Rows2 keys, Rows2 codes, CodeGrouping grouping = CodeGrouping::Unknown) {
   return Keyed(RecordMode::Value, keys, codes, grouping);
 }
+Tweak Unreadable(PlanTab tab, int row) {
+  return [=](ExtractionConditions& c, FileLayout&) { c.unreadableCell = UnreadableCell{tab, row}; };
+}
 Tweak Then(std::vector<Tweak> tweaks) {
   return [=](ExtractionConditions& c, FileLayout& l) {
     for (const Tweak& t : tweaks) t(c, l);
@@ -309,13 +312,17 @@ const Refusal kRefusals[] = {
      "**ﾚｺｰﾄﾞの抽出(2)：ｺｰﾄﾞが同じか逆順です。", Non},
     {"CodeGroupedTouching", Code({{"3", ""}}, {{"200", "209"}, {"209", "300"}}, CodeGrouping::GroupedInOrder),
      "**ﾚｺｰﾄﾞの抽出(2)：ｺｰﾄﾞが同じか逆順です。", Non},
-    {"ValueGroupedBackwards", Value({{"1", ""}}, {{"200", "209"}, {"101", ""}}, CodeGrouping::GroupedInOrder),
-     "**ﾚｺｰﾄﾞの抽出(2)：ｺｰﾄﾞが同じか逆順です。", Non},
     {"CodeNoRows", Code({{"3", ""}}, {}), "**ﾚｺｰﾄﾞの抽出(0)：ｺｰﾄﾞ指定がありません。", Non},
     {"ValueCodeOnlyEmptyRows", Value({{"1", ""}}, k19EmptyRows), "**ﾚｺｰﾄﾞの抽出(0)：ｺｰﾄﾞ指定がありません。",
      Non},
 
     // The order of the checks across the tabs and within a row.
+    {"FileNamesBeforeUnreadableText", Then({Names("", "out.csv"), Unreadable(PlanTab::Record, 4)}),
+     "** 元ファイルの指定がありません。", Src},
+    {"AtBeforeUnreadableText", Then({Names("in.csv", "out@.csv"), Unreadable(PlanTab::Record, 4)}),
+     "** 抽出ﾌｧｲﾙの＠は元ﾌｧｲﾙに＠がないので指定できません。", Ext},
+    {"UnreadableTextBeforeTheTabs", Then({Unreadable(PlanTab::Cell, 2), RidChoice({})}),
+     "**ｾﾙの抽出(2)：ｼﾌﾄJISにない文字があります。", Non},
     {"AtBeforeRidChoice", Then({Names("in.csv", "out@.csv"), RidChoice({})}),
      "** 抽出ﾌｧｲﾙの＠は元ﾌｧｲﾙに＠がないので指定できません。", Ext},
     {"RidBeforeCell", Then({Rid({{"3", "1"}}), Cells({{"5", "3", "", ""}})}),
@@ -591,11 +598,14 @@ const Accepted kAccepted[] = {
      }},
     {"CodesCompareUnsigned", Value({{"1", ""}}, {{"A", Sj("ｱ")}}),
      [](const ExtractionPlan& p) { EXPECT_EQ(p.codeRanges.size(), 1u); }},
-    {"ValueKeepsGroupedAndAllExcept",
-     Then({Value({{"1", ""}}, {{"1", ""}}, CodeGrouping::GroupedInOrder),
+    // The grouping box is off in Value mode: a grouping left from Code mode
+    // neither orders the value rows nor stops the loop early.
+    {"ValueIgnoresGroupedKeepsAllExcept",
+     Then({Value({{"1", ""}}, {{"200", "209"}, {"101", ""}}, CodeGrouping::GroupedInOrder),
            [](ExtractionConditions& c, FileLayout&) { c.extractAllExcept = true; }}),
      [](const ExtractionPlan& p) {
-       EXPECT_EQ(p.grouping, CodeGrouping::GroupedInOrder);
+       EXPECT_EQ(p.grouping, CodeGrouping::Unknown);
+       EXPECT_EQ(p.codeRanges, std::vector<CodeRange>({{"200", "209"}, {"101", "101"}}));
        EXPECT_TRUE(p.extractAllExcept);
      }},
     {"GroupingTakenInAllMode",

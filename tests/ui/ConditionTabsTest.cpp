@@ -600,9 +600,9 @@ class ConditionTabsTest : public QObject {
     t.StringGrid4->SetCell(1, 1, QStringLiteral("1"));
     t.StringGrid5->SetCell(1, 1, QStringLiteral("　東京"));
 
-    auto read = t.ReadConditions(QStringLiteral(" /tmp/源@.csv"), QStringLiteral("/tmp/x.csv"));
-    QVERIFY(std::holds_alternative<sifta::ExtractionConditions>(read));
-    const auto& c = std::get<sifta::ExtractionConditions>(read);
+    const sifta::ExtractionConditions c =
+        t.ReadConditions(QStringLiteral(" /tmp/源@.csv"), QStringLiteral("/tmp/x.csv"));
+    QVERIFY(!c.unreadableCell);
     QCOMPARE(QString::fromStdString(c.sourceNameText), QStringLiteral(" /tmp/源@.csv"));
     QCOMPARE(c.extractNameText, std::string("/tmp/x.csv"));
     QVERIFY(c.ridChoice == sifta::ColumnChoice::ListedItems);
@@ -630,35 +630,35 @@ class ConditionTabsTest : public QObject {
 
   void readConditionsChoicesUnset() {
     Window w;
-    auto read = w.tabs->ReadConditions(QString(), QString());
-    QVERIFY(std::holds_alternative<sifta::ExtractionConditions>(read));
-    const auto& c = std::get<sifta::ExtractionConditions>(read);
+    const sifta::ExtractionConditions c = w.tabs->ReadConditions(QString(), QString());
     QVERIFY(!c.ridChoice && !c.cellChoice && !c.recordMode);
     QVERIFY(c.grouping == sifta::CodeGrouping::Unknown);
     QVERIFY(!c.zeroNonNumeric && !c.zeroSpecial && !c.extractAllExcept);
     QVERIFY(c.sourceNameText.empty());
   }
 
-  // A typed character without a code page 932 form is refused where the
-  // conditions use the grid, naming the tab and the row; elsewhere it does
-  // not matter.
+  // A typed character without a code page 932 form is named where the
+  // conditions use the grid (the tab and the row); elsewhere it does not
+  // matter.
   void readConditionsUnconvertible() {
+    using sifta::PlanTab;
     Window w;
     ConditionTabs& t = *w.tabs;
     t.StringGrid5->SetCell(2, 4, QStringLiteral("A😀"));
     t.StringGrid1->SetCell(1, 2, QStringLiteral("😀"));
+    const auto unreadable = [&t]() -> std::pair<int, int> {
+      const auto cell = t.ReadConditions({}, {}).unreadableCell;
+      if (!cell) return {-1, -1};
+      return {static_cast<int>(cell->tab), cell->row};
+    };
     t.RadioButton6->click();
-    QVERIFY(std::holds_alternative<sifta::ExtractionConditions>(t.ReadConditions({}, {})));
+    QCOMPARE(unreadable(), std::make_pair(-1, -1));
     t.RadioButton13->click();
-    auto read = t.ReadConditions({}, {});
-    QVERIFY(std::holds_alternative<QString>(read));
-    QCOMPARE(std::get<QString>(read), QStringLiteral("**ﾚｺｰﾄﾞの抽出(4)：ｼﾌﾄJISにない文字があります。"));
+    QCOMPARE(unreadable(), std::make_pair(static_cast<int>(PlanTab::Record), 4));
     t.RadioButton2->click();
-    read = t.ReadConditions({}, {});
-    QCOMPARE(std::get<QString>(read), QStringLiteral("**RIDの抽出(2)：ｼﾌﾄJISにない文字があります。"));
+    QCOMPARE(unreadable(), std::make_pair(static_cast<int>(PlanTab::Rid), 2));
     t.SetHeadingKind(sifta::HeadingKind::None);  // the RID tab is not read then
-    read = t.ReadConditions({}, {});
-    QCOMPARE(std::get<QString>(read), QStringLiteral("**ﾚｺｰﾄﾞの抽出(4)：ｼﾌﾄJISにない文字があります。"));
+    QCOMPARE(unreadable(), std::make_pair(static_cast<int>(PlanTab::Record), 4));
   }
 
   void locked() {

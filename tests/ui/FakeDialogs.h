@@ -37,6 +37,7 @@ class FakeDialogs final : public Dialogs {
   struct FileDialog {
     bool save = false;
     QString filter;
+    QString folder;  // where it starts; empty for the current folder
   };
 
   FakeDialogs() { Install(this); }
@@ -102,12 +103,12 @@ class FakeDialogs final : public Dialogs {
     return answer;
   }
 
-  std::optional<QString> OpenFileName(QWidget*, const QString& filter) override {
-    return TakeFile(openAnswers, false, filter);
+  std::optional<QString> OpenFileName(QWidget*, const QString& filter, const QString& folder) override {
+    return TakeFile(openAnswers, false, filter, folder);
   }
 
-  std::optional<QString> SaveFileName(QWidget*, const QString& filter) override {
-    return TakeFile(saveAnswers, true, filter);
+  std::optional<QString> SaveFileName(QWidget*, const QString& filter, const QString& folder) override {
+    return TakeFile(saveAnswers, true, filter, folder);
   }
 
  private:
@@ -126,9 +127,9 @@ class FakeDialogs final : public Dialogs {
     if (onBox) onBox(boxes.back());
   }
 
-  std::optional<QString> TakeFile(std::deque<std::optional<QString>>& queue, bool save,
-                                  const QString& filter) {
-    fileDialogs.push_back({save, filter});
+  std::optional<QString> TakeFile(std::deque<std::optional<QString>>& queue, bool save, const QString& filter,
+                                  const QString& folder) {
+    fileDialogs.push_back({save, filter, folder});
     if (queue.empty()) {
       ++unanswered;
       return std::nullopt;

@@ -3,6 +3,7 @@
 // progress window's cancel, the lock while a run is under way, and the
 // information windows the main window opens.
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -428,6 +429,99 @@ class RunFromWindowTest : public QObject {
     QVERIFY(!Form1->Edit2->isReadOnly());
     QVERIFY(!Form1->Tabs->IsLocked());
     QVERIFY(Form1->Tabs->RadioButton3->isEnabled());
+  }
+
+  // "順番でまとまっている" chosen in Code mode stays selected, out of reach,
+  // when the user switches to Value mode: it must not end the run at the
+  // first value beyond the rows, nor order the rows.
+  void valueModeReadsEveryRecordWhateverTheGrouping() {
+    ChooseSource(Path("v.csv"), SjLines({"ID,ｾﾙ1,ｾﾙ2", "1,10,a", "2,30,b", "3,20,c", "4,10,d", "5,40,e"}));
+    Form1->Edit2->setText(Path("v-out.csv"));
+    ChooseEverything();
+    Form1->Tabs->RadioButton7->click();
+    Form1->Tabs->RadioButton9->click();
+    Form1->Tabs->RadioButton13->click();
+    QVERIFY(Form1->Tabs->RadioButton9->isChecked());
+    QVERIFY(!Form1->Tabs->GroupBox4->isEnabled());
+    Form1->Tabs->StringGrid4->SetCell(1, 1, QStringLiteral("1"));
+    Form1->Tabs->StringGrid5->SetCell(1, 1, QStringLiteral("40"));
+    Form1->Tabs->StringGrid5->SetCell(1, 2, QStringLiteral("10"));
+    dialogs_->Clear();
+    Form1->Button3Click();
+    QCOMPARE(dialogs_->Texts(), std::vector<QString>{Ui(kFinished)});
+    QCOMPARE(Form1->Edit6->text(), QStringLiteral(" 5"));
+    QCOMPARE(sifta::test::ReadBytes(Path("v-out.csv")),
+             SjLines({"ID,ｾﾙ1,ｾﾙ2", "1,10,a", "4,10,d", "5,40,e"}));
+  }
+
+  // A grid text without a code page 932 form is refused after the file name
+  // checks, with its own message; nothing is created.
+  void unreadableGridTextAfterTheFileNames() {
+    ChooseSource(Path("s.csv"), StandardTable());
+    ChooseEverything();
+    Form1->Tabs->RadioButton6->click();
+    Form1->Tabs->StringGrid4->SetCell(1, 3, QStringLiteral("2😀"));
+    Form1->Edit1->clear();
+    dialogs_->Clear();
+    Form1->Button3Click();
+    QCOMPARE(dialogs_->Texts(), std::vector<QString>{Ui("** 元ファイルの指定がありません。")});
+    QCOMPARE(Form1->focusWidget(), Form1->Button1);
+    Form1->Edit1->setText(Path("s.csv"));
+    Form1->Edit2->setText(Path("never.csv"));
+    Form1->Edit3->setText(QStringLiteral(" 9"));
+    dialogs_->Clear();
+    Form1->Button3Click();
+    QCOMPARE(dialogs_->Texts(), std::vector<QString>{Ui("**ﾚｺｰﾄﾞの抽出(3)：ｼﾌﾄJISにない文字があります。")});
+    QVERIFY(dialogs_->boxes[0].beepBefore);
+    QVERIFY(Form1->Edit3->text().isEmpty());
+    QVERIFY(!QFile::exists(Path("never.csv")));
+  }
+
+  // Closing the main window while a run is under way: refused, with a beep
+  // and the progress window brought to the front.
+  void closingDuringARunShowsTheProgressWindow() {
+    ChooseSource(Path("source.csv"), StandardTable());
+    Form1->Edit2->setText(Path("out.csv"));
+    ChooseEverything();
+    bool checked = false;
+    Form1->Layer().progressShown = [&](int, TForm2& progress) {
+      checked = true;
+      progress.lower();
+      const int beeps = dialogs_->beeps;
+      QVERIFY(!Form1->close());
+      QCOMPARE(dialogs_->beeps, beeps + 1);
+      QVERIFY(progress.isVisible());
+      QVERIFY(Form1->isVisible());
+    };
+    Form1->Button3Click();
+    QVERIFY(checked);
+    QVERIFY(Form1->close());
+  }
+
+  // Each file dialog starts in the folder of the name in its box, or the
+  // nearest folder above it that exists; the current folder for an empty box.
+  void fileDialogsStartBesideTheNameInTheBox() {
+    QDir(folder_->path()).mkpath(QStringLiteral("a/b"));
+    Form1->Button2Click();
+    QCOMPARE(dialogs_->fileDialogs.back().folder, QString());
+    Form1->Edit2->setText(Path("a/b/out.csv"));
+    Form1->Button2Click();
+    QCOMPARE(dialogs_->fileDialogs.back().folder, Path("a/b"));
+    Form1->Edit2->setText(Path("a/new/deeper/out@.csv"));
+    Form1->Button2Click();
+    QCOMPARE(dialogs_->fileDialogs.back().folder, Path("a"));
+    ChooseSource(Path("a/b/src.csv"), StandardTable());
+    Form1->Edit1->setText(Path("a/b/s@.csv"));
+    dialogs_->Clear();
+    Form1->Button1Click();
+    QCOMPARE(dialogs_->fileDialogs.back().folder, Path("a/b"));
+    // Saving the record count list starts beside the list saved last.
+    Form8->Button3Click();
+    QCOMPARE(dialogs_->fileDialogs.back().folder, QString());
+    dialogs_->saveAnswers = {Path("a/list.txt")};
+    Form8->Button3Click();
+    Form8->Button3Click();
+    QCOMPARE(dialogs_->fileDialogs.back().folder, Path("a"));
   }
 
   void missingSourceFileInASeries() {
