@@ -1,1 +1,0 @@
-// Stands in for a layer that has no sources yet.
