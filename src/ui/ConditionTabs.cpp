@@ -174,6 +174,7 @@ void ConditionTabs::BuildRidTab() {
   connect(RadioButton2, &QRadioButton::clicked, this, &ConditionTabs::RadioButton2Click);
   connect(RadioButton11, &QRadioButton::clicked, this, &ConditionTabs::RadioButton11Click);
   StringGrid1->onKeyPress = [this](char& key) { StringGrid1KeyPress(key); };
+  StringGrid1->onLeave = [this] { return LeaveGrid(*StringGrid1, sifta::ConditionGrid::Rid); };
 }
 
 void ConditionTabs::BuildCellTab() {
@@ -206,6 +207,7 @@ void ConditionTabs::BuildCellTab() {
   connect(CheckBox2, &QCheckBox::clicked, this, &ConditionTabs::CheckBox2Click);
   StringGrid2->onKeyPress = [this](char& key) { StringGrid2KeyPress(key); };
   StringGrid3->onKeyPress = [this](char& key) { StringGrid3KeyPress(key); };
+  StringGrid2->onLeave = [this] { return LeaveGrid(*StringGrid2, sifta::ConditionGrid::Cell); };
 }
 
 void ConditionTabs::BuildRecordTab() {
@@ -240,6 +242,7 @@ void ConditionTabs::BuildRecordTab() {
   connect(RadioButton13, &QRadioButton::clicked, this, &ConditionTabs::RadioButton13Click);
   StringGrid4->onKeyPress = [this](char& key) { StringGrid4KeyPress(key); };
   StringGrid5->onKeyPress = [this](char& key) { StringGrid5KeyPress(key); };
+  StringGrid4->onLeave = [this] { return LeaveGrid(*StringGrid4, sifta::ConditionGrid::Key); };
 }
 
 // --- state -----------------------------------------------------------------
@@ -466,6 +469,14 @@ void ConditionTabs::StringGrid5KeyPress(char& key) {
   if (key != 13) return;
   key = 0;
   Show(sifta::ValueGridEnter(*StringGrid5), StringGrid5, StringGrid5, DialogParent());
+}
+
+bool ConditionTabs::LeaveGrid(StringGrid& grid, sifta::ConditionGrid which) {
+  const RecordMode mode = SelectedRecordMode().value_or(RecordMode::All);
+  const std::optional<EnterOutcome> refused = sifta::LeaveCheck(grid, which, mode);
+  if (!refused) return true;
+  Show(*refused, &grid, StringGrid5, DialogParent());
+  return false;
 }
 
 // --- reading the conditions --------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include "inspect/FileLayout.h"
 #include "run/ExtractionConditions.h"
+#include "ui/GridSteps.h"
 
 class QCheckBox;
 class QFrame;
@@ -143,6 +144,9 @@ class ConditionTabs : public QObject {
   void BuildCellTab();
   void BuildRecordTab();
   void SetGroupBoxOn(QGroupBox* box, bool on);
+  // Tab out of a grid: its Enter check of the current cell, shown when it
+  // refuses (false: the grid keeps the focus).
+  bool LeaveGrid(sifta::StringGrid& grid, sifta::ConditionGrid which);
   QWidget* DialogParent() const;
 
   sifta::HeadingKind headingKind_ = sifta::HeadingKind::Standard;

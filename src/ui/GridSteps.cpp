@@ -189,6 +189,26 @@ EnterOutcome KeyGridEnter(GridModel& grid, RecordMode mode) {
   return {};
 }
 
+std::optional<EnterOutcome> LeaveCheck(const GridModel& grid, ConditionGrid which, RecordMode mode) {
+  if (NumberCopy(grid).empty()) return std::nullopt;
+  const int column = grid.Column();
+  switch (which) {
+    case ConditionGrid::Rid:
+    case ConditionGrid::Cell:
+      if (column == 1) return CheckNumberColumn(grid, Check::Required);
+      if (column == 2) return CheckNumberColumn(grid, Check::OptionalNumberOrStar);
+      return CheckNumberColumn(grid, Check::OptionalNumber);
+    case ConditionGrid::Key:
+      if (column == 1) return CheckNumberColumn(grid, Check::Required);
+      return CheckNumberColumn(
+          grid, mode == RecordMode::Value ? Check::OptionalNumber : Check::OptionalNumberOrStar);
+    case ConditionGrid::Special:
+    case ConditionGrid::Value:
+      break;
+  }
+  return std::nullopt;
+}
+
 EnterOutcome ValueGridEnter(GridModel& grid) {
   switch (grid.Column()) {
     case 1:

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "run/ExtractionConditions.h"
 #include "ui/GridModel.h"
@@ -54,5 +55,12 @@ EnterOutcome CellGridEnter(GridModel& grid);
 EnterOutcome SpecialGridEnter(GridModel& grid);
 EnterOutcome KeyGridEnter(GridModel& grid, RecordMode mode);
 EnterOutcome ValueGridEnter(GridModel& grid);
+
+enum class ConditionGrid { Rid, Cell, Special, Key, Value };
+
+// Tab out of a grid: the Enter step's check of the cell under the cursor,
+// nothing moved; a cell left empty passes (the run's checks name an
+// incomplete row). The refusal to show, or nothing when the grid may be left.
+std::optional<EnterOutcome> LeaveCheck(const GridModel& grid, ConditionGrid which, RecordMode mode);
 
 }  // namespace sifta

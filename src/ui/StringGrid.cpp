@@ -30,6 +30,14 @@ QColor SystemColourValue(SystemColour colour) {
 
 QColor InactiveCaptionColour() { return QApplication::palette().color(QPalette::Active, QPalette::Dark); }
 
+namespace {
+
+bool IsForward(const QKeyEvent& event) {
+  return event.key() == Qt::Key_Tab && !(event.modifiers() & Qt::ShiftModifier);
+}
+
+}  // namespace
+
 // Opens the cell editors in the grid's font and hands Enter typed in one to
 // the grid, after its text has reached the cell. The editor stays open: the
 // grid moves the cursor itself, which opens the next one.
@@ -71,6 +79,10 @@ class StringGrid::Delegate final : public QStyledItemDelegate {
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         grid_->EnterPressed();
+        return true;
+      }
+      if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        grid_->TabPressed(IsForward(*static_cast<QKeyEvent*>(event)));
         return true;
       }
     }
@@ -250,9 +262,29 @@ void StringGrid::EnterPressed() {
   if (onKeyPress) onKeyPress(key);
 }
 
+void StringGrid::TabPressed(bool forward) {
+  if (EditorOpen()) emit itemDelegate()->commitData(editor_);
+  if (onLeave && !onLeave()) return;
+  // The next (previous) control of the window that takes the focus by Tab,
+  // outside this grid and its editor.
+  QWidget* next = this;
+  for (;;) {
+    next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    if (next == nullptr || next == this) return;
+    if (isAncestorOf(next) || next->window() != window()) continue;
+    if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisibleTo(window())) break;
+  }
+  next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 void StringGrid::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     EnterPressed();
+    event->accept();
+    return;
+  }
+  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+    TabPressed(IsForward(*event));
     event->accept();
     return;
   }

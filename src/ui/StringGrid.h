@@ -41,6 +41,10 @@ class StringGrid : public QTableWidget, public GridModel {
 
   // Enter (key 13) in the grid.
   std::function<void(char& key)> onKeyPress;
+  // Tab, Shift+Tab, Ctrl+Tab in the grid (also inside the cell editor): the
+  // grid is left for the next or previous control when this allows it (or is
+  // not set); the cursor stays where it is.
+  std::function<bool()> onLeave;
 
   // The exact hint (also the dynamic property "hintText").
   QString Hint() const override { return hint_; }
@@ -67,6 +71,9 @@ class StringGrid : public QTableWidget, public GridModel {
 
   // Enter as the grid receives it: commits the open editor, then the handler.
   void EnterPressed();
+  // Tab as the grid receives it: commits the open editor, asks onLeave, then
+  // moves the focus on (forward) or back.
+  void TabPressed(bool forward);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -26,6 +26,7 @@
 #include "ui/Sifta5.h"
 #include "ui/Sifta6.h"
 #include "ui/Sifta8.h"
+#include "ui/StringGrid.h"
 
 using sifta::Ui;
 
@@ -290,6 +291,45 @@ class Sifta1Test : public QObject {
     QVERIFY(QToolTip::isVisible());
     QToolTip::hideText();
     Form1->N1Click();
+  }
+
+  // Tab, Shift+Tab and Ctrl+Tab leave an active grid after its Enter check
+  // of the current cell; a refused cell keeps the focus, and leaving moves
+  // no cursor and labels no row.
+  void tabLeavesAnActiveGrid() {
+    sifta::test::FakeDialogs dialogs;
+    Form1->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    auto* grid = Form1->Tabs->StringGrid1;
+    const auto inGrid = [grid] {
+      QWidget* focus = QApplication::focusWidget();
+      return focus == grid || grid->isAncestorOf(focus);
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+      QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    Form1->Tabs->RadioButton2->click();
+    QTRY_VERIFY(inGrid());
+    grid->SetCell(1, 1, QStringLiteral("0"));
+    press(Qt::Key_Tab, Qt::NoModifier);
+    QCOMPARE(dialogs.Texts(), std::vector<QString>{Ui("** このｾﾙは値がｾﾞﾛです。")});
+    QVERIFY(dialogs.boxes[0].beepBefore);
+    QVERIFY(inGrid());
+
+    grid->SetCell(1, 1, QStringLiteral("3"));
+    for (const auto& [key, modifiers] :
+         std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>{{Qt::Key_Tab, Qt::NoModifier},
+                                                                {Qt::Key_Backtab, Qt::ShiftModifier},
+                                                                {Qt::Key_Tab, Qt::ControlModifier}}) {
+      grid->SetFocus();
+      QTRY_VERIFY(inGrid());
+      press(key, modifiers);
+      QVERIFY2(!inGrid(), qPrintable(QApplication::focusWidget()->objectName()));
+    }
+    QCOMPARE(dialogs.boxes.size(), size_t{1});
+    QCOMPARE(grid->Column(), 1);
+    QCOMPARE(grid->Row(), 1);
+    QVERIFY(grid->Cell(0, 2).isEmpty());
   }
 
   void quitDestroysHelpAndSourceInformation() {
