@@ -1,10 +1,8 @@
 #include "TerminalWindows.h"
 
-#include <unistd.h>
-
-#include <csignal>
 #include <variant>
 
+#include "platform/Console.h"
 #include "run/RunMessages.h"
 #include "scan/Cp932.h"
 #include "scan/NumberText.h"
@@ -12,14 +10,6 @@
 namespace sifta::batch {
 
 namespace {
-
-// Set by the first Ctrl-C of a run; the next one ends the program as usual.
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  std::signal(SIGINT, SIG_DFL);
-}
 
 // Work is checked against the clock only every so many records.
 constexpr std::int64_t kRecordsPerClockCheck = 1 << 16;
@@ -45,9 +35,9 @@ TerminalWindows::TerminalWindows(std::vector<SubstitutionTexts> entries, std::FI
     : entries_(entries.begin(), entries.end()),
       list_(list),
       messages_(messages),
-      showProgress_(::isatty(::fileno(messages)) == 1) {}
+      showProgress_(platform::IsTerminal(messages)) {}
 
-TerminalWindows::~TerminalWindows() { std::signal(SIGINT, SIG_DFL); }
+TerminalWindows::~TerminalWindows() { platform::StopInterruptWatch(); }
 
 void TerminalWindows::SetResultText(ResultField, const std::string&) {}
 
@@ -98,11 +88,11 @@ void TerminalWindows::ShowProgress(bool isSeries, const std::string& substitutio
   serviced_ = 0;
   started_ = drawn_ = std::chrono::steady_clock::now();
   lineDrawn_ = false;
-  if (interrupted) signals.cancelRequest = true;
+  if (platform::InterruptRequested()) signals.cancelRequest = true;
 }
 
 void TerminalWindows::ServicePendingEvents() {
-  if (interrupted) signals_->cancelRequest = true;
+  if (platform::InterruptRequested()) signals_->cancelRequest = true;
   if (++serviced_ % kRecordsPerClockCheck != 0 || !showProgress_) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - drawn_ < std::chrono::seconds(1)) return;
@@ -136,12 +126,12 @@ void TerminalWindows::CloseProgress() {
 }
 
 void TerminalWindows::SetRunInProgress(bool inProgress) {
-  if (inProgress) {
-    interrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
-  } else {
-    std::signal(SIGINT, SIG_DFL);
-  }
+  // The first Ctrl-C of a run is the cancel button; the next one ends the
+  // program as usual.
+  if (inProgress)
+    platform::StartInterruptWatch();
+  else
+    platform::StopInterruptWatch();
 }
 
 }  // namespace sifta::batch

@@ -15,11 +15,10 @@
 // file that is a source file); 2 on an input/output error; 64 on a wrong
 // command line or a malformed conditions file. Relative file names are taken
 // from the current folder.
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -27,6 +26,8 @@
 #include "conditions/BatchRequest.h"
 #include "inspect/FileLayout.h"
 #include "inspect/TextFile.h"
+#include "platform/Console.h"
+#include "platform/Files.h"
 #include "run/FileSeries.h"
 #include "run/RunMessages.h"
 
@@ -44,15 +45,30 @@ int Usage() {
   return kUsage;
 }
 
-int Run(const char* conditionsPath) {
-  std::ifstream in(conditionsPath, std::ios::binary);
-  if (!in) {
-    Say(DescribeIoError(errno, conditionsPath).message);
+// The whole conditions file, or the message of its input/output error.
+std::variant<std::string, IoError> ReadWholeFile(const std::filesystem::path& path) {
+  platform::File file;
+  if (auto error = file.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
+  std::string bytes;
+  char block[1 << 16];
+  for (;;) {
+    const platform::File::ReadResult read = file.Read(block, sizeof block);
+    if (read.error) return DescribeIoError(*read.error, path);
+    if (read.bytes == 0) return bytes;
+    bytes.append(block, read.bytes);
+  }
+}
+
+int Run(const std::string& argument) {
+  const char* conditionsPath = argument.c_str();  // UTF-8
+  auto content = ReadWholeFile(platform::PathFromUtf8(argument));
+  if (const auto* error = std::get_if<IoError>(&content)) {
+    Say(error->message);
     return kIoError;
   }
   nlohmann::json document;
   try {
-    document = nlohmann::json::parse(in, nullptr, true, /*ignore_comments=*/true);
+    document = nlohmann::json::parse(std::get<std::string>(content), nullptr, true, /*ignore_comments=*/true);
   } catch (const nlohmann::json::exception& error) {
     std::fprintf(stderr, "sifta-batch: %s: not a JSON conditions file: %s\n", conditionsPath, error.what());
     return kUsage;
@@ -71,7 +87,8 @@ int Run(const char* conditionsPath) {
       Say(PlaceholderInChosenFileMessage());
       return kRefused;
     }
-    LayoutResult result = ReadFileLayout(request.layoutPath, [&request] { return request.headingAnswer; });
+    LayoutResult result = ReadFileLayout(platform::PathFromUtf8(request.layoutPath),
+                                         [&request] { return request.headingAnswer; });
     if (std::holds_alternative<LayoutCancelled>(result)) {
       Say(HeadingQuestionCancelledMessage());
       return kRefused;
@@ -104,8 +121,9 @@ int Run(const char* conditionsPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 || argv[1][0] == '\0') return Usage();
-  const std::string argument = argv[1];
-  if (argument == "-h" || argument == "--help") return Usage();
-  return Run(argv[1]);
+  platform::PrepareStandardStreams();
+  const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
+  if (arguments.size() != 1 || arguments[0].empty()) return Usage();
+  if (arguments[0] == "-h" || arguments[0] == "--help") return Usage();
+  return Run(arguments[0]);
 }

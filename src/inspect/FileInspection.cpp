@@ -1,11 +1,6 @@
 #include "inspect/FileInspection.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -19,21 +14,6 @@
 namespace sifta {
 
 namespace {
-
-// An open file descriptor, closed on every way out.
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Number of CR bytes in [from, to).
 std::int64_t CountCarriageReturns(const char* from, const char* to) {
@@ -90,17 +70,11 @@ class ItemCursor {
 
 }  // namespace
 
-std::variant<std::int64_t, IoError> CountRecords(const std::string& path, HeadingKind kind,
+std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& path, HeadingKind kind,
                                                  std::size_t blockSize) {
   if (blockSize == 0) blockSize = 1;
-  int fd;
-  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  while (fd < 0 && errno == EINTR);
-  if (fd < 0) return DescribeIoError(errno, path);
-  const FileHandle file(fd);
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) return DescribeIoError(EISDIR, path);
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  platform::File file;  // closed on every way out
+  if (auto error = file.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
 
   // Every CR ends a line. What crosses a block boundary is whether the text
   // so far ends inside a line (`lineOpen`) and whether its last byte is a CR
@@ -110,12 +84,10 @@ std::variant<std::int64_t, IoError> CountRecords(const std::string& path, Headin
   bool lineOpen = false;
   bool afterCr = false;
   for (;;) {
-    const ssize_t n = ::read(fd, buffer.get(), blockSize);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return DescribeIoError(errno, path);
-    }
-    if (n == 0) break;
+    const platform::File::ReadResult read = file.Read(buffer.get(), blockSize);
+    if (read.error) return DescribeIoError(*read.error, path);
+    if (read.bytes == 0) break;
+    const auto n = static_cast<std::ptrdiff_t>(read.bytes);
     const char* from = buffer.get();
     const char* eof = static_cast<const char*>(std::memchr(from, '\x1A', static_cast<size_t>(n)));
     const char* to = eof ? eof : from + n;
@@ -133,7 +105,7 @@ std::variant<std::int64_t, IoError> CountRecords(const std::string& path, Headin
   return lines;
 }
 
-ExtractLayoutResult ReadExtractLayout(const std::string& path, HeadingKind sourceKind) {
+ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind) {
   static const std::string cellName = Sj("ｾﾙ");
   LineReader reader;  // closes the file on every way out
   if (auto error = reader.Open(path)) return *error;
@@ -141,7 +113,7 @@ ExtractLayoutResult ReadExtractLayout(const std::string& path, HeadingKind sourc
   if (reader.Error()) return *reader.Error();
 
   FileLayout layout;
-  layout.fileName = path;
+  layout.fileName = platform::PathToUtf8(path);
   layout.headingKind = sourceKind;
   layout.itemCount = CountUnquoted(line1, 1, 0, ",", "\"") + 1;
   const int marker = FindCellMarker(line1);

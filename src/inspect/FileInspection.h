@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <variant>
 #include <vector>
@@ -20,7 +21,7 @@ constexpr std::size_t kCountBlockSize = 1u << 20;
 // included; a quoted line break ends a line too), less the heading when
 // `kind` is Standard or User, and never below 0. Reads the file in blocks of
 // `blockSize` bytes without splitting it into lines.
-std::variant<std::int64_t, IoError> CountRecords(const std::string& path, HeadingKind kind,
+std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& path, HeadingKind kind,
                                                  std::size_t blockSize = kCountBlockSize);
 
 // The layout of an extract file, read with the heading kind of its source
@@ -28,7 +29,7 @@ std::variant<std::int64_t, IoError> CountRecords(const std::string& path, Headin
 // with ｾﾙ has no RID item and one without ",ｾﾙ" has no BODY cell. The file is
 // closed on every outcome.
 using ExtractLayoutResult = RecordLayoutResult;
-ExtractLayoutResult ReadExtractLayout(const std::string& path, HeadingKind sourceKind);
+ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind);
 
 // One line for every item 1..itemCount: "(n) " for a RID item or "<n> " for
 // BODY cell n, then (unless the kind is None) the item of the heading, then

@@ -36,13 +36,13 @@ std::optional<StandardHeading> DetectStandardHeading(std::string_view line) {
   return StandardHeading{CountUnquoted(line, 1, p + 1, ",", "\"")};
 }
 
-LayoutResult ReadFileLayout(const std::string& path, const ChooseHeadingKind& choose,
+LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadingKind& choose,
                             const HeadingKindKnown& known) {
   LineReader reader;  // closes the file on every way out
   if (auto error = reader.Open(path)) return *error;
 
   FileLayout layout;
-  layout.fileName = path;
+  layout.fileName = platform::PathToUtf8(path);
   const std::string line1(reader.ReadLine());
   if (reader.Error()) return *reader.Error();
   layout.itemCount = CountItems(line1);

@@ -24,7 +24,8 @@ enum class HeadingKind {
 // else BODY cell n - ridItemCount. itemCount always counts the items of line 1
 // (commas outside double quotes, plus 1); an unterminated quote on line 1
 // makes it 0, and such a layout is refused by the plan.
-// Texts are code page 932 bytes exactly as read; fileName is a path (UTF-8).
+// Texts are code page 932 bytes exactly as read; fileName is the
+// file's name in UTF-8, as chosen or typed.
 struct FileLayout {
   std::string fileName;
   HeadingKind headingKind = HeadingKind::None;
@@ -70,7 +71,7 @@ using RecordLayoutResult = std::variant<FileLayout, LayoutNoData, IoError>;
 RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, const std::string& line1);
 
 // Opens `path`, reads at most two lines and closes the file on every outcome.
-LayoutResult ReadFileLayout(const std::string& path, const ChooseHeadingKind& choose,
+LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadingKind& choose,
                             const HeadingKindKnown& known = {});
 
 }  // namespace sifta

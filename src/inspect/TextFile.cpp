@@ -1,11 +1,6 @@
 #include "inspect/TextFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <condition_variable>
 #include <cstring>
@@ -23,50 +18,64 @@ constexpr size_t kLongestLine = INT_MAX - 1024;  // positions are 32-bit
 
 }  // namespace
 
-IoError DescribeIoError(int errnum, std::string_view path) {
+IoError DescribeIoError(const platform::SystemError& error, const std::filesystem::path& path) {
+  using platform::ErrorKind;
   std::string text;
-  switch (errnum) {
-    case ENOENT:
+  switch (error.kind) {
+    case ErrorKind::NotFound:
       text = Sj("ファイルが見つかりません");
       break;
-    case ENOTDIR:
+    case ErrorKind::PathNotFound:
       text = Sj("パスが見つかりません");
       break;
-    case EACCES:
-    case EPERM:
+    case ErrorKind::AccessDenied:
       text = Sj("アクセスが拒否されました");
       break;
-    case EISDIR:
+    case ErrorKind::IsFolder:
       text = Sj("フォルダーはファイルとして開けません");
       break;
-    case ENOSPC:
+    case ErrorKind::DiskFull:
       text = Sj("ディスクに空き領域がありません");
       break;
-    case EROFS:
+    case ErrorKind::ReadOnly:
       text = Sj("読み取り専用のファイルシステムです");
       break;
-    case EIO:
+    case ErrorKind::Io:
       text = Sj("入出力エラーです");
       break;
-    case EFBIG:
+    case ErrorKind::TooLarge:
       text = Sj("ファイルが大きすぎます");
       break;
-    case EOVERFLOW:
-      text = Sj("1行が長すぎます（2GB以上）");
+    case ErrorKind::BadName:
+      text = Sj("ファイル名に使えない文字か名前が含まれています");
       break;
-    default:
-      text = Sj("入出力エラーです") + " (" + std::strerror(errnum) + ")";
+    case ErrorKind::Other:
+      text = Sj("入出力エラーです") + " (" + Utf8ToCp932ForDisplay(platform::SystemErrorText(error)) + ")";
       break;
   }
-  if (!path.empty()) text += "\r\n" + Utf8ToCp932ForDisplay(path);
+  if (!path.empty()) text += "\r\n" + Utf8ToCp932ForDisplay(platform::PathToUtf8(path));
   return IoError{text};
 }
+
+IoError DescribeIoError(int errnum, const std::filesystem::path& path) {
+  return DescribeIoError(platform::ErrorFromErrno(errnum), path);
+}
+
+namespace {
+
+IoError LineTooLong(const std::filesystem::path& path) {
+  IoError error{Sj("1行が長すぎます（2GB以上）")};
+  if (!path.empty()) error.message += "\r\n" + Utf8ToCp932ForDisplay(platform::PathToUtf8(path));
+  return error;
+}
+
+}  // namespace
 
 // ---- LineReader ----
 
 LineReader::~LineReader() { Close(); }
 
-std::optional<IoError> LineReader::Open(const std::string& path) {
+std::optional<IoError> LineReader::Open(const std::filesystem::path& path) {
   Close();
   path_ = path;
   begin_ = end_ = 0;
@@ -74,17 +83,7 @@ std::optional<IoError> LineReader::Open(const std::string& path) {
   mark_ = kNoMark;
   consumedBefore_ = 0;
   error_.reset();
-  int fd;
-  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  while (fd < 0 && errno == EINTR);
-  if (fd < 0) return DescribeIoError(errno, path);
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    return DescribeIoError(EISDIR, path);
-  }
-  fd_ = fd;
-  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  if (auto error = file_.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
   // Two blocks, so that the rest of a line at the end of one block never
   // makes the buffer grow unless the line is longer than a block. The buffer
   // of a long line of an earlier file is given back.
@@ -96,13 +95,10 @@ std::optional<IoError> LineReader::Open(const std::string& path) {
   return std::nullopt;
 }
 
-void LineReader::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void LineReader::Close() { file_.Close(); }
 
 bool LineReader::Fill() {
-  if (physicalEnd_ || fd_ < 0) return false;
+  if (physicalEnd_ || !file_.IsOpen()) return false;
   if (begin_ > 0) {
     // Only the unfinished line moves: once it starts the buffer (begin_ 0),
     // a long line is never moved again except by the buffer's growth.
@@ -114,31 +110,24 @@ bool LineReader::Fill() {
   }
   if (buffer_.size() - end_ < blockSize_) {
     if (end_ > kLongestLine) {
-      error_ = DescribeIoError(EOVERFLOW, path_);
+      error_ = LineTooLong(path_);
       physicalEnd_ = true;
       return false;
     }
     buffer_.resize(std::max(buffer_.size() * 2, end_ + blockSize_));
   }
-  for (;;) {
-    const ssize_t n = ::read(fd_, buffer_.data() + end_, blockSize_);
-    if (n > 0) {
-      if (mark_ == kNoMark) {
-        const void* mark = std::memchr(buffer_.data() + end_, '\x1A', static_cast<size_t>(n));
-        if (mark) mark_ = static_cast<size_t>(static_cast<const char*>(mark) - buffer_.data());
-      }
-      end_ += static_cast<size_t>(n);
-      return true;
+  const platform::File::ReadResult read = file_.Read(buffer_.data() + end_, blockSize_);
+  if (read.bytes > 0) {
+    if (mark_ == kNoMark) {
+      const void* mark = std::memchr(buffer_.data() + end_, '\x1A', read.bytes);
+      if (mark) mark_ = static_cast<size_t>(static_cast<const char*>(mark) - buffer_.data());
     }
-    if (n == 0) {
-      physicalEnd_ = true;
-      return false;
-    }
-    if (errno == EINTR) continue;
-    error_ = DescribeIoError(errno, path_);
-    physicalEnd_ = true;
-    return false;
+    end_ += read.bytes;
+    return true;
   }
+  if (read.error) error_ = DescribeIoError(*read.error, path_);
+  physicalEnd_ = true;
+  return false;
 }
 
 bool LineReader::AtEnd() {
@@ -207,28 +196,18 @@ struct LineWriter::Background {
   std::string pending;  // bytes to write, handed over by the filling thread
   bool busy = false;    // `pending` holds bytes not yet written
   bool stop = false;
-  int error = 0;  // errno of the first failed write
+  std::optional<platform::SystemError> error;  // of the first failed write
   std::thread thread;
 
-  void Run(int fd) {
+  void Run(platform::File& file) {
     std::unique_lock<std::mutex> held(lock);
     for (;;) {
       changed.wait(held, [this] { return busy || stop; });
       if (!busy) return;
       held.unlock();
-      int failure = 0;
-      size_t done = 0;
-      while (done < pending.size() && failure == 0) {
-        const ssize_t n = ::write(fd, pending.data() + done, pending.size() - done);
-        if (n > 0)
-          done += static_cast<size_t>(n);
-        else if (n == 0)
-          failure = EIO;
-        else if (errno != EINTR)
-          failure = errno;
-      }
+      std::optional<platform::SystemError> failure = file.Write(pending.data(), pending.size());
       held.lock();
-      if (error == 0) error = failure;
+      if (!error) error = failure;
       pending.clear();
       busy = false;
       changed.notify_all();
@@ -240,24 +219,20 @@ LineWriter::LineWriter() = default;
 LineWriter::LineWriter(std::size_t bufferSize) : bufferSize_(bufferSize > 0 ? bufferSize : 1) {}
 LineWriter::~LineWriter() { Close(); }
 
-std::optional<IoError> LineWriter::Open(const std::string& path, Mode mode, const std::string& shownPath) {
+std::optional<IoError> LineWriter::Open(const std::filesystem::path& path, Mode mode,
+                                        const std::filesystem::path& shownPath) {
   Close();
   path_ = shownPath.empty() ? path : shownPath;
   error_.reset();
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Create ? O_TRUNC : O_APPEND);
-  int fd;
-  do fd = ::open(path.c_str(), flags, 0666);
-  while (fd < 0 && errno == EINTR);
-  // With O_CREAT, ENOENT means that a folder of the path is missing.
-  if (fd < 0) return DescribeIoError(errno == ENOENT ? ENOTDIR : errno, path_);
-  fd_ = fd;
+  const auto access = mode == Mode::Create ? platform::File::Access::Create : platform::File::Access::Append;
+  if (auto error = file_.Open(path, access)) return DescribeIoError(*error, path_);
   buffer_.clear();
   buffer_.reserve(bufferSize_);
   return std::nullopt;
 }
 
 void LineWriter::Append(std::string_view bytes) {
-  if (error_ || fd_ < 0) return;
+  if (error_ || !file_.IsOpen()) return;
   if (buffer_.size() + bytes.size() > bufferSize_ && !buffer_.empty()) {
     HandOver();
     if (error_) return;
@@ -270,7 +245,7 @@ void LineWriter::HandOver() {
   if (!background_) {
     background_ = std::make_unique<Background>();
     background_->pending.reserve(bufferSize_);
-    background_->thread = std::thread([b = background_.get(), fd = fd_] { b->Run(fd); });
+    background_->thread = std::thread([b = background_.get(), file = &file_] { b->Run(*file); });
   }
   WaitForBackground();
   if (error_) {
@@ -290,7 +265,7 @@ void LineWriter::WaitForBackground() {
   if (!background_) return;
   std::unique_lock<std::mutex> held(background_->lock);
   background_->changed.wait(held, [this] { return !background_->busy; });
-  if (background_->error != 0 && !error_) error_ = DescribeIoError(background_->error, path_);
+  if (background_->error && !error_) error_ = DescribeIoError(*background_->error, path_);
 }
 
 void LineWriter::StopBackground() {
@@ -306,26 +281,16 @@ void LineWriter::StopBackground() {
 }
 
 void LineWriter::WriteOut(const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size() && !error_) {
-    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n == 0) {
-      error_ = DescribeIoError(EIO, path_);
-    } else if (errno != EINTR) {
-      error_ = DescribeIoError(errno, path_);
-    }
-  }
+  if (bytes.empty() || error_) return;
+  if (auto error = file_.Write(bytes.data(), bytes.size())) error_ = DescribeIoError(*error, path_);
 }
 
 std::optional<IoError> LineWriter::Close() {
-  if (fd_ < 0) return error_;
+  if (!file_.IsOpen()) return error_;
   StopBackground();  // what it holds is written before the rest
   if (!error_) WriteOut(buffer_);
   buffer_.clear();
-  if (::close(fd_) != 0 && !error_) error_ = DescribeIoError(errno, path_);
-  fd_ = -1;
+  if (auto error = file_.Close(); error && !error_) error_ = DescribeIoError(*error, path_);
   return error_;
 }
 

@@ -12,11 +12,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/Files.h"
 
 namespace sifta {
 
@@ -26,10 +29,12 @@ struct IoError {
   std::string message;
 };
 
-// Describes `errnum` (an errno value) for the file `path` (UTF-8) to the user.
-IoError DescribeIoError(int errnum, std::string_view path);
+// Describes `error` for the file `path` to the user.
+IoError DescribeIoError(const platform::SystemError& error, const std::filesystem::path& path);
+// The same for an errno value of the C library.
+IoError DescribeIoError(int errnum, const std::filesystem::path& path);
 
-// Gives each line of a file as a view into a large buffer: one read(2) per
+// Gives each line of a file as a view into a large buffer: one read per
 // block, a line costs O(its length), memory is O(the longest line).
 class LineReader {
  public:
@@ -43,9 +48,9 @@ class LineReader {
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
 
-  std::optional<IoError> Open(const std::string& path);
+  std::optional<IoError> Open(const std::filesystem::path& path);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_.IsOpen(); }
 
   // True when no line is left. A read error also ends the text (see Error).
   bool AtEnd();
@@ -72,8 +77,8 @@ class LineReader {
   bool Fill();  // reads one more block after end_, keeping begin_..end_; false at the end
 
   std::size_t blockSize_ = kDefaultBlockSize;
-  int fd_ = -1;
-  std::string path_;
+  platform::File file_;
+  std::filesystem::path path_;
   std::vector<char> buffer_;
   size_t begin_ = 0;  // first byte not yet returned
   size_t end_ = 0;    // end of the bytes read
@@ -104,7 +109,8 @@ class LineWriter {
 
   // Errors name `shownPath` when it is given (the extract whose temporary
   // file `path` is), else `path`.
-  std::optional<IoError> Open(const std::string& path, Mode mode, const std::string& shownPath = {});
+  std::optional<IoError> Open(const std::filesystem::path& path, Mode mode,
+                              const std::filesystem::path& shownPath = {});
 
   // The bytes of one line, in as many pieces as the caller likes, then EndLine.
   void Append(std::string_view bytes);
@@ -116,7 +122,7 @@ class LineWriter {
 
   // Writes out what is buffered and closes; the first error met, if any.
   std::optional<IoError> Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_.IsOpen(); }
 
   // The first write error, if any; later writes are dropped.
   const std::optional<IoError>& Error() const { return error_; }
@@ -130,8 +136,8 @@ class LineWriter {
   void WriteOut(const std::string& bytes);  // on this thread
 
   std::size_t bufferSize_ = kDefaultBufferSize;
-  int fd_ = -1;
-  std::string path_;
+  platform::File file_;
+  std::filesystem::path path_;
   std::string buffer_;
   std::optional<IoError> error_;
   std::unique_ptr<Background> background_;

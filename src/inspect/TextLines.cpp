@@ -123,7 +123,7 @@ bool PrintLines(const std::vector<std::string>& lines, PageCanvas& canvas) {
   return true;
 }
 
-std::optional<IoError> SaveLines(const std::string& path, const std::vector<std::string>& lines) {
+std::optional<IoError> SaveLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
   LineWriter writer;
   if (std::optional<IoError> error = writer.Open(path, LineWriter::Mode::Create)) return error;
   for (const std::string& line : lines) {

@@ -51,6 +51,6 @@ bool PrintLines(const std::vector<std::string>& lines, PageCanvas& canvas);
 // Writes `lines` to a new file at `path` (an existing one is replaced), each
 // followed by CR LF, the bytes as they are; nothing else. The error of the
 // creation or of a write, if any (a partly written file stays).
-std::optional<IoError> SaveLines(const std::string& path, const std::vector<std::string>& lines);
+std::optional<IoError> SaveLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
 
 }  // namespace sifta

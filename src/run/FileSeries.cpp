@@ -1,7 +1,5 @@
 #include "run/FileSeries.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -11,6 +9,7 @@
 
 #include "inspect/FileSystemCalls.h"
 #include "inspect/TextFile.h"
+#include "platform/Files.h"
 #include "run/ExtractFile.h"
 #include "run/ExtractionPlan.h"
 #include "run/RecordSelection.h"
@@ -33,30 +32,26 @@ constexpr size_t kWidestRange = 8;
 // its existing part resolved, and the file on disk when there is one.
 struct FileIdentity {
   fs::path normalised;
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
+  std::optional<platform::FileIdentity> file;
 };
 
-FileIdentity IdentityOf(const std::string& path) {
+FileIdentity IdentityOf(const fs::path& path) {
   FileIdentity identity;
   std::error_code error;
-  fs::path absolute = fs::absolute(fs::path(path), error);
-  if (error) absolute = fs::path(path);
+  fs::path absolute = fs::absolute(path, error);
+  if (error) absolute = path;
   identity.normalised = fs::weakly_canonical(absolute, error);
   if (error) identity.normalised = absolute.lexically_normal();
-  struct stat info;
-  if (::stat(path.c_str(), &info) == 0) {
-    identity.exists = true;
-    identity.device = info.st_dev;
-    identity.inode = info.st_ino;
-  }
+  identity.file = platform::IdentityOf(path);
   return identity;
 }
 
+// Two files on disk are the same by their identity alone, whatever the
+// spelling of their names (another case, a short name, a hard link); a name
+// without a file is the same as another by its normalised form.
 bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
-  if (a.normalised == b.normalised) return true;
-  return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+  if (a.file && b.file) return *a.file == *b.file;
+  return a.normalised == b.normalised;
 }
 
 // A range entry the stepping can walk: two texts of digits of one width up to
@@ -100,8 +95,8 @@ class SeriesRun {
   std::optional<RunStop> TakeSubstitution(const std::string& text);
   // One file: true when it ended on a cancel request.
   std::variant<bool, RunStop> RunIteration();
-  bool IsSourceOfRun(const std::string& path) const;
-  bool IsLaterSourceOfRange(const std::string& path) const;
+  bool IsSourceOfRun(const fs::path& path) const;
+  bool IsLaterSourceOfRange(const std::string& name, const fs::path& path) const;
   // The extract of the iteration, begun or continued; `appending` tells which.
   std::optional<RunStop> TakeExtract(const std::string& extractName, bool& appending);
   // Moves the extract being written into place; the stop to report when that fails.
@@ -134,7 +129,7 @@ class SeriesRun {
 
 RunOutcome SeriesRun::Run() {
   IgnoreFileSizeSignal();
-  if (!layout_.fileName.empty()) sources_.push_back(IdentityOf(layout_.fileName));
+  if (!layout_.fileName.empty()) sources_.push_back(IdentityOf(platform::PathFromUtf8(layout_.fileName)));
   windows_.SetRunInProgress(true);
   windows_.SetResultText(ResultField::StartTime, Blanked(windows_.TimeOfDay()));
   windows_.SetResultText(ResultField::EndTime, " ");
@@ -222,7 +217,7 @@ std::optional<RunStop> SeriesRun::TakeSubstitution(const std::string& text) {
   return std::nullopt;
 }
 
-bool SeriesRun::IsSourceOfRun(const std::string& path) const {
+bool SeriesRun::IsSourceOfRun(const fs::path& path) const {
   const FileIdentity identity = IdentityOf(path);
   for (const FileIdentity& source : sources_)
     if (SameIdentity(identity, source)) return true;
@@ -242,18 +237,20 @@ std::optional<std::string> SolveSubstitution(std::string_view pattern, std::stri
   return text;
 }
 
-bool SeriesRun::IsLaterSourceOfRange(const std::string& path) const {
+bool SeriesRun::IsLaterSourceOfRange(const std::string& name, const fs::path& path) const {
   // Only the members of an entered numeric range are known before their turn.
   if (rangeCurrent_ == rangeEnd_ || !IsSteppableRange(rangeCurrent_, rangeEnd_)) return false;
   const FileIdentity identity = IdentityOf(path);
   std::error_code error;
-  const std::string canonicalPattern = fs::weakly_canonical(fs::absolute(plan_.sourceName), error);
-  for (const auto& [pattern, name] : {std::pair<std::string, std::string>{plan_.sourceName, path},
-                                      {canonicalPattern, identity.normalised.string()}}) {
-    const std::optional<std::string> text = SolveSubstitution(pattern, name);
+  const std::string canonicalPattern = platform::PathToUtf8(
+      fs::weakly_canonical(fs::absolute(platform::PathFromUtf8(plan_.sourceName)), error));
+  for (const auto& [pattern, candidate] : {std::pair<std::string, std::string>{plan_.sourceName, name},
+                                           {canonicalPattern, platform::PathToUtf8(identity.normalised)}}) {
+    const std::optional<std::string> text = SolveSubstitution(pattern, candidate);
     if (!text || text->size() != rangeCurrent_.size() || IsAllDigits(*text) != 0) continue;
     if (*text <= rangeCurrent_ || *text > rangeEnd_) continue;
-    if (SameIdentity(IdentityOf(ReplacePlaceholder(plan_.sourceName, *text)), identity)) return true;
+    const fs::path member = platform::PathFromUtf8(ReplacePlaceholder(plan_.sourceName, *text));
+    if (SameIdentity(IdentityOf(member), identity)) return true;
   }
   return false;
 }
@@ -261,8 +258,11 @@ bool SeriesRun::IsLaterSourceOfRange(const std::string& path) const {
 std::variant<bool, RunStop> SeriesRun::RunIteration() {
   const std::string sourceName =
       plan_.sourceIsSeries ? ReplacePlaceholder(plan_.sourceName, substitutionPath_) : plan_.sourceName;
+  // The names stay texts as typed for every rule of the run; only opening
+  // takes them as paths.
+  const fs::path sourcePath = platform::PathFromUtf8(sourceName);
   LineReader source;
-  if (auto error = source.Open(sourceName)) return RunStop{RunStop::Kind::IoError, error->message};
+  if (auto error = source.Open(sourcePath)) return RunStop{RunStop::Kind::IoError, error->message};
   windows_.AppendListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
   if (extract_ && extract_->Holds(sourceName)) {
     // The extract written so far would replace this source: it is dropped,
@@ -271,7 +271,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     extract_.reset();
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   }
-  sources_.push_back(IdentityOf(sourceName));
+  sources_.push_back(IdentityOf(sourcePath));
 
   const std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
@@ -324,9 +324,10 @@ std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bo
   // Creating or appending to a file that the run reads would destroy its
   // input: the layout's file, a source read already, or one that the
   // entered range is still to read.
-  if (IsSourceOfRun(extractName) || IsLaterSourceOfRange(extractName))
+  const fs::path extractPath = platform::PathFromUtf8(extractName);
+  if (IsSourceOfRun(extractPath) || IsLaterSourceOfRange(extractName, extractPath))
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
-  CreatePathFolders(extractName);
+  CreatePathFolders(extractPath);
   // The same file as the previous iteration's extract, however it is spelled.
   appending = extract_ && extract_->IsTarget(extractName);
   if (appending) return std::nullopt;
@@ -386,9 +387,7 @@ std::string ReplacePlaceholder(std::string_view name, std::string_view text) {
   return out;
 }
 
-bool IsSameFile(const std::string& a, const std::string& b) {
-  return SameIdentity(IdentityOf(a), IdentityOf(b));
-}
+bool IsSameFile(const fs::path& a, const fs::path& b) { return SameIdentity(IdentityOf(a), IdentityOf(b)); }
 
 RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayout& layout,
                          WindowLayer& windows, RunRecord& record) {

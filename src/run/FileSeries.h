@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -62,9 +63,10 @@ std::string StepRangeText(std::string_view current);
 // `name` with every '@' replaced by `text`.
 std::string ReplacePlaceholder(std::string_view name, std::string_view text);
 
-// Whether the two paths name the same file: the same path once made absolute
-// and normalised (symbolic links resolved), or the same file on disk (device
-// and inode, also through a link).
-bool IsSameFile(const std::string& a, const std::string& b);
+// Whether the two paths name the same file: for two files on disk, the same
+// identity (device and inode, or volume and file index: another spelling of
+// the name, a hard or symbolic link); otherwise the same path once made
+// absolute and normalised (symbolic links resolved).
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace sifta

@@ -1,16 +1,15 @@
 #include "run/WindowLayer.h"
 
 #include <cstdio>
-#include <ctime>
+
+#include "platform/Clock.h"
 
 namespace sifta {
 
 std::string WindowLayer::TimeOfDay() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const platform::TimeOfDay now = platform::LocalTimeOfDay();
   char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
   return text;
 }
 

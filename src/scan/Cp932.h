@@ -1,7 +1,6 @@
 // Conversion between code page 932 bytes (file contents, grid texts, the
 // program's messages) and UTF-8 (what the windows and the terminal show).
-// Uses glibc iconv with "CP932": 0x5C is the backslash, 0x7E the tilde, and
-// the NEC and IBM extensions are known.
+// The system's code page 932 tables do the work (platform/CodePage932.h).
 #pragma once
 
 #include <optional>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Processor.h"
 #include "scan/Scanning.h"
 
 namespace sifta {
@@ -240,13 +241,9 @@ struct Avx512 {
 };
 
 ScanInstructions DetectScanInstructions() {
-  __builtin_cpu_init();
-  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                    __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") &&
-                    __builtin_cpu_supports("pclmul");
-  if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
-    return ScanInstructions::Avx512;
-  return avx2 ? ScanInstructions::Avx2 : ScanInstructions::Sse2;
+  const platform::ProcessorFeatures features = platform::DetectProcessorFeatures();
+  if (features.avx2 && features.avx512bw) return ScanInstructions::Avx512;
+  return features.avx2 ? ScanInstructions::Avx2 : ScanInstructions::Sse2;
 }
 
 ScanInstructions& Current() {

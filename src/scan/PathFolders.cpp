@@ -1,20 +1,46 @@
 #include "scan/PathFolders.h"
 
-#include <sys/stat.h>
+#include "platform/Files.h"
 
 namespace sifta {
 
-void CreatePathFolders(const std::string& path) {
-  // Each separator ends the name of one folder: the text in front of it. On
-  // Linux no byte of a multibyte UTF-8 character is '/', so a plain byte
-  // search finds the separators. The text in front of the first separator of
-  // an absolute path is the empty root, which is passed over.
-  for (size_t at = path.find('/'); at != std::string::npos; at = path.find('/', at + 1)) {
-    if (at == 0 || path[at - 1] == '/') continue;  // the root, or a doubled separator
-    const std::string folder = path.substr(0, at);
-    struct stat info;
-    if (::stat(folder.c_str(), &info) == 0) continue;
-    ::mkdir(folder.c_str(), 0777);  // a failure is passed over
+namespace {
+
+using Native = std::filesystem::path::string_type;
+using Unit = std::filesystem::path::value_type;
+
+// Neither UTF-8 nor UTF-16 has a byte or unit of a multibyte character that
+// equals a separator, so a plain search over the native name finds them.
+bool IsSeparator(Unit unit) {
+  return unit == static_cast<Unit>('/') || unit == std::filesystem::path::preferred_separator;
+}
+
+// The length of the part in front of the first folder that may be created:
+// the drive ("C:"), or the server and share of a UNC name ("\\server\share").
+size_t RootLength(const Native& name) {
+  if (std::filesystem::path::preferred_separator == '/') return 0;
+  if (name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1])) {
+    size_t at = 2;
+    for (int part = 0; part < 2; ++part) {  // the server, then the share
+      while (at < name.size() && IsSeparator(name[at])) ++at;
+      while (at < name.size() && !IsSeparator(name[at])) ++at;
+    }
+    return at;
+  }
+  return std::filesystem::path(name).root_name().native().size();
+}
+
+}  // namespace
+
+void CreatePathFolders(const std::filesystem::path& path) {
+  const Native& name = path.native();
+  const size_t root = RootLength(name);
+  for (size_t at = root; at < name.size(); ++at) {
+    if (!IsSeparator(name[at])) continue;
+    if (at == 0 || at <= root || IsSeparator(name[at - 1])) continue;  // the root, or a doubled separator
+    const std::filesystem::path folder(name.substr(0, at));
+    if (platform::Exists(folder)) continue;
+    platform::CreateFolder(folder);  // a failure is passed over
   }
 }
 

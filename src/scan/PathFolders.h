@@ -1,16 +1,19 @@
 // Creation of the folders along the path of a file about to be written.
 #pragma once
 
-#include <string>
+#include <filesystem>
 
 namespace sifta {
 
-// Creates every missing folder along `path` (a UTF-8 path with '/' as the
-// separator), one level at a time, from the top down. The last component (the
-// file name) is never created, nor is the root of an absolute path; for a
-// relative path ("sub/dir/x.csv") the folders from its first component down
-// are created. A folder that cannot be created is passed over: opening the
-// file afterwards fails and the caller reports that.
-void CreatePathFolders(const std::string& path);
+// Creates every missing folder along `path`, one level at a time, from the
+// top down. Each separator ends the name of one folder: the text in front of
+// it. The separator is '/' on Linux; on Windows it is the backslash and the
+// slash. The last component (the file name) is never created, nor is the root
+// of the path: the drive (C:), the server and share of a UNC name
+// (\\server\share), the root folder. A relative path ("sub\dir\x.csv")
+// gets its folders from its first component down. A folder that cannot be
+// created is passed over: opening the file afterwards fails and the caller
+// reports that.
+void CreatePathFolders(const std::filesystem::path& path);
 
 }  // namespace sifta

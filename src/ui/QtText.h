@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +20,13 @@ std::optional<std::string> ToSj(const QString& text);
 // A program text written in UTF-8 in the sources, for a window.
 inline QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// File names: the platform's own encoding (UTF-8 on Linux).
+// File names. A name as typed is UTF-8 text, on which the run's rules act
+// (the @ and the trimming); a name the window opens at once is a path, made
+// from the QString's UTF-16 without any code page on the way.
 inline std::string PathBytes(const QString& path) { return path.toStdString(); }
+inline std::filesystem::path FilePath(const QString& path) {
+  return std::filesystem::path(path.toStdU16String());
+}
 inline QString PathText(std::string_view path) {
   return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
 }

@@ -13,6 +13,7 @@
 #include <variant>
 
 #include "inspect/FileInspection.h"
+#include "platform/Files.h"
 #include "ui/Application.h"
 #include "ui/ConditionTabs.h"
 #include "ui/Dialogs.h"
@@ -292,7 +293,7 @@ void TForm1::Button1Click() {
   if (Form4) Form4->ClearRecordCount();
 
   const sifta::LayoutResult result = sifta::ReadFileLayout(
-      sifta::PathBytes(path), [this] { return AskHeadingKind(); },
+      sifta::FilePath(path), [this] { return AskHeadingKind(); },
       [this](sifta::HeadingKind kind) { Tabs->SetHeadingKind(kind); });
 
   if (const auto* layout = std::get_if<sifta::FileLayout>(&result)) {
@@ -378,7 +379,8 @@ void TForm1::Button7Click() {
       if (Dialogs::Current().Question(this, Ui(kCountQuestion), false) == Dialogs::Answer::Yes) {
         if (!Form5) Form5 = new TForm5(this);
         Form5->ShowAndPaint();
-        const auto counted = sifta::CountRecords(layout_.fileName, layout_.headingKind);
+        const auto counted =
+            sifta::CountRecords(sifta::platform::PathFromUtf8(layout_.fileName), layout_.headingKind);
         Form5->CloseWait();
         if (const auto* error = std::get_if<sifta::IoError>(&counted)) {
           // The count box stays empty and the question comes again.
@@ -402,8 +404,8 @@ void TForm1::Button8Click() {
     Dialogs::Current().Information(this, Ui(kNoExtractYet));
     return;
   }
-  const sifta::ExtractLayoutResult result =
-      sifta::ReadExtractLayout(record_.informationExtractFile, layout_.headingKind);
+  const sifta::ExtractLayoutResult result = sifta::ReadExtractLayout(
+      sifta::platform::PathFromUtf8(record_.informationExtractFile), layout_.headingKind);
   if (std::holds_alternative<sifta::LayoutNoData>(result)) {
     Dialogs::Current().Beep();
     Dialogs::Current().Information(this, Ui(kExtractNoData));

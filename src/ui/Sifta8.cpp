@@ -170,7 +170,7 @@ void TForm8::Button3Click() {
       sifta::Dialogs::Current().SaveFileName(this, QString(), sifta::StartFolder(savedName_));
   if (!chosen) return;
   savedName_ = *chosen;
-  const std::string path = sifta::PathBytes(*chosen);
+  const std::filesystem::path path = sifta::FilePath(*chosen);
   sifta::CreatePathFolders(path);
   if (const std::optional<sifta::IoError> error = sifta::SaveLines(path, lines_)) {
     Fault(this, sifta::FromSj(error->message));

@@ -1,0 +1,106 @@
+// The file system as the program uses it: binary file handles for reading,
+// creating and appending, the identity of a file, the existence test and the
+// creation of one folder level, and the system's description of an error.
+// File names are std::filesystem::path all the way to the system call, so a
+// Japanese name reaches Windows as UTF-16 and Linux as the bytes typed.
+//
+// No handle ever translates line ends or stops at 0x1A: the bytes read and
+// written are the bytes of the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace sifta::platform {
+
+// What went wrong in a call to the system, in the terms the program reports.
+enum class ErrorKind {
+  NotFound,      // no such file
+  PathNotFound,  // a folder of the path is missing
+  AccessDenied,
+  IsFolder,  // a folder where a file was wanted
+  DiskFull,
+  ReadOnly,  // a read-only file system or medium
+  Io,        // the device failed
+  TooLarge,  // the file grew past what the system allows
+  BadName,   // a name the system does not allow (on Windows <>:"|?* or CON, NUL, COM1...)
+  Other,
+};
+
+struct SystemError {
+  ErrorKind kind = ErrorKind::Other;
+  int code = 0;  // errno, or the Windows error code
+};
+
+// An errno value of the C library as a system error.
+SystemError ErrorFromErrno(int code);
+
+// The system's own description of `error` in UTF-8: strerror, or FormatMessage
+// in the user's language on Windows.
+std::string SystemErrorText(const SystemError& error);
+
+// An open file; closed when it goes.
+class File {
+ public:
+  enum class Access {
+    Read,    // an existing file that is not a folder, from its start
+    Create,  // a new file, replacing one of that name
+    Append,  // an existing file from its end, or a new one
+  };
+
+  File() = default;
+  File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() { Close(); }
+
+  std::optional<SystemError> Open(const std::filesystem::path& path, Access access);
+  bool IsOpen() const { return handle_ != kClosed; }
+
+  struct ReadResult {
+    std::size_t bytes = 0;  // 0 at the end of the file
+    std::optional<SystemError> error;
+  };
+  // Reads at most `size` bytes; an interrupted read is retried.
+  ReadResult Read(void* into, std::size_t size);
+
+  // Writes all `size` bytes or fails.
+  std::optional<SystemError> Write(const void* data, std::size_t size);
+
+  // The first error of closing (buffers the system had not yet written).
+  std::optional<SystemError> Close();
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;  // also INVALID_HANDLE_VALUE
+  std::intptr_t handle_ = kClosed;              // a file descriptor, or a HANDLE
+};
+
+// Which file a name leads to: device and inode, or volume serial number and
+// file index. Two names of one file (another case, another separator, a
+// short 8.3 name, a hard or symbolic link) give the same identity; two
+// different files never do.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the file or folder `path` names; nothing when there is none.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
+// Whether anything (a file or a folder) has the name `path`.
+bool Exists(const std::filesystem::path& path);
+
+// Creates the one folder `path`, whose parent exists; false when it fails.
+bool CreateFolder(const std::filesystem::path& path);
+
+// The path of a UTF-8 text (a name typed in a window or read from a
+// conditions file), and back.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const std::filesystem::path& path);
+
+}  // namespace sifta::platform
