@@ -28,6 +28,9 @@ struct HeadingCase {
   int ridItemCount;
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const HeadingCase& c, std::ostream* os) { *os << c.name; }
+
 class DetectStandardHeadingTest : public ::testing::TestWithParam<HeadingCase> {};
 
 TEST_P(DetectStandardHeadingTest, Classifies) {
@@ -156,6 +159,8 @@ struct AnswerCase {
   std::string firstRecord;
   int itemCount;
 };
+
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadFileLayoutAnswers : public ReadFileLayoutTest, public ::testing::WithParamInterface<AnswerCase> {};
 

@@ -226,6 +226,9 @@ struct ContentCase {
   bool endedAtMark = false;  // the user is told that bytes after a 0x1A were not read
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const ContentCase& c, std::ostream* os) { *os << c.name; }
+
 class BadContent : public ::testing::TestWithParam<ContentCase> {};
 
 TEST_P(BadContent, IsCutByTheByteRulesAndCopiedByteForByte) {

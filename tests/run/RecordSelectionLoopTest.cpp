@@ -204,6 +204,9 @@ struct CancelCase {
   int written;
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
 class CancelTest : public RecordLoopTest, public ::testing::WithParamInterface<CancelCase> {};
 
 TEST_P(CancelTest, StopsAfterTheNextRead) {

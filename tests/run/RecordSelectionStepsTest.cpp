@@ -53,6 +53,9 @@ struct LineCase {
   std::string expected;
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
 class OutputLineTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(OutputLineTest, CutsTheLine) {
@@ -122,6 +125,8 @@ struct KeyCase {
   std::string key;
   bool matches;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordKeyTest : public ::testing::TestWithParam<KeyCase> {};
 

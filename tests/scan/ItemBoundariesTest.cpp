@@ -39,6 +39,9 @@ struct Case {
   std::vector<std::pair<int, int>> items;  // all items, 0-based [begin, end)
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class ItemBoundariesCaseTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ItemBoundariesCaseTest, FindsTheItems) {

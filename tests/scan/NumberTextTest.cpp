@@ -18,6 +18,9 @@ struct CheckCase {
   std::string message;  // UTF-8
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+
 class CheckNumber : public ::testing::TestWithParam<CheckCase> {};
 
 TEST_P(CheckNumber, ResultAndMessage) {

@@ -20,6 +20,9 @@ struct FindCase {
   int find, count;
 };
 
+// Names the case in test listings and failures instead of a byte dump.
+void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
+
 class FindAndCount : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(FindAndCount, Results) {
@@ -90,6 +93,8 @@ struct DeleteCase {
   int result;
   std::string after;
 };
+
+void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.name; }
 
 class Delete : public ::testing::TestWithParam<DeleteCase> {};
 
@@ -259,6 +264,8 @@ struct SpanCase {
   int first, last;
   int start, end, missing;
 };
+
+void PrintTo(const SpanCase& c, std::ostream* os) { *os << c.name; }
 
 class Locate : public ::testing::TestWithParam<SpanCase> {};
 
