@@ -3,13 +3,17 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QUrl>
 #include <variant>
 
 #include "inspect/FileInspection.h"
@@ -56,6 +60,8 @@ const char* const kSourceNoData = "** 元ﾌｧｲﾙにﾃﾞｰﾀがありま
 const char* const kCountQuestion = "ﾚｺｰﾄﾞ数を確認しますか？";
 const char* const kNoExtractYet = "** 抽出は未だされていません。";
 const char* const kExtractNoData = "** この抽出ﾌｧｲﾙにﾃﾞｰﾀがありません。";
+const char* const kDropOneFile = "** ファイルは1つだけドロップしてください。";
+const char* const kDropNoFolder = "** フォルダはドロップできません。ファイルをドロップしてください。";
 const char* const kHintLabel = "ヒント時間調整\r\nは右クリックで";
 
 QFont PixelFont(const char* family, int pixels) {
@@ -145,10 +151,13 @@ void TForm1::BuildControls() {
   Edit1->setFont(PixelFont("ＭＳ ゴシック", 12));
   Edit1->setReadOnly(true);
   Edit1->installEventFilter(this);
+  Edit1->setAcceptDrops(true);
   Button2 = MakeButton(GroupBox1, "Button2", "抽出ﾌｧｲﾙの選択", 16, 76, 97, 25);
   Label2 = MakeLabel(GroupBox1, "Label2", "ファイル名：", 30, 112);
   Edit2 = MakeEdit(GroupBox1, "Edit2", 94, 107, 348, 20);
   Edit2->setFont(PixelFont("ＭＳ ゴシック", 12));
+  Edit2->installEventFilter(this);
+  Edit2->setAcceptDrops(true);
 
   GroupBox2 = MakeGroupBox(this, "GroupBox2", " 抽出の条件（下のタブをクリックしてすべて記入してください） ",
                            8, 158, 595, 322);
@@ -232,7 +241,46 @@ bool TForm1::Edit1KeyPress(int key) {
   return true;
 }
 
+// A file dropped on a name field: one local file, not a folder.
+std::optional<QString> TForm1::DroppedFile(const QMimeData* data) {
+  const QList<QUrl> urls = data->urls();
+  const char* refusal = nullptr;
+  if (urls.size() != 1)
+    refusal = kDropOneFile;
+  else if (!urls.front().isLocalFile() || QFileInfo(urls.front().toLocalFile()).isDir())
+    refusal = kDropNoFolder;
+  if (refusal == nullptr) return urls.front().toLocalFile();
+  Dialogs::Current().Beep();
+  Dialogs::Current().Information(this, Ui(refusal));
+  return std::nullopt;
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched == Edit1 || watched == Edit2) &&
+      (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)) {
+    auto* drag = static_cast<QDragMoveEvent*>(event);
+    if (drag->mimeData()->hasUrls() && !runInProgress_) {
+      drag->acceptProposedAction();
+      return true;
+    }
+  }
+  if ((watched == Edit1 || watched == Edit2) && event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!drop->mimeData()->hasUrls()) return QWidget::eventFilter(watched, event);
+    drop->acceptProposedAction();
+    if (runInProgress_) return true;
+    if (const std::optional<QString> path = DroppedFile(drop->mimeData())) {
+      if (watched == Edit2) {
+        Edit2->setText(*path);
+      } else if (path->contains(QLatin1Char('@'))) {
+        Dialogs::Current().Beep();
+        Dialogs::Current().Information(this, BoxText(kAtRefused));
+      } else {
+        TakeSourceFile(*path);
+      }
+    }
+    return true;
+  }
   if (watched == Edit1 && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return Edit1KeyPress(13);
@@ -286,7 +334,10 @@ void TForm1::Button1Click() {
     Dialogs::Current().Information(this, BoxText(kAtRefused));
     near = *chosen;
   }
+  TakeSourceFile(path);
+}
 
+void TForm1::TakeSourceFile(const QString& path) {
   // The information is worked out anew for this file.
   Edit1->setText(path);
   layoutInformationShown_ = false;

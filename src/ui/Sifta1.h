@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPushButton;
 
 namespace sifta {
@@ -40,6 +41,10 @@ class TForm1 : public QWidget {
   bool Edit1KeyPress(int key);
 
   void Button1Click();  // "元ﾌｧｲﾙの選択"
+  // What the source choice does with the chosen file: the layout read (with
+  // the heading question), the name in Edit1. Also for a file dropped on
+  // Edit1; a file dropped on Edit2 becomes the extract name.
+  void TakeSourceFile(const QString& path);
   void Button2Click();  // "抽出ﾌｧｲﾙの選択"
   void Button3Click();  // "抽出する"
   void Button4Click();  // "おわり"
@@ -108,6 +113,7 @@ class TForm1 : public QWidget {
  private:
   void BuildControls();
   std::optional<sifta::HeadingKind> AskHeadingKind();
+  std::optional<QString> DroppedFile(const QMimeData* data);
 
   sifta::FileLayout layout_;
   bool layoutChosen_ = false;  // a source choice has given a layout

@@ -5,11 +5,13 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QUrl>
 #include <QtTest>
 
 #include "FakeDialogs.h"
@@ -522,6 +524,48 @@ class RunFromWindowTest : public QObject {
     Form8->Button3Click();
     Form8->Button3Click();
     QCOMPARE(dialogs_->fileDialogs.back().folder, Path("a"));
+  }
+
+  // A file dropped on the source name is chosen as 元ﾌｧｲﾙの選択 chooses it;
+  // one dropped on the extract name becomes it; several files, a folder or
+  // a name with @ are refused.
+  void droppedFilesOnTheNameFields() {
+    const QString user = Path("u.csv");
+    sifta::test::WriteBytes(user, SjLines({"地域,人口", "東京,1"}));
+    sifta::test::WriteBytes(Path("a@.csv"), StandardTable());
+    const auto drop = [](QWidget* field, const QStringList& paths) {
+      QMimeData data;
+      QList<QUrl> urls;
+      for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+      data.setUrls(urls);
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(field, &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(field, &dropped);
+    };
+    dialogs_->questionAnswers = {Answer::Yes};
+    drop(Form1->Edit1, {user});
+    QCOMPARE(dialogs_->Texts(), std::vector<QString>{BoxText(kHeadingQuestion)});
+    QCOMPARE(Form1->Edit1->text(), user);
+    QVERIFY(Form1->Layout().headingKind == sifta::HeadingKind::User);
+    QVERIFY(!Form1->Tabs->PageControl1->isTabVisible(0));
+    QVERIFY(!Form1->Edit1->isReadOnly());
+    drop(Form1->Edit2, {Path("out.csv")});
+    QCOMPARE(Form1->Edit2->text(), Path("out.csv"));
+
+    dialogs_->Clear();
+    drop(Form1->Edit1, {user, Path("a@.csv")});
+    drop(Form1->Edit2, {folder_->path()});
+    drop(Form1->Edit1, {Path("a@.csv")});
+    QCOMPARE(dialogs_->Texts(),
+             std::vector<QString>(
+                 {Ui("** ファイルは1つだけドロップしてください。"),
+                  Ui("** フォルダはドロップできません。ファイルをドロップしてください。"),
+                  Ui("** この段階では＠を指定できません。\n    最初に処理するﾌｧｲﾙを指定してください。")}));
+    QCOMPARE(dialogs_->beeps, 3);
+    QCOMPARE(Form1->Edit1->text(), user);
+    QCOMPARE(Form1->Edit2->text(), Path("out.csv"));
   }
 
   void missingSourceFileInASeries() {
