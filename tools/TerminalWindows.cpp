@@ -1,5 +1,6 @@
 #include "TerminalWindows.h"
 
+#include <cerrno>
 #include <variant>
 
 #include "platform/Console.h"
@@ -42,10 +43,12 @@ TerminalWindows::~TerminalWindows() { platform::StopInterruptWatch(); }
 void TerminalWindows::SetResultText(ResultField, const std::string&) {}
 
 void TerminalWindows::AppendListLine(const std::string& line) {
-  const std::string text = Cp932ToUtf8ForDisplay(line);
-  std::fwrite(text.data(), 1, text.size(), list_);
-  std::fputc('\n', list_);
-  std::fflush(list_);
+  if (listError_ != 0) return;
+  std::string text = Cp932ToUtf8ForDisplay(line);
+  text += '\n';
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), list_) != text.size() || std::fflush(list_) != 0)
+    listError_ = errno != 0 ? errno : EIO;
 }
 
 void TerminalWindows::Say(const std::string& cp932) {

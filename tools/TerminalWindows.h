@@ -50,6 +50,8 @@ class TerminalWindows : public WindowLayer {
   void FocusQuitButton() override {}
 
   bool IoErrorShown() const { return ioErrorShown_; }
+  // The errno value of the first failed write of the record count list, or 0.
+  int ListError() const { return listError_; }
 
  private:
   void Say(const std::string& cp932);
@@ -60,6 +62,7 @@ class TerminalWindows : public WindowLayer {
   std::FILE* messages_;
   bool abandoned_ = false;
   bool ioErrorShown_ = false;
+  int listError_ = 0;
 
   // Progress of the current file.
   bool showProgress_;  // standard error is a terminal

@@ -12,9 +12,10 @@
 //
 // Exit status: 0 after a run; 1 on a refusal (the conditions, the heading
 // question cancelled, a source without data, a refused @ entry, an extract
-// file that is a source file); 2 on an input/output error; 64 on a wrong
-// command line or a malformed conditions file. Relative file names are taken
-// from the current folder.
+// file that is a source file or is being written by another run); 2 on an
+// input/output error, also of the conditions file or of the record count
+// list; 64 on a wrong command line or a malformed conditions file; 130 after
+// a cancel. Relative file names are taken from the current folder.
 #include <cstdio>
 #include <string>
 #include <variant>
@@ -25,18 +26,20 @@
 #include "TerminalWindows.h"
 #include "conditions/BatchRequest.h"
 #include "inspect/FileLayout.h"
+#include "inspect/FileSystemCalls.h"
 #include "inspect/TextFile.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
 #include "run/FileSeries.h"
 #include "run/RunMessages.h"
+#include "scan/Cp932.h"
 
 namespace {
 
 using namespace sifta;
 using namespace sifta::batch;
 
-enum ExitStatus { kDone = 0, kRefused = 1, kIoError = 2, kUsage = 64 };
+enum ExitStatus { kDone = 0, kRefused = 1, kIoError = 2, kUsage = 64, kCancelled = 130 };
 
 void Say(const std::string& cp932) { std::fprintf(stderr, "%s\n", TerminalText(cp932).c_str()); }
 
@@ -66,14 +69,12 @@ int Run(const std::string& argument) {
     Say(error->message);
     return kIoError;
   }
-  nlohmann::json document;
-  try {
-    document = nlohmann::json::parse(std::get<std::string>(content), nullptr, true, /*ignore_comments=*/true);
-  } catch (const nlohmann::json::exception& error) {
-    std::fprintf(stderr, "sifta-batch: %s: not a JSON conditions file: %s\n", conditionsPath, error.what());
+  auto parsed = ParseConditionsText(std::get<std::string>(content));
+  if (const auto* fault = std::get_if<RequestFault>(&parsed)) {
+    std::fprintf(stderr, "sifta-batch: %s: %s\n", conditionsPath, fault->what.c_str());
     return kUsage;
   }
-  auto read = ReadBatchRequest(document);
+  auto read = ReadBatchRequest(std::get<nlohmann::json>(parsed));
   if (const auto* fault = std::get_if<RequestFault>(&read)) {
     std::fprintf(stderr, "sifta-batch: %s: %s\n", conditionsPath, fault->what.c_str());
     return kUsage;
@@ -82,7 +83,7 @@ int Run(const std::string& argument) {
 
   // The source choice: a file named with @ cannot be chosen.
   FileLayout layout;
-  if (!request.layoutPath.empty()) {
+  if (request.layoutChosen) {
     if (request.layoutPath.find('@') != std::string::npos) {
       Say(PlaceholderInChosenFileMessage());
       return kRefused;
@@ -106,16 +107,30 @@ int Run(const std::string& argument) {
 
   TerminalWindows windows(std::move(request.series), stdout, stderr);
   RunRecord record;
+  int status = kRefused;
   switch (RunExtraction(request.conditions, layout, windows, record)) {
     case RunOutcome::Finished:
-      return kDone;
+      status = kDone;
+      break;
     case RunOutcome::Refused:
     case RunOutcome::Abandoned:
-      return kRefused;
+      status = kRefused;
+      break;
     case RunOutcome::Failed:
-      return windows.IoErrorShown() ? kIoError : kRefused;
+      status = windows.IoErrorShown() ? kIoError : kRefused;
+      break;
   }
-  return kRefused;
+  if (status == kDone && record.cancelled) {
+    Say(CancelledRunMessage(Utf8ToCp932ForDisplay(record.cancelledExtractFile)));
+    status = kCancelled;
+  }
+  // The record count list is the run's report: a run whose list is lost
+  // has not done its job.
+  if (const int error = windows.ListError()) {
+    Say(DescribeIoError(error, {}).message + "\r\n" + ListNotWrittenMessage());
+    if (status == kDone) status = kIoError;
+  }
+  return status;
 }
 
 }  // namespace
@@ -125,5 +140,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
   if (arguments.size() != 1 || arguments[0].empty()) return Usage();
   if (arguments[0] == "-h" || arguments[0] == "--help") return Usage();
+  // A write beyond the file size limit, or into a closed pipe, fails as a
+  // write error does, so that the extract is finished and named.
+  IgnoreFileSizeSignal();
+  IgnoreBrokenPipeSignal();
   return Run(arguments[0]);
 }

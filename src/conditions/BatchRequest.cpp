@@ -1,8 +1,10 @@
 #include "conditions/BatchRequest.h"
 
 #include <array>
+#include <cstdio>
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -46,6 +48,19 @@ const json* Member(const json& object, const char* key) {
 std::string Text(const json& value, const std::string& field) {
   if (!value.is_string()) Refuse(field, "must be a string");
   return value.get<std::string>();
+}
+
+// A file name: no control character anywhere in it (a NUL would cut the
+// name short where the system reads it).
+std::string FileName(const json& value, const std::string& field) {
+  std::string name = Text(value, field);
+  for (unsigned char byte : name)
+    if (byte < 0x20 || byte == 0x7F) {
+      char code[8];
+      std::snprintf(code, sizeof code, "U+%04X", byte);
+      Refuse(field, std::string("holds the control character ") + code + ", which no file name may hold");
+    }
+  return name;
 }
 
 bool Flag(const json& object, const std::string& parent, const char* key) {
@@ -111,19 +126,22 @@ BatchRequest Read(const json& document) {
   BatchRequest request;
   ExtractionConditions& conditions = request.conditions;
 
-  if (const json* source = Member(document, "source")) conditions.sourceNameText = Text(*source, "source");
+  if (const json* source = Member(document, "source"))
+    conditions.sourceNameText = FileName(*source, "source");
   if (const json* extract = Member(document, "extract"))
-    conditions.extractNameText = Text(*extract, "extract");
+    conditions.extractNameText = FileName(*extract, "extract");
 
   if (const json* layout = Member(document, "layout")) {
-    request.layoutPath = Text(*layout, "layout");
+    request.layoutPath = FileName(*layout, "layout");
     if (request.layoutPath.empty()) Refuse("layout", "must name a file");
-  } else {
+    request.layoutChosen = true;
+  } else if (!conditions.sourceNameText.empty()) {
     // The file chosen by the source choice is the one the source name names.
     const std::string source = TrimBlanks("B", conditions.sourceNameText);
     if (source.find('@') != std::string::npos)
       Refuse("layout", "needed when the source name holds @ (the first file of the series)");
     request.layoutPath = source;
+    request.layoutChosen = true;
   }
 
   if (const json* heading = Member(document, "heading"))
@@ -185,7 +203,87 @@ BatchRequest Read(const json& document) {
   return request;
 }
 
+// Where the parser stands, for the name of a key given twice: one frame per
+// open object or array, holding its current key or element number.
+class KeyPath {
+ public:
+  // The parser's callback: false (drop the value) never; a duplicate is
+  // remembered and the parse ends after it.
+  void Event(json::parse_event_t event, const json& parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+      case json::parse_event_t::array_start:
+        StartElement();
+        frames_.push_back(Frame{event == json::parse_event_t::array_start, 0, {}, {}});
+        break;
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end:
+        if (!frames_.empty()) frames_.pop_back();
+        break;
+      case json::parse_event_t::key: {
+        Frame& object = frames_.back();
+        object.key = parsed.get<std::string>();
+        if (!object.keys.insert(object.key).second && !duplicate_) duplicate_ = Here();
+        break;
+      }
+      case json::parse_event_t::value:
+        StartElement();
+        break;
+    }
+  }
+  const std::optional<std::string>& Duplicate() const { return duplicate_; }
+
+ private:
+  struct Frame {
+    bool array;
+    size_t elements;  // of an array, counting the current one
+    std::string key;  // of an object, the current one
+    std::set<std::string> keys;
+  };
+
+  // A value begins: in an array it is the next element.
+  void StartElement() {
+    if (!frames_.empty() && frames_.back().array) ++frames_.back().elements;
+  }
+
+  std::string Here() const {
+    std::string path;
+    for (const Frame& frame : frames_) {
+      if (frame.array) {
+        path += '[';
+        path += std::to_string(frame.elements - 1);
+        path += ']';
+      } else {
+        if (!path.empty()) path += '.';
+        path += frame.key;
+      }
+    }
+    return path;
+  }
+
+  std::vector<Frame> frames_;
+  std::optional<std::string> duplicate_;
+};
+
 }  // namespace
+
+std::variant<nlohmann::json, RequestFault> ParseConditionsText(std::string_view text) {
+  KeyPath path;
+  json document;
+  try {
+    document = json::parse(
+        text,
+        [&path](int, json::parse_event_t event, json& parsed) {
+          path.Event(event, parsed);
+          return true;
+        },
+        true, /*ignore_comments=*/true);
+  } catch (const json::exception& error) {
+    return RequestFault{std::string("not a JSON conditions file: ") + error.what()};
+  }
+  if (path.Duplicate()) return RequestFault{*path.Duplicate() + ": is given twice"};
+  return document;
+}
 
 std::variant<BatchRequest, RequestFault> ReadBatchRequest(const nlohmann::json& document) {
   try {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -18,8 +19,11 @@ namespace sifta::batch {
 
 struct BatchRequest {
   ExtractionConditions conditions;
-  // The file whose layout is read, as the source choice reads it. Empty when
-  // no file is to be read (no source name at all: the plan refuses the run).
+  // The file whose layout is read, as the source choice reads it, when
+  // `layoutChosen`; nothing is read without a source name at all (the plan
+  // refuses the run). A source name of blanks chooses the empty name, whose
+  // open fails.
+  bool layoutChosen = false;
   std::string layoutPath;
   // The answer to the heading question; nothing stands for Cancel.
   std::optional<HeadingKind> headingAnswer;
@@ -33,5 +37,10 @@ struct RequestFault {
 };
 
 std::variant<BatchRequest, RequestFault> ReadBatchRequest(const nlohmann::json& document);
+
+// The JSON document of a conditions file's text: `//` comments allowed, a
+// key given twice in one object refused (naming it), as is text that is no
+// JSON.
+std::variant<nlohmann::json, RequestFault> ParseConditionsText(std::string_view text);
 
 }  // namespace sifta::batch

@@ -68,4 +68,6 @@ void CopyPermissions(int fd, const std::string& like) {
 
 void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 
+void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
+
 }  // namespace sifta

@@ -49,5 +49,8 @@ void CopyPermissions(int fd, const std::string& like);
 // A write beyond the file size limit (ulimit -f) fails with EFBIG, taking
 // the ordinary path of a write error, instead of ending the program.
 void IgnoreFileSizeSignal();
+// A write into a pipe without reader fails with EPIPE instead of ending the
+// program.
+void IgnoreBrokenPipeSignal();
 
 }  // namespace sifta

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "inspect/FileSystemCalls.h"
 #include "scan/Cp932.h"
 
 namespace sifta {
@@ -33,6 +34,9 @@ IoError DescribeIoError(const platform::SystemError& error, const std::filesyste
       break;
     case ErrorKind::IsFolder:
       text = Sj("フォルダーはファイルとして開けません");
+      break;
+    case ErrorKind::NotAFile:
+      text = Sj("パイプやデバイスはファイルとして読めません");
       break;
     case ErrorKind::DiskFull:
       text = Sj("ディスクに空き領域がありません");
@@ -71,6 +75,19 @@ IoError LineTooLong(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::optional<IoError> CheckFileName(std::string_view path) {
+  std::string shown;
+  bool bad = false;
+  for (char byte : path) {
+    const bool control = static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F;
+    bad = bad || control;
+    shown += control ? '?' : byte;
+  }
+  if (!bad) return std::nullopt;
+  return IoError{Sj("ファイル名に使えない文字（制御文字）があります") + "\r\n" +
+                 Utf8ToCp932ForDisplay(shown)};
+}
+
 // ---- LineReader ----
 
 LineReader::~LineReader() { Close(); }
@@ -83,6 +100,7 @@ std::optional<IoError> LineReader::Open(const std::filesystem::path& path) {
   mark_ = kNoMark;
   consumedBefore_ = 0;
   error_.reset();
+  if (auto bad = CheckFileName(path.string())) return *bad;
   if (auto error = file_.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
   // Two blocks, so that the rest of a line at the end of one block never
   // makes the buffer grow unless the line is longer than a block. The buffer
@@ -224,6 +242,7 @@ std::optional<IoError> LineWriter::Open(const std::filesystem::path& path, Mode 
   Close();
   path_ = shownPath.empty() ? path : shownPath;
   error_.reset();
+  if (auto bad = CheckFileName(path.string())) return bad;
   const auto access = mode == Mode::Create ? platform::File::Access::Create : platform::File::Access::Append;
   if (auto error = file_.Open(path, access)) return DescribeIoError(*error, path_);
   buffer_.clear();

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "platform/Files.h"
@@ -33,6 +34,10 @@ struct IoError {
 IoError DescribeIoError(const platform::SystemError& error, const std::filesystem::path& path);
 // The same for an errno value of the C library.
 IoError DescribeIoError(int errnum, const std::filesystem::path& path);
+
+// A file name with a control character in it (a NUL would cut it short
+// where the system reads it): the error to show; nothing for a good name.
+std::optional<IoError> CheckFileName(std::string_view path);
 
 // Gives each line of a file as a view into a large buffer: one read per
 // block, a line costs O(its length), memory is O(the longest line).

@@ -22,6 +22,7 @@ enum class ErrorKind {
   PathNotFound,  // a folder of the path is missing
   AccessDenied,
   IsFolder,  // a folder where a file was wanted
+  NotAFile,  // a pipe, a device or a socket where a file to read was wanted
   DiskFull,
   ReadOnly,  // a read-only file system or medium
   Io,        // the device failed

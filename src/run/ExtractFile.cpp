@@ -42,6 +42,7 @@ Place PlaceOf(const std::string& path) {
 ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
   std::unique_ptr<ExtractFile> file(new ExtractFile);
   file->name_ = path;
+  if (auto bad = CheckFileName(path)) return *bad;
   file->final_ = Followed(path);
   switch (KindOfPath(file->final_)) {
     case FileKind::Folder:

@@ -321,6 +321,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
 }
 
 std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bool& appending) {
+  if (auto bad = CheckFileName(extractName)) return RunStop{RunStop::Kind::IoError, bad->message};
   // Creating or appending to a file that the run reads would destroy its
   // input: the layout's file, a source read already, or one that the
   // entered range is still to read.

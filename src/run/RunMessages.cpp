@@ -14,13 +14,32 @@ const std::string& ExtractIsSourceMessage() {
   return text;
 }
 
-std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName) {
+namespace {
+
+const std::string& IncompleteLabel() {
   static const std::string label = Sj("** 次の抽出ﾌｧｲﾙは不完全です：");
+  return label;
+}
+
+}  // namespace
+
+std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName) {
+  const std::string& label = IncompleteLabel();
   std::string text(errorText);
   text += "\r\n";
   text += label;
   text += "\r\n";
   text += extractName;
+  return text;
+}
+
+std::string CancelledRunMessage(std::string_view extractName) {
+  static const std::string cancelled = Sj("** キャンセルしました。");
+  return IncompleteExtractMessage(cancelled, extractName);
+}
+
+const std::string& ListNotWrittenMessage() {
+  static const std::string text = Sj("** ﾚｺｰﾄﾞ数一覧を標準出力に書き出せませんでした。");
   return text;
 }
 

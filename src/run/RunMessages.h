@@ -16,6 +16,11 @@ const std::string& ExtractIsSourceMessage();
 // Added to an input/output error that stopped a run after an extract file
 // was opened: the error text, then which extract file is incomplete.
 std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName);
+// The batch driver after a cancel: the extract file `extractName` (code page
+// 932) holds only the records written before it.
+std::string CancelledRunMessage(std::string_view extractName);
+// The batch driver when the record count list could not be written out.
+const std::string& ListNotWrittenMessage();
 // Another run is writing the extract file `extractName` (code page 932).
 std::string ExtractBeingWrittenMessage(std::string_view extractName);
 // The source files whose text ended at a 0x1A byte with more of the file

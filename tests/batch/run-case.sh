@@ -9,6 +9,8 @@
 #   stdout    standard output, byte for byte
 #   stderr    standard error, when given
 #   files/    every file the run creates or changes, byte for byte
+# and, beside conditions.json, optionally:
+#   file-size-limit   the run's file size limit (ulimit -f, 1024-byte blocks)
 # The inputs are copied into a scratch folder and sifta-batch runs there. Any
 # file that is neither expected nor an unchanged input fails the case.
 set -euo pipefail
@@ -21,10 +23,12 @@ trap 'rm -rf "$scratch"' EXIT
 run="$scratch/run"
 mkdir "$run"
 cp -a "$case_dir"/. "$run"/
-rm -rf "$run/expected"
+rm -rf "$run/expected" "$run/file-size-limit"
+limit=unlimited
+[[ -f "$case_dir/file-size-limit" ]] && limit=$(tr -d '[:space:]' <"$case_dir/file-size-limit")
 
 status=0
-(cd "$run" && "$batch" conditions.json >"$scratch/stdout" 2>"$scratch/stderr") || status=$?
+(cd "$run" && ulimit -f "$limit" && "$batch" conditions.json >"$scratch/stdout" 2>"$scratch/stderr") || status=$?
 
 failed=0
 fail() {
@@ -64,7 +68,7 @@ while IFS= read -r -d '' file; do
   if [[ -L "$file" ]]; then
     [[ -L "$case_dir/$name" && "$(readlink "$file")" == "$(readlink "$case_dir/$name")" ]] ||
       fail "$name is a link the case does not expect"
-  elif [[ ! -e "$case_dir/$name" ]]; then
+  elif [[ ! -e "$case_dir/$name" || "$name" == file-size-limit ]]; then
     fail "$name was created, the case does not expect it"
   elif ! cmp -s "$file" "$case_dir/$name"; then
     fail "input $name was changed"

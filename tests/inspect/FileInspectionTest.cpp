@@ -1,6 +1,7 @@
 #include "inspect/FileInspection.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -134,6 +135,45 @@ TEST(CountRecords, ErrorsAndFilesClosed) {
   r = CountRecords("/proc/self/mem", HeadingKind::None);  // read(2) fails with EIO
   EXPECT_TRUE(std::holds_alternative<IoError>(r));
   CountOrFail(temp.Write("a.csv", "a\r\n"), HeadingKind::None);
+  EXPECT_EQ(OpenFileCount(), before);
+}
+
+// What is no file to read (a pipe without writer, a device, a folder, a name
+// cut short by a NUL, a blank name) is refused at the open, before a byte is
+// read and without waiting, by the layout read, the count and the writer.
+TEST(CountRecords, WhatIsNoFileIsRefusedAtTheOpen) {
+  TempFolder temp;
+  const std::string fifo = temp / "pipe.csv";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string good = temp.Write("new.csv", "a\r\n");
+  struct Case {
+    std::string path;
+    std::string message;  // how the error text begins
+  };
+  const std::vector<Case> cases{
+      {fifo, Sj("パイプやデバイスはファイルとして読めません")},
+      {"/dev/zero", Sj("パイプやデバイスはファイルとして読めません")},
+      {"/dev/null", Sj("パイプやデバイスはファイルとして読めません")},
+      {temp.Path().string(), Sj("フォルダーはファイルとして開けません")},
+      {good + std::string(1, '\0') + ".bak", Sj("ファイル名に使えない文字（制御文字）があります")},
+      {"", Sj("ファイルが見つかりません")},
+  };
+  const int before = OpenFileCount();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto counted = CountRecords(c.path, HeadingKind::None);
+    ASSERT_TRUE(std::holds_alternative<IoError>(counted));
+    EXPECT_EQ(std::get<IoError>(counted).message.find(c.message), 0u);
+    LineReader reader;
+    const auto opened = reader.Open(c.path);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->message.find(c.message), 0u);
+  }
+  LineWriter writer;
+  const auto written = writer.Open(good + std::string(1, '\0') + ".bak", LineWriter::Mode::Create);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(written->message.find(Sj("ファイル名に使えない文字（制御文字）があります")), 0u);
+  EXPECT_EQ(std::filesystem::file_size(good), 3u);
   EXPECT_EQ(OpenFileCount(), before);
 }
 

@@ -3,6 +3,7 @@
 // Every case checks the files the run read, byte for byte, afterwards, and
 // that no temporary file is left in the folder.
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <map>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "inspect/FileLayout.h"
 #include "run/ExtractFile.h"
 #include "run/FileSeries.h"
 #include "run/FileSeriesFake.h"
@@ -255,6 +257,46 @@ TEST_F(NothingLostTest, TemporaryFileOfAKilledRunIsTakenOver) {
             RunOutcome::Finished);
   EXPECT_EQ(ReadBytes("out.csv"), Numbered("a", 2));
   EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace sifta::testing
+
+namespace sifta::testing {
+namespace {
+
+// Names that lead to no readable file are refused at the open, before
+// anything is read: the layout read and the run both say why.
+TEST_F(NothingLostTest, SourceThatIsNoFileIsRefusedBeforeReading) {
+  ASSERT_EQ(::mkfifo("pipe.csv", 0600), 0);
+  fs::create_directory("folder.csv");
+  struct Case {
+    std::string source;
+    std::string shown;
+  };
+  const std::vector<Case> cases{
+      {"pipe.csv", "パイプやデバイスはファイルとして読めません"},
+      {"/dev/zero", "パイプやデバイスはファイルとして読めません"},
+      {"folder.csv", "フォルダーはファイルとして開けません"},
+      {std::string("d01.csv\0.bak", 12), "ファイル名に使えない文字（制御文字）があります"},
+      {"", "ファイルが見つかりません"}};
+  WriteSeries();
+  const auto before = Files();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    LayoutResult layout = ReadFileLayout(c.source, [] { return HeadingKind::None; });
+    ASSERT_TRUE(std::holds_alternative<IoError>(layout));
+    EXPECT_EQ(Utf8(std::get<IoError>(layout).message).find(c.shown), 0u)
+        << Utf8(std::get<IoError>(layout).message);
+    FakeWindows windows;
+    EXPECT_EQ(RunExtraction(Everything(c.source.empty() ? "   " : c.source, "out.csv"), Layout("d01.csv"),
+                            windows, record),
+              RunOutcome::Failed);
+    ASSERT_EQ(windows.messages.size(), 1u);
+    EXPECT_EQ(windows.messages[0].find(c.shown), 0u) << windows.messages[0];
+    EXPECT_EQ(Files(), before);
+    EXPECT_FALSE(fs::exists("out.csv"));
+  }
 }
 
 }  // namespace

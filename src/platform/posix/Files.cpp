@@ -78,12 +78,15 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
       flags |= O_WRONLY | O_CREAT | O_APPEND;
       break;
   }
+  // A pipe is opened without waiting for its writer, and then refused.
+  if (access == Access::Read) flags |= O_NONBLOCK;
   int fd;
   do fd = ::open(path.c_str(), flags, 0666);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     // With O_CREAT, ENOENT means that a folder of the path is missing.
     if (access != Access::Read && errno == ENOENT) return ErrorFromErrno(ENOTDIR);
+    if (access == Access::Read && errno == ENXIO) return SystemError{ErrorKind::NotAFile, ENXIO};
     return ErrorFromErrno(errno);
   }
   if (access == Access::Read) {
@@ -92,6 +95,11 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
       ::close(fd);
       return ErrorFromErrno(EISDIR);
     }
+    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      return SystemError{ErrorKind::NotAFile, 0};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
   handle_ = fd;
