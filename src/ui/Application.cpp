@@ -11,6 +11,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "ui/Controls.h"
 #include "ui/QtText.h"
 
 namespace sifta {
@@ -70,8 +71,7 @@ void SetUpApplication(QApplication& app) {
   QApplication::setStyle(new HintDelayStyle);
   // Hints lay out their columns with blanks: a fixed-pitch font lines them
   // up (set after the style, which brings its own fonts).
-  QFont hintFont(Ui("ＭＳ ゴシック"));
-  hintFont.setPixelSize(12);
+  QFont hintFont = PixelFont("ＭＳ ゴシック", 12);
   hintFont.setStyleHint(QFont::TypeWriter);
   QToolTip::setFont(hintFont);
   app.installEventFilter(new HintTimeFilter(&app));

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 
 #include "scan/Cp932.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/GridSteps.h"
 #include "ui/HintTexts.h"
@@ -75,12 +76,9 @@ class PageControl final : public QTabWidget {
   explicit PageControl(QWidget* parent) : QTabWidget(parent) { setTabBar(new TabBar(this)); }
 };
 
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(left, top, width, height);
-  return widget;
-}
+using sifta::MakeLabel;
+using sifta::Place;
+using sifta::SetBackground;
 
 QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption, int left, int top,
                         int width) {
@@ -94,24 +92,9 @@ QFrame* MakePanel(QWidget* parent, const char* name, int left, int top, int widt
   return panel;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->move(left, top);
-  label->adjustSize();
-  return label;
-}
-
 StringGrid* MakeGrid(QWidget* parent, const char* name, const StringGrid::Shape& shape, int left, int top,
                      int width, int height) {
   return Place(new StringGrid(parent, shape), name, left, top, width, height);
-}
-
-void SetBackground(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
 }
 
 void SetCaption(QLabel* label, const QString& caption) {

@@ -9,26 +9,21 @@
 
 #include "inspect/FileInspection.h"
 #include "scan/NumberText.h"
+#include "ui/Controls.h"
 #include "ui/QtText.h"
 
 namespace sifta {
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, int index, const QString& text, int x, int y) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QStringLiteral("Label%1").arg(index));
-  label->move(x, y);
-  label->adjustSize();
-  return label;
+QLabel* NumberedLabel(QWidget* parent, int index, const QString& text, int x, int y) {
+  return sifta::MakeLabel(parent, QStringLiteral("Label%1").arg(index), text, x, y);
 }
 
 QLineEdit* MakeBox(QWidget* parent, const char* name, int x, int y, int width) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setReadOnly(true);
-  edit->setGeometry(x, y, width, 22);
-  return edit;
+  QLineEdit* box = MakeEdit(parent, name, x, y, width);
+  box->setReadOnly(true);
+  return box;
 }
 
 QString Number(int value) { return QStringLiteral(" ") + QString::number(value); }
@@ -40,26 +35,21 @@ FileInformationControls BuildFileInformationWindow(QWidget* window, const QStrin
                                                    const FileInformationBoxNames& names) {
   window->setWindowTitle(caption);
   window->resize(560, 420);
-  QFont font(Ui("ＭＳ Ｐゴシック"));
-  font.setPixelSize(12);
-  window->setFont(font);
-  QPalette palette = window->palette();
-  palette.setColor(QPalette::Window, background);
-  window->setPalette(palette);
-  window->setAutoFillBackground(true);
+  window->setFont(PixelFont("ＭＳ Ｐゴシック", 12));
+  SetBackground(window, background);
 
   FileInformationControls c;
-  c.labels[0] = MakeLabel(window, 1, Ui("ファイル名："), 16, 16);
+  c.labels[0] = NumberedLabel(window, 1, Ui("ファイル名："), 16, 16);
   c.path = MakeBox(window, names.path, 120, 12, 424);
-  c.labels[1] = MakeLabel(window, 2, countLabel, 16, 46);
+  c.labels[1] = NumberedLabel(window, 2, countLabel, 16, 46);
   c.count = MakeBox(window, names.count, 120, 42, 120);
-  c.labels[2] = MakeLabel(window, 3, Ui("全項目数："), 290, 46);
+  c.labels[2] = NumberedLabel(window, 3, Ui("全項目数："), 290, 46);
   c.items = MakeBox(window, names.items, 424, 42, 120);
-  c.labels[3] = MakeLabel(window, 4, Ui("ＲＩＤの項目数："), 16, 76);
+  c.labels[3] = NumberedLabel(window, 4, Ui("ＲＩＤの項目数："), 16, 76);
   c.rid = MakeBox(window, names.rid, 120, 72, 120);
-  c.labels[4] = MakeLabel(window, 5, Ui("ＢＯＤＹのセル数："), 290, 76);
+  c.labels[4] = NumberedLabel(window, 5, Ui("ＢＯＤＹのセル数："), 290, 76);
   c.body = MakeBox(window, names.body, 424, 72, 120);
-  c.labels[5] = MakeLabel(window, 6, Ui("全項目の一覧："), 16, 106);
+  c.labels[5] = NumberedLabel(window, 6, Ui("全項目の一覧："), 16, 106);
 
   c.list = new QPlainTextEdit(window);
   c.list->setObjectName(QStringLiteral("Memo1"));
@@ -67,14 +57,10 @@ FileInformationControls BuildFileInformationWindow(QWidget* window, const QStrin
   c.list->setLineWrapMode(QPlainTextEdit::NoWrap);
   c.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   c.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QFont fixed(Ui("ＭＳ ゴシック"));
-  fixed.setPixelSize(12);
-  c.list->setFont(fixed);
+  c.list->setFont(PixelFont("ＭＳ ゴシック", 12));
   c.list->setGeometry(16, 124, 528, 244);
 
-  c.close = new QPushButton(Ui("閉じる"), window);
-  c.close->setObjectName(QStringLiteral("Button1"));
-  c.close->setGeometry(454, 378, 90, 30);
+  c.close = MakeButton(window, "Button1", Ui("閉じる"), 454, 378, 90, 30);
   return c;
 }
 

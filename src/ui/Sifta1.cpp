@@ -20,6 +20,7 @@
 #include "platform/Files.h"
 #include "ui/Application.h"
 #include "ui/ConditionTabs.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/MainWindowLayer.h"
 #include "ui/QtText.h"
@@ -36,6 +37,12 @@ TForm1* Form1 = nullptr;
 namespace {
 
 using sifta::Dialogs;
+using sifta::MakeButton;
+using sifta::MakeEdit;
+using sifta::MakeLabel;
+using sifta::Named;
+using sifta::PixelFont;
+using sifta::SetBackground;
 using sifta::Ui;
 
 // A message written with CR LF or CR line breaks, as a box shows it.
@@ -63,44 +70,6 @@ const char* const kExtractNoData = "** この抽出ﾌｧｲﾙにﾃﾞｰﾀ�
 const char* const kDropOneFile = "** ファイルは1つだけドロップしてください。";
 const char* const kDropNoFolder = "** フォルダはドロップできません。ファイルをドロップしてください。";
 const char* const kHintLabel = "ヒント時間調整\r\nは右クリックで";
-
-QFont PixelFont(const char* family, int pixels) {
-  QFont font(Ui(family));
-  font.setPixelSize(pixels);
-  return font;
-}
-
-void SetBackground(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
-  auto* button = Named(new QPushButton(Ui(caption), parent), name);
-  button->setGeometry(x, y, w, h);
-  return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int x, int y) {
-  auto* label = Named(new QLabel(Ui(caption), parent), name);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int w, int h) {
-  auto* edit = Named(new QLineEdit(parent), name);
-  edit->setGeometry(x, y, w, h);
-  return edit;
-}
 
 QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
   auto* box = Named(new QGroupBox(Ui(caption), parent), name);

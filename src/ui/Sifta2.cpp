@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/QtText.h"
 
@@ -19,19 +20,11 @@ namespace {
 constexpr std::int32_t kTickMs = 1000;
 constexpr std::int32_t kDayMs = 24 * 60 * 60 * 1000;
 
-void SetBackground(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
-QFont PixelFont(const char* family, int pixels, bool bold = false) {
-  QFont font(sifta::Ui(family));
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  return font;
-}
+using sifta::MakeButton;
+using sifta::MakeEdit;
+using sifta::PixelFont;
+using sifta::Place;
+using sifta::SetBackground;
 
 }  // namespace
 
@@ -41,32 +34,21 @@ TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window) {
   setFixedSize(382, 105);
   setFont(PixelFont("ＭＳ Ｐゴシック", 12));
 
-  Label1 = new QLabel(sifta::Ui("　実行中です。しばらくお待ちください…　"), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1 =
+      Place(new QLabel(sifta::Ui("　実行中です。しばらくお待ちください…　"), this), "Label1", 16, 8, 350, 26);
   Label1->setFont(PixelFont("ＭＳ Ｐゴシック", 16, true));
   Label1->setAlignment(Qt::AlignCenter);
-  Label1->setGeometry(16, 8, 350, 26);
 
-  Label3 = new QLabel(sifta::Ui("＠文字："), this);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  Label3->setGeometry(16, 46, 64, 20);
-  Edit2 = new QLineEdit(this);
-  Edit2->setObjectName(QStringLiteral("Edit2"));
+  Label3 = Place(new QLabel(sifta::Ui("＠文字："), this), "Label3", 16, 46, 64, 20);
+  Edit2 = MakeEdit(this, "Edit2", 80, 44, 150);
   Edit2->setReadOnly(true);
-  Edit2->setGeometry(80, 44, 150, 22);
 
-  Label2 = new QLabel(sifta::Ui("経過時間："), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setGeometry(16, 75, 64, 20);
-  Edit1 = new QLineEdit(this);
-  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Label2 = Place(new QLabel(sifta::Ui("経過時間："), this), "Label2", 16, 75, 64, 20);
+  Edit1 = MakeEdit(this, "Edit1", 80, 73, 100);
   Edit1->setReadOnly(true);
   Edit1->setFont(PixelFont("ＭＳ Ｐゴシック", 12, true));
-  Edit1->setGeometry(80, 73, 100, 22);
 
-  Button1 = new QPushButton(sifta::Ui("キャンセル"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(262, 56, 100, 32);
+  Button1 = MakeButton(this, "Button1", sifta::Ui("キャンセル"), 262, 56, 100, 32);
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
   Timer1 = new QTimer(this);

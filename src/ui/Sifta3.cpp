@@ -5,23 +5,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/HelpText.h"
 #include "ui/QtText.h"
 #include "ui/Sifta1.h"
 
 TForm3* Form3 = nullptr;
-
-namespace {
-
-void SetBackground(QWidget* widget, const QColor& colour, QPalette::ColorRole role) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, colour);
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
-}  // namespace
 
 TForm3::TForm3(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName(QStringLiteral("Form3"));
@@ -30,41 +20,32 @@ TForm3::TForm3(QWidget* owner) : QWidget(owner, Qt::Window) {
   // caption's height smaller.
   move(516, 113);
   resize(427, 531);
-  QFont font(sifta::Ui("ＭＳ Ｐゴシック"));
-  font.setPixelSize(12);
-  setFont(font);
+  setFont(sifta::PixelFont("ＭＳ Ｐゴシック", 12));
 
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setObjectName(QStringLiteral("Memo1"));
-  Memo1->setGeometry(15, 8, 398, 473);
+  Memo1 = sifta::Place(new QPlainTextEdit(this), "Memo1", 15, 8, 398, 473);
   Memo1->setReadOnly(true);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  QFont fixed(sifta::Ui("ＭＳ ゴシック"));
-  fixed.setPixelSize(12);
+  QFont fixed = sifta::PixelFont("ＭＳ ゴシック", 12);
   fixed.setStyleHint(QFont::TypeWriter);
   Memo1->setFont(fixed);
   Memo1->setPlainText(sifta::HelpLines().join(QLatin1Char('\n')));
 
-  Button2 = new QPushButton(sifta::Ui("コピー"), this);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  Button2->setGeometry(32, 489, 57, 25);
+  Button2 = sifta::MakeButton(this, "Button2", sifta::Ui("コピー"), 32, 489, 57, 25);
   Button2->setToolTip(sifta::Ui("範囲指定してからコピーします"));
   Button2->setVisible(false);
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 
-  Button1 = new QPushButton(sifta::Ui("閉じる"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(325, 489, 57, 25);
+  Button1 = sifta::MakeButton(this, "Button1", sifta::Ui("閉じる"), 325, 489, 57, 25);
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
   FormCreate();
 }
 
 void TForm3::FormCreate() {
-  SetBackground(this, QColor(180, 252, 131), QPalette::Window);
-  SetBackground(Memo1, QColor(255, 255, 210), QPalette::Base);
+  sifta::SetBackground(this, QColor(180, 252, 131), QPalette::Window);
+  sifta::SetBackground(Memo1, QColor(255, 255, 210), QPalette::Base);
 }
 
 void TForm3::FormShow() {

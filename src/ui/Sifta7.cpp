@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/QtText.h"
 
@@ -14,20 +15,8 @@ TForm7* Form7 = nullptr;
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int width) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setGeometry(x, y, width, 22);
-  return edit;
-}
+using sifta::MakeEdit;
+using sifta::MakeLabel;
 
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
   QPalette palette = widget->palette();
@@ -48,9 +37,7 @@ TForm7::TForm7(QWidget* owner, const std::string& promptPrefix, const std::strin
   setWindowTitle(sifta::Ui("＠文字の入力"));
   setModal(true);
   setFixedSize(330, 206);
-  QFont font(sifta::Ui("ＭＳ Ｐゴシック"));
-  font.setPixelSize(12);
-  setFont(font);
+  setFont(sifta::PixelFont("ＭＳ Ｐゴシック", 12));
 
   Label1 = MakeLabel(this, "Label1", sifta::Ui("＠に相当する文字を入力してください。数字の場合は"), 16, 12);
   Label5 = MakeLabel(this, "Label5", sifta::Ui("範囲指定ができます。これが最後の指定ならチェック"), 16, 30);
@@ -67,9 +54,7 @@ TForm7::TForm7(QWidget* owner, const std::string& promptPrefix, const std::strin
   CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
   CheckBox1->move(16, 168);
   CheckBox1->adjustSize();
-  Button1 = new QPushButton(sifta::Ui("次　へ"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(222, 162, 90, 30);
+  Button1 = sifta::MakeButton(this, "Button1", sifta::Ui("次　へ"), 222, 162, 90, 30);
 
   Edit2->installEventFilter(this);
   Edit3->installEventFilter(this);

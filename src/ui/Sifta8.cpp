@@ -11,6 +11,7 @@
 
 #include "inspect/TextLines.h"
 #include "scan/PathFolders.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/PrintDialogs.h"
 #include "ui/PrinterCanvas.h"
@@ -20,16 +21,11 @@ TForm8* Form8 = nullptr;
 
 namespace {
 
-QFont PixelFont(const char* family, int pixels) {
-  QFont font(sifta::Ui(family));
-  font.setPixelSize(pixels);
-  return font;
-}
+using sifta::PixelFont;
 
+// The list's buttons: 96 x 30, with their hint.
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, const char* hint, int x, int y) {
-  auto* button = new QPushButton(sifta::Ui(text), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(x, y, 96, 30);
+  auto* button = sifta::MakeButton(parent, name, sifta::Ui(text), x, y, 96, 30);
   if (hint) button->setToolTip(sifta::Ui(hint));
   return button;
 }
@@ -62,10 +58,7 @@ TForm8::TForm8(QWidget* owner)
   resize(600, 430);
   setFont(PixelFont("ＭＳ Ｐゴシック", 12));
 
-  Label1 = new QLabel(sifta::Ui("抽出レコード数一覧："), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->move(16, 12);
-  Label1->adjustSize();
+  Label1 = sifta::MakeLabel(this, "Label1", sifta::Ui("抽出レコード数一覧："), 16, 12);
 
   Memo1 = new QPlainTextEdit(this);
   Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -76,14 +69,9 @@ TForm8::TForm8(QWidget* owner)
   Memo1->setFont(PixelFont("ＭＳ ゴシック", 12));
   Memo1->setGeometry(16, 30, 568, 300);
 
-  Label2 = new QLabel(sifta::Ui("全抽出レコード数："), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->move(16, 346);
-  Label2->adjustSize();
-  Edit1 = new QLineEdit(this);
-  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Label2 = sifta::MakeLabel(this, "Label2", sifta::Ui("全抽出レコード数："), 16, 346);
+  Edit1 = sifta::MakeEdit(this, "Edit1", 124, 342, 160);
   Edit1->setReadOnly(true);
-  Edit1->setGeometry(124, 342, 160, 22);
 
   Button1 = MakeButton(this, "Button1", "コピー", "ﾏｳｽで範囲指定してからｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ", 16, 384);
   Button2 = MakeButton(this, "Button2", "印　刷", "ﾌﾟﾘﾝﾀｰに出力します", 128, 384);

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 
+#include "ui/Controls.h"
 #include "ui/HintTexts.h"
 
 namespace sifta {
@@ -95,8 +96,7 @@ class StringGrid::Delegate final : public QStyledItemDelegate {
 
 StringGrid::StringGrid(QWidget* parent, const Shape& shape)
     : QTableWidget(parent), fixedColumn_(shape.fixedColumn), editable_(shape.editable) {
-  QFont gridFont(QStringLiteral("ＭＳ ゴシック"));
-  gridFont.setPixelSize(12);
+  QFont gridFont = PixelFont("ＭＳ ゴシック", 12);
   gridFont.setStyleHint(QFont::TypeWriter);
   setFont(gridFont);
   horizontalHeader()->setFont(gridFont);
