@@ -30,48 +30,49 @@ QString Number(int value) { return QStringLiteral(" ") + QString::number(value);
 
 }  // namespace
 
-FileInformationControls BuildFileInformationWindow(QWidget* window, const QString& caption,
-                                                   const QColor& background, const QString& countLabel,
-                                                   const FileInformationBoxNames& names) {
-  window->setWindowTitle(caption);
-  window->resize(560, 420);
-  window->setFont(PixelFont("ＭＳ Ｐゴシック", 12));
-  SetBackground(window, background);
+FileInformationWindow::FileInformationWindow(QWidget* owner, const char* formName, const QString& caption,
+                                             const QColor& background, const QString& countLabel,
+                                             const BoxNames& names)
+    : QWidget(owner, Qt::Window) {
+  setObjectName(QString::fromLatin1(formName));
+  setWindowTitle(caption);
+  resize(560, 420);
+  setFont(PixelFont("ＭＳ Ｐゴシック", 12));
+  SetBackground(this, background);
 
-  FileInformationControls c;
-  c.labels[0] = NumberedLabel(window, 1, Ui("ファイル名："), 16, 16);
-  c.path = MakeBox(window, names.path, 120, 12, 424);
-  c.labels[1] = NumberedLabel(window, 2, countLabel, 16, 46);
-  c.count = MakeBox(window, names.count, 120, 42, 120);
-  c.labels[2] = NumberedLabel(window, 3, Ui("全項目数："), 290, 46);
-  c.items = MakeBox(window, names.items, 424, 42, 120);
-  c.labels[3] = NumberedLabel(window, 4, Ui("ＲＩＤの項目数："), 16, 76);
-  c.rid = MakeBox(window, names.rid, 120, 72, 120);
-  c.labels[4] = NumberedLabel(window, 5, Ui("ＢＯＤＹのセル数："), 290, 76);
-  c.body = MakeBox(window, names.body, 424, 72, 120);
-  c.labels[5] = NumberedLabel(window, 6, Ui("全項目の一覧："), 16, 106);
+  Label1 = NumberedLabel(this, 1, Ui("ファイル名："), 16, 16);
+  Edit5 = MakeBox(this, "Edit5", 120, 12, 424);
+  Label2 = NumberedLabel(this, 2, countLabel, 16, 46);
+  countBox_ = MakeBox(this, names.count, 120, 42, 120);
+  Label3 = NumberedLabel(this, 3, Ui("全項目数："), 290, 46);
+  itemsBox_ = MakeBox(this, names.items, 424, 42, 120);
+  Label4 = NumberedLabel(this, 4, Ui("ＲＩＤの項目数："), 16, 76);
+  ridBox_ = MakeBox(this, names.rid, 120, 72, 120);
+  Label5 = NumberedLabel(this, 5, Ui("ＢＯＤＹのセル数："), 290, 76);
+  bodyBox_ = MakeBox(this, names.body, 424, 72, 120);
+  Label6 = NumberedLabel(this, 6, Ui("全項目の一覧："), 16, 106);
 
-  c.list = new QPlainTextEdit(window);
-  c.list->setObjectName(QStringLiteral("Memo1"));
-  c.list->setReadOnly(true);
-  c.list->setLineWrapMode(QPlainTextEdit::NoWrap);
-  c.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  c.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  c.list->setFont(PixelFont("ＭＳ ゴシック", 12));
-  c.list->setGeometry(16, 124, 528, 244);
+  Memo1 = Place(new QPlainTextEdit(this), "Memo1", 16, 124, 528, 244);
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setFont(PixelFont("ＭＳ ゴシック", 12));
 
-  c.close = MakeButton(window, "Button1", Ui("閉じる"), 454, 378, 90, 30);
-  return c;
+  Button1 = MakeButton(this, "Button1", Ui("閉じる"), 454, 378, 90, 30);
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
-void ShowFileLayout(const FileInformationControls& c, const FileLayout& layout) {
-  c.path->setText(PathText(layout.fileName));
-  c.items->setText(Number(layout.itemCount));
-  c.rid->setText(Number(layout.ridItemCount));
-  c.body->setText(Number(layout.bodyCellCount));
+void FileInformationWindow::Button1Click() { close(); }
+
+void FileInformationWindow::ShowFileLayout(const FileLayout& layout) {
+  Edit5->setText(PathText(layout.fileName));
+  itemsBox_->setText(Number(layout.itemCount));
+  ridBox_->setText(Number(layout.ridItemCount));
+  bodyBox_->setText(Number(layout.bodyCellCount));
   QStringList lines;
   for (const std::string& line : BuildItemList(layout)) lines << FromSj(line);
-  c.list->setPlainText(lines.join(QLatin1Char('\n')));
+  Memo1->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 QString CountBoxText(std::int64_t count) {

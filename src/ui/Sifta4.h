@@ -3,21 +3,19 @@
 // items. The main window (Button7Click) decides when to count and fill.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 
 #include "inspect/FileLayout.h"
 #include "ui/FileInformation.h"
 
-class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 
-class TForm4 : public QWidget {
+class TForm4 : public sifta::FileInformationWindow {
   Q_OBJECT
 
  public:
+  // Label1 to Label6, the path box Edit5, the list Memo1 and Button1 "閉じる" are
+  // the information window's; the numbered boxes below are this form's own.
   explicit TForm4(QWidget* owner);
 
   // The path (the layout's fileName), item, RID and BODY boxes and the list.
@@ -28,24 +26,10 @@ class TForm4 : public QWidget {
   // The record count box is not empty: the records have been counted.
   bool HasRecordCount() const;
 
-  void Button1Click();  // "閉じる"
-
-  QLabel* Label1 = nullptr;         // "ファイル名："
-  QLabel* Label2 = nullptr;         // "レコード数："
-  QLabel* Label3 = nullptr;         // "全項目数："
-  QLabel* Label4 = nullptr;         // "ＲＩＤの項目数："
-  QLabel* Label5 = nullptr;         // "ＢＯＤＹのセル数："
-  QLabel* Label6 = nullptr;         // "全項目の一覧："
-  QLineEdit* Edit1 = nullptr;       // RID item count
-  QLineEdit* Edit2 = nullptr;       // BODY cell count
-  QLineEdit* Edit3 = nullptr;       // record count
-  QLineEdit* Edit4 = nullptr;       // item count
-  QLineEdit* Edit5 = nullptr;       // path
-  QPlainTextEdit* Memo1 = nullptr;  // all items
-  QPushButton* Button1 = nullptr;   // "閉じる"
-
- private:
-  sifta::FileInformationControls controls_;
+  QLineEdit* Edit1 = nullptr;  // RID item count
+  QLineEdit* Edit2 = nullptr;  // BODY cell count
+  QLineEdit* Edit3 = nullptr;  // record count
+  QLineEdit* Edit4 = nullptr;  // item count
 };
 
 extern TForm4* Form4;

@@ -4,44 +4,28 @@
 // layout and fills this window.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 
 #include "inspect/FileLayout.h"
 #include "ui/FileInformation.h"
 
-class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 
-class TForm6 : public QWidget {
+class TForm6 : public sifta::FileInformationWindow {
   Q_OBJECT
 
  public:
+  // Label1 to Label6, the path box Edit5, the list Memo1 and Button1 "閉じる" are
+  // the information window's; the numbered boxes below are this form's own.
   explicit TForm6(QWidget* owner);
 
   // Record count (" " + "#,#"), path, item, RID and BODY boxes and the list.
   void FillLayout(const sifta::FileLayout& extractLayout, std::int64_t extractRecordCount);
 
-  void Button1Click();  // "閉じる"
-
-  QLabel* Label1 = nullptr;         // "ファイル名："
-  QLabel* Label2 = nullptr;         // "抽出ﾚｺｰﾄﾞ数："
-  QLabel* Label3 = nullptr;         // "全項目数："
-  QLabel* Label4 = nullptr;         // "ＲＩＤの項目数："
-  QLabel* Label5 = nullptr;         // "ＢＯＤＹのセル数："
-  QLabel* Label6 = nullptr;         // "全項目の一覧："
-  QLineEdit* Edit1 = nullptr;       // extract record count
-  QLineEdit* Edit2 = nullptr;       // item count
-  QLineEdit* Edit3 = nullptr;       // RID item count
-  QLineEdit* Edit4 = nullptr;       // BODY cell count
-  QLineEdit* Edit5 = nullptr;       // path
-  QPlainTextEdit* Memo1 = nullptr;  // all items
-  QPushButton* Button1 = nullptr;   // "閉じる"
-
- private:
-  sifta::FileInformationControls controls_;
+  QLineEdit* Edit1 = nullptr;  // extract record count
+  QLineEdit* Edit2 = nullptr;  // item count
+  QLineEdit* Edit3 = nullptr;  // RID item count
+  QLineEdit* Edit4 = nullptr;  // BODY cell count
 };
 
 extern TForm6* Form6;
