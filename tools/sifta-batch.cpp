@@ -26,7 +26,6 @@
 #include "TerminalWindows.h"
 #include "conditions/BatchRequest.h"
 #include "inspect/FileLayout.h"
-#include "inspect/FileSystemCalls.h"
 #include "inspect/TextFile.h"
 #include "platform/Console.h"
 #include "platform/Files.h"
@@ -142,7 +141,7 @@ int main(int argc, char** argv) {
   if (arguments[0] == "-h" || arguments[0] == "--help") return Usage();
   // A write beyond the file size limit, or into a closed pipe, fails as a
   // write error does, so that the extract is finished and named.
-  IgnoreFileSizeSignal();
-  IgnoreBrokenPipeSignal();
+  platform::IgnoreFileSizeSignal();
+  platform::IgnoreBrokenPipeSignal();
   return Run(arguments[0]);
 }

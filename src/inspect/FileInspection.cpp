@@ -73,7 +73,7 @@ class ItemCursor {
 std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& path, HeadingKind kind,
                                                  std::size_t blockSize) {
   if (blockSize == 0) blockSize = 1;
-  if (auto bad = CheckFileName(path.string())) return *bad;
+  if (auto bad = CheckFileName(platform::PathToUtf8(path))) return *bad;
   platform::File file;  // closed on every way out
   if (auto error = file.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
 

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <thread>
 
-#include "inspect/FileSystemCalls.h"
 #include "scan/Cp932.h"
 
 namespace sifta {
@@ -100,7 +99,7 @@ std::optional<IoError> LineReader::Open(const std::filesystem::path& path) {
   mark_ = kNoMark;
   consumedBefore_ = 0;
   error_.reset();
-  if (auto bad = CheckFileName(path.string())) return *bad;
+  if (auto bad = CheckFileName(platform::PathToUtf8(path))) return *bad;
   if (auto error = file_.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
   // Two blocks, so that the rest of a line at the end of one block never
   // makes the buffer grow unless the line is longer than a block. The buffer
@@ -242,7 +241,7 @@ std::optional<IoError> LineWriter::Open(const std::filesystem::path& path, Mode 
   Close();
   path_ = shownPath.empty() ? path : shownPath;
   error_.reset();
-  if (auto bad = CheckFileName(path.string())) return bad;
+  if (auto bad = CheckFileName(platform::PathToUtf8(path))) return bad;
   const auto access = mode == Mode::Create ? platform::File::Access::Create : platform::File::Access::Append;
   if (auto error = file_.Open(path, access)) return DescribeIoError(*error, path_);
   buffer_.clear();

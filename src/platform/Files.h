@@ -36,12 +36,31 @@ struct SystemError {
   int code = 0;  // errno, or the Windows error code
 };
 
-// An errno value of the C library as a system error.
+// An errno value of the C library as a system error (on Windows, of its
+// C runtime, given as the nearest system error).
 SystemError ErrorFromErrno(int code);
 
 // The system's own description of `error` in UTF-8: strerror, or FormatMessage
 // in the user's language on Windows.
 std::string SystemErrorText(const SystemError& error);
+
+// Which file a name leads to: device and inode, or volume serial number and
+// file index. Two names of one file (another case, another separator, a
+// short 8.3 name, a hard or symbolic link) give the same identity; two
+// different files never do.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// What a name leads to (symbolic links followed).
+enum class FileKind {
+  Missing,  // nothing of that name, or a name the system does not allow
+  Regular,
+  Folder,
+  Other,  // a pipe, a device, a socket: nothing that reads like a file
+};
 
 // An open file; closed when it goes.
 class File {
@@ -50,6 +69,9 @@ class File {
     Read,    // an existing file that is not a folder, from its start
     Create,  // a new file, replacing one of that name
     Append,  // an existing file from its end, or a new one
+    // An existing file or a new one, for reading and writing in place: not
+    // emptied, and refused when the name is a symbolic link.
+    Update,
   };
 
   File() = default;
@@ -75,23 +97,47 @@ class File {
   // The first error of closing (buffers the system had not yet written).
   std::optional<SystemError> Close();
 
+  FileKind Kind() const;
+  std::optional<FileIdentity> Identity() const;
+
+  // Takes the exclusive lock of the file without waiting. The lock is held
+  // against every other open of the file, in this process or another, and
+  // ends when this handle is closed. It never keeps another handle from
+  // reading or writing the file.
+  enum class Lock { Held, HeldElsewhere, Unsupported };
+  Lock TryLock();
+
+  // Empties the file.
+  std::optional<SystemError> Truncate();
+
+  // Gives the file the permissions of the file `like`, when there is one (a
+  // replaced file keeps its permissions); nothing on Windows, whose
+  // attributes belong to a name.
+  void TakePermissionsOf(const std::filesystem::path& like);
+
  private:
   static constexpr std::intptr_t kClosed = -1;  // also INVALID_HANDLE_VALUE
   std::intptr_t handle_ = kClosed;              // a file descriptor, or a HANDLE
 };
 
-// Which file a name leads to: device and inode, or volume serial number and
-// file index. Two names of one file (another case, another separator, a
-// short 8.3 name, a hard or symbolic link) give the same identity; two
-// different files never do.
-struct FileIdentity {
-  std::uint64_t volume = 0;
-  std::uint64_t index = 0;
-  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
-
 // The identity of the file or folder `path` names; nothing when there is none.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
+FileKind KindOf(const std::filesystem::path& path);
+
+// Moves the file `from` to the name `to` in one step, replacing a file of that
+// name; both are in the same folder.
+std::optional<SystemError> ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Whether two file names in one folder name the same file: the same bytes on
+// Linux; on Windows the same letters, upper and lower case alike.
+bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// A write beyond the file size limit (ulimit -f) fails with a write error
+// instead of ending the program; so does a write into a pipe without reader.
+// Nothing to do on Windows, which has neither signal.
+void IgnoreFileSizeSignal();
+void IgnoreBrokenPipeSignal();
 
 // Whether anything (a file or a folder) has the name `path`.
 bool Exists(const std::filesystem::path& path);

@@ -1,9 +1,5 @@
 #include "run/ExtractFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
 namespace sifta {
@@ -17,24 +13,29 @@ constexpr const char* kTemporarySuffix = ".sifta-tmp";
 // lock; the open is tried again a few times.
 constexpr int kLockAttempts = 8;
 
-// `path` with a symbolic link as its last component followed.
-std::string Followed(const std::string& path) {
+// The name `path` (UTF-8) with a symbolic link as its last component followed.
+fs::path Followed(const std::string& path) {
+  const fs::path given = platform::PathFromUtf8(path);
   std::error_code error;
-  if (!fs::is_symlink(path, error)) return path;
-  const fs::path target = fs::canonical(path, error);
-  return error ? path : target.string();
+  if (!fs::is_symlink(given, error)) return given;
+  const fs::path target = fs::canonical(given, error);
+  return error ? given : target;
 }
 
 struct Place {
   fs::path folder;
-  std::string fileName;
+  fs::path fileName;
 };
 
-Place PlaceOf(const std::string& path) {
-  const fs::path p(path);
-  Place place{p.parent_path(), p.filename().string()};
+Place PlaceOf(const fs::path& path) {
+  Place place{path.parent_path(), path.filename()};
   if (place.folder.empty()) place.folder = ".";
   return place;
+}
+
+IoError FolderAsFile(const std::string& path) {
+  return DescribeIoError(platform::SystemError{platform::ErrorKind::IsFolder, 0},
+                         platform::PathFromUtf8(path));
 }
 
 }  // namespace
@@ -43,92 +44,87 @@ ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
   std::unique_ptr<ExtractFile> file(new ExtractFile);
   file->name_ = path;
   if (auto bad = CheckFileName(path)) return *bad;
+  const fs::path shown = platform::PathFromUtf8(path);
   file->final_ = Followed(path);
-  switch (KindOfPath(file->final_)) {
-    case FileKind::Folder:
-      return DescribeIoError(EISDIR, path);
-    case FileKind::Other:
+  switch (platform::KindOf(file->final_)) {
+    case platform::FileKind::Folder:
+      return FolderAsFile(path);
+    case platform::FileKind::Other:
       file->direct_ = true;
-      file->directId_ = IdOfPath(file->final_);
+      file->directId_ = platform::IdentityOf(file->final_);
       return file;
-    case FileKind::Missing:
-    case FileKind::Regular:
+    case platform::FileKind::Missing:
+    case platform::FileKind::Regular:
       break;
   }
   const Place place = PlaceOf(file->final_);
-  if (place.fileName.empty()) return DescribeIoError(EISDIR, path);
+  if (place.fileName.empty()) return FolderAsFile(path);
   file->fileName_ = place.fileName;
-  file->temporary_ = (place.folder / (place.fileName + kTemporarySuffix)).string();
+  fs::path temporaryName = place.fileName;
+  temporaryName += kTemporarySuffix;
+  file->temporary_ = place.folder / temporaryName;
 
   for (int attempt = 0;; ++attempt) {
-    int fd;
-    do fd = ::open(file->temporary_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    while (fd < 0 && errno == EINTR);
-    // With O_CREAT, ENOENT means that a folder of the path is missing.
-    if (fd < 0) return DescribeIoError(errno == ENOENT ? ENOTDIR : errno, path);
-    if (TryLockExclusive(fd) == kLockHeldElsewhere) {
-      ::close(fd);
-      return Busy{};
-    }
-    const std::optional<FileId> opened = IdOfOpenFile(fd);
-    if ((opened && opened == IdOfPath(file->temporary_)) || attempt + 1 == kLockAttempts) {
-      file->lockFd_ = fd;
+    platform::File opened;
+    if (auto error = opened.Open(file->temporary_, platform::File::Access::Update))
+      return DescribeIoError(*error, shown);
+    if (opened.TryLock() == platform::File::Lock::HeldElsewhere) return Busy{};
+    const std::optional<platform::FileIdentity> id = opened.Identity();
+    if ((id && id == platform::IdentityOf(file->temporary_)) || attempt + 1 == kLockAttempts) {
+      file->lock_ = std::move(opened);
       break;
     }
-    ::close(fd);
   }
   // A temporary file left by a run that was killed is taken over.
-  if (::ftruncate(file->lockFd_, 0) != 0) {
-    const int error = errno;
+  if (auto error = file->lock_.Truncate()) {
     file->Discard();
-    return DescribeIoError(error, path);
+    return DescribeIoError(*error, shown);
   }
-  CopyPermissions(file->lockFd_, file->final_);
-  file->folderId_ = IdOfPath(place.folder.string());
+  file->lock_.TakePermissionsOf(file->final_);
+  file->folderId_ = platform::IdentityOf(place.folder);
   return file;
 }
 
 ExtractFile::~ExtractFile() { Discard(); }
 
 std::optional<IoError> ExtractFile::OpenWriter(LineWriter& writer, bool appending) const {
+  const fs::path shown = platform::PathFromUtf8(name_);
   if (direct_)
-    return writer.Open(final_, appending ? LineWriter::Mode::Append : LineWriter::Mode::Create, name_);
-  return writer.Open(temporary_, LineWriter::Mode::Append, name_);
+    return writer.Open(final_, appending ? LineWriter::Mode::Append : LineWriter::Mode::Create, shown);
+  return writer.Open(temporary_, LineWriter::Mode::Append, shown);
 }
 
 bool ExtractFile::IsTarget(const std::string& path) const {
-  if (direct_) return directId_ && IdOfPath(Followed(path)) == directId_;
+  if (direct_) return directId_ && platform::IdentityOf(Followed(path)) == directId_;
   const Place place = PlaceOf(Followed(path));
-  return place.fileName == fileName_ && folderId_ && IdOfPath(place.folder.string()) == folderId_;
+  return platform::SameFileName(place.fileName, fileName_) && folderId_ &&
+         platform::IdentityOf(place.folder) == folderId_;
 }
 
 bool ExtractFile::Holds(const std::string& path) const {
-  const std::optional<FileId> id = IdOfPath(path);
+  const std::optional<platform::FileIdentity> id = platform::IdentityOf(platform::PathFromUtf8(path));
   if (!id) return false;
   if (direct_) return id == directId_;
-  return (lockFd_ >= 0 && id == IdOfOpenFile(lockFd_)) || id == IdOfPath(final_);
+  return (lock_.IsOpen() && id == lock_.Identity()) || id == platform::IdentityOf(final_);
 }
 
 std::optional<IoError> ExtractFile::Commit() {
-  if (direct_ || lockFd_ < 0) return std::nullopt;
-  if (const int error = ReplaceFile(temporary_, final_)) {
+  if (direct_ || !lock_.IsOpen()) return std::nullopt;
+  if (auto error = platform::ReplaceFile(temporary_, final_)) {
     Discard();
-    return DescribeIoError(error, name_);
+    return DescribeIoError(*error, platform::PathFromUtf8(name_));
   }
   Release();
   return std::nullopt;
 }
 
 void ExtractFile::Discard() {
-  if (lockFd_ < 0) return;
+  if (!lock_.IsOpen()) return;
   std::error_code ignored;
   fs::remove(temporary_, ignored);  // while the lock is held: no other run has it
   Release();
 }
 
-void ExtractFile::Release() {
-  if (lockFd_ >= 0) ::close(lockFd_);
-  lockFd_ = -1;
-}
+void ExtractFile::Release() { lock_.Close(); }
 
 }  // namespace sifta

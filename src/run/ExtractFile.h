@@ -14,13 +14,14 @@
 // directly: nothing can be moved over it.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 
-#include "inspect/FileSystemCalls.h"
 #include "inspect/TextFile.h"
+#include "platform/Files.h"
 
 namespace sifta {
 
@@ -66,14 +67,14 @@ class ExtractFile {
   ExtractFile() = default;
   void Release();
 
-  std::string name_;   // as given
-  std::string final_;  // where the file goes: name_ with a symbolic link followed
+  std::string name_;             // as given
+  std::filesystem::path final_;  // where the file goes: name_ with a symbolic link followed
   bool direct_ = false;
-  std::optional<FileId> directId_;  // the pipe or device written directly
-  std::string temporary_;
-  int lockFd_ = -1;  // open on the temporary file, holding its lock
-  std::optional<FileId> folderId_;
-  std::string fileName_;  // the last component of final_
+  std::optional<platform::FileIdentity> directId_;  // the pipe or device written directly
+  std::filesystem::path temporary_;
+  platform::File lock_;  // open on the temporary file, holding its lock
+  std::optional<platform::FileIdentity> folderId_;
+  std::filesystem::path fileName_;  // the last component of final_
 };
 
 }  // namespace sifta

@@ -7,7 +7,6 @@
 #include <variant>
 #include <vector>
 
-#include "inspect/FileSystemCalls.h"
 #include "inspect/TextFile.h"
 #include "platform/Files.h"
 #include "run/ExtractFile.h"
@@ -128,7 +127,7 @@ class SeriesRun {
 };
 
 RunOutcome SeriesRun::Run() {
-  IgnoreFileSizeSignal();
+  platform::IgnoreFileSizeSignal();
   if (!layout_.fileName.empty()) sources_.push_back(IdentityOf(platform::PathFromUtf8(layout_.fileName)));
   windows_.SetRunInProgress(true);
   windows_.SetResultText(ResultField::StartTime, Blanked(windows_.TimeOfDay()));

@@ -1,10 +1,13 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 
 namespace sifta::platform {
@@ -51,6 +54,16 @@ namespace {
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
+FileKind KindOfStat(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return FileKind::Regular;
+  if (S_ISDIR(info.st_mode)) return FileKind::Folder;
+  return FileKind::Other;
+}
+
+FileIdentity IdentityOfStat(const struct stat& info) {
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 }  // namespace
 
 std::string SystemErrorText(const SystemError& error) { return std::strerror(error.code); }
@@ -76,6 +89,9 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
       break;
     case Access::Append:
       flags |= O_WRONLY | O_CREAT | O_APPEND;
+      break;
+    case Access::Update:
+      flags |= O_RDWR | O_CREAT | O_NOFOLLOW;
       break;
   }
   // A pipe is opened without waiting for its writer, and then refused.
@@ -137,11 +153,61 @@ std::optional<SystemError> File::Close() {
   return std::nullopt;
 }
 
+FileKind File::Kind() const {
+  struct stat info;
+  if (::fstat(Descriptor(handle_), &info) != 0) return FileKind::Missing;
+  return KindOfStat(info);
+}
+
+std::optional<FileIdentity> File::Identity() const {
+  struct stat info;
+  if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
+  return IdentityOfStat(info);
+}
+
+File::Lock File::TryLock() {
+  int result;
+  do result = ::flock(Descriptor(handle_), LOCK_EX | LOCK_NB);
+  while (result != 0 && errno == EINTR);
+  if (result == 0) return Lock::Held;
+  return errno == EWOULDBLOCK ? Lock::HeldElsewhere : Lock::Unsupported;
+}
+
+std::optional<SystemError> File::Truncate() {
+  if (::ftruncate(Descriptor(handle_), 0) != 0) return ErrorFromErrno(errno);
+  return std::nullopt;
+}
+
+void File::TakePermissionsOf(const std::filesystem::path& like) {
+  struct stat info;
+  if (::stat(like.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    ::fchmod(Descriptor(handle_), info.st_mode & 07777);
+}
+
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return IdentityOfStat(info);
 }
+
+FileKind KindOf(const std::filesystem::path& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return FileKind::Missing;
+  return KindOfStat(info);
+}
+
+std::optional<SystemError> ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) return ErrorFromErrno(errno);
+  return std::nullopt;
+}
+
+bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return a.native() == b.native();
+}
+
+void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+
+void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
 
 bool Exists(const std::filesystem::path& path) {
   struct stat info;

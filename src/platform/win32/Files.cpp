@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cerrno>
 #include <cwctype>
 #include <string_view>
 
@@ -56,6 +57,25 @@ SystemError FromWindows(DWORD code) {
 
 SystemError LastError() { return FromWindows(GetLastError()); }
 
+FileIdentity IdentityOfInformation(const BY_HANDLE_FILE_INFORMATION& info) {
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+FileKind KindOfHandle(HANDLE handle) {
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK: {
+      BY_HANDLE_FILE_INFORMATION info;
+      if (!GetFileInformationByHandle(handle, &info)) return FileKind::Missing;
+      return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Folder : FileKind::Regular;
+    }
+    case FILE_TYPE_UNKNOWN:
+      return GetLastError() == NO_ERROR ? FileKind::Other : FileKind::Missing;
+    default:
+      return FileKind::Other;  // a console, a printer port, a pipe
+  }
+}
+
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -99,7 +119,43 @@ bool IsFolder(const std::filesystem::path& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// A handle that asks a file or folder what it is, without any access right.
+HANDLE OpenToAsk(const std::filesystem::path& path) {
+  return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 }  // namespace
+
+SystemError ErrorFromErrno(int code) {
+  switch (code) {
+    case ENOENT:
+      return FromWindows(ERROR_FILE_NOT_FOUND);
+    case ENOTDIR:
+      return FromWindows(ERROR_PATH_NOT_FOUND);
+    case EACCES:
+    case EPERM:
+      return FromWindows(ERROR_ACCESS_DENIED);
+    case EISDIR:
+      return SystemError{ErrorKind::IsFolder, ERROR_ACCESS_DENIED};
+    case ENOSPC:
+      return FromWindows(ERROR_DISK_FULL);
+    case EROFS:
+      return FromWindows(ERROR_WRITE_PROTECT);
+    case EIO:
+      return FromWindows(ERROR_IO_DEVICE);
+    case EFBIG:
+      return FromWindows(ERROR_FILE_TOO_LARGE);
+    case ENAMETOOLONG:
+      return FromWindows(ERROR_FILENAME_EXCED_RANGE);
+    case EPIPE:
+      return FromWindows(ERROR_NO_DATA);  // the pipe is being closed
+    case EBADF:
+      return FromWindows(ERROR_INVALID_HANDLE);
+    default:
+      return FromWindows(ERROR_GEN_FAILURE);
+  }
+}
 
 std::string SystemErrorText(const SystemError& error) {
   wchar_t* text = nullptr;
@@ -128,7 +184,7 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
   Close();
   if (auto bad = CheckName(path)) return bad;
   DWORD rights = GENERIC_READ;
-  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   DWORD disposition = OPEN_EXISTING;
   DWORD flags = FILE_ATTRIBUTE_NORMAL;
   switch (access) {
@@ -137,21 +193,35 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
       break;
     case Access::Create:
       rights = GENERIC_WRITE;
-      share = FILE_SHARE_READ;
       disposition = CREATE_ALWAYS;
       break;
     case Access::Append:
       rights = FILE_APPEND_DATA | SYNCHRONIZE;  // every write goes to the end
-      share = FILE_SHARE_READ;
       disposition = OPEN_ALWAYS;
       break;
+    case Access::Update:
+      rights = GENERIC_READ | GENERIC_WRITE;
+      disposition = OPEN_ALWAYS;
+      flags |= FILE_FLAG_OPEN_REPARSE_POINT;  // a symbolic link itself, to be refused
+      break;
   }
+  // Every handle lets the others read, write, rename and remove the file, as
+  // a file descriptor does: a run writes its extract through one handle while
+  // another holds the lock, and moves it into place while both are open.
   const HANDLE handle = CreateFileW(path.c_str(), rights, share, nullptr, disposition, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const SystemError error = LastError();
     if (error.kind == ErrorKind::AccessDenied && IsFolder(path))
       return SystemError{ErrorKind::IsFolder, error.code};
     return error;
+  }
+  if (access == Access::Update) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      CloseHandle(handle);
+      return SystemError{ErrorKind::AccessDenied, ERROR_CANT_ACCESS_FILE};
+    }
   }
   if (GetFileType(handle) == FILE_TYPE_DISK) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -195,20 +265,74 @@ std::optional<SystemError> File::Close() {
   return std::nullopt;
 }
 
+FileKind File::Kind() const { return KindOfHandle(AsHandle(handle_)); }
+
+std::optional<FileIdentity> File::Identity() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(AsHandle(handle_), &info)) return std::nullopt;
+  return IdentityOfInformation(info);
+}
+
+File::Lock File::TryLock() {
+  // A Windows lock keeps every other handle from the bytes it covers, so it
+  // covers one byte far past any end a file reaches: other handles, this
+  // run's writer among them, read and write the file as ever.
+  OVERLAPPED at = {};
+  at.Offset = 0xFFFFFFFE;
+  at.OffsetHigh = 0x7FFFFFFF;
+  if (LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+    return Lock::Held;
+  const DWORD code = GetLastError();
+  return code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING ? Lock::HeldElsewhere : Lock::Unsupported;
+}
+
+std::optional<SystemError> File::Truncate() {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(AsHandle(handle_)))
+    return LastError();
+  return std::nullopt;
+}
+
+void File::TakePermissionsOf(const std::filesystem::path&) {}
+
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   if (CheckName(path)) return std::nullopt;
   // No access right is needed to ask a file who it is; a folder opens with
   // the backup flag.
-  const HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle = OpenToAsk(path);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = GetFileInformationByHandle(handle, &info) != 0;
   CloseHandle(handle);
   if (!known) return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber,
-                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  return IdentityOfInformation(info);
 }
+
+FileKind KindOf(const std::filesystem::path& path) {
+  if (CheckName(path)) return FileKind::Missing;
+  const HANDLE handle = OpenToAsk(path);
+  if (handle == INVALID_HANDLE_VALUE) return FileKind::Missing;
+  const FileKind kind = KindOfHandle(handle);
+  CloseHandle(handle);
+  return kind;
+}
+
+std::optional<SystemError> ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (auto bad = CheckName(to)) return bad;
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
+  return std::nullopt;
+}
+
+bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b) {
+  const std::wstring& x = a.native();
+  const std::wstring& y = b.native();
+  return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+void IgnoreFileSizeSignal() {}
+
+void IgnoreBrokenPipeSignal() {}
 
 bool Exists(const std::filesystem::path& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
