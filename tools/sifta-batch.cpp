@@ -24,6 +24,7 @@
 #include <nlohmann/json.hpp>
 
 #include "TerminalWindows.h"
+#include "conditions/BatchConditionsWriter.h"
 #include "conditions/BatchRequest.h"
 #include "inspect/FileLayout.h"
 #include "inspect/TextFile.h"
@@ -47,23 +48,9 @@ int Usage() {
   return kUsage;
 }
 
-// The whole conditions file, or the message of its input/output error.
-std::variant<std::string, IoError> ReadWholeFile(const std::filesystem::path& path) {
-  platform::File file;
-  if (auto error = file.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
-  std::string bytes;
-  char block[1 << 16];
-  for (;;) {
-    const platform::File::ReadResult read = file.Read(block, sizeof block);
-    if (read.error) return DescribeIoError(*read.error, path);
-    if (read.bytes == 0) return bytes;
-    bytes.append(block, read.bytes);
-  }
-}
-
 int Run(const std::string& argument) {
   const char* conditionsPath = argument.c_str();  // UTF-8
-  auto content = ReadWholeFile(platform::PathFromUtf8(argument));
+  auto content = ReadConditionsFile(platform::PathFromUtf8(argument));
   if (const auto* error = std::get_if<IoError>(&content)) {
     Say(error->message);
     return kIoError;

@@ -29,6 +29,8 @@ struct BatchRequest {
   std::optional<HeadingKind> headingAnswer;
   // The entries of the @ dialog, in the order they are typed (code page 932).
   std::vector<SubstitutionTexts> series;
+
+  friend bool operator==(const BatchRequest&, const BatchRequest&) = default;
 };
 
 // What is wrong with the conditions file, naming the field ("rid.rows[0][1]: ...").

@@ -36,6 +36,7 @@ enum class CodeGrouping {
 struct UnreadableCell {
   PlanTab tab = PlanTab::Rid;
   int row = 0;
+  friend bool operator==(const UnreadableCell&, const UnreadableCell&) = default;
 };
 
 struct ExtractionConditions {
@@ -59,6 +60,8 @@ struct ExtractionConditions {
   bool extractAllExcept = false;                     // CheckBox3
 
   std::optional<UnreadableCell> unreadableCell;
+
+  friend bool operator==(const ExtractionConditions&, const ExtractionConditions&) = default;
 };
 
 // A grid cell as the conditions hold it.

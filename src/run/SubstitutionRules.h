@@ -17,6 +17,7 @@ struct SubstitutionTexts {
   std::string left;               // Edit2
   std::string right;              // Edit3 (read even while hidden)
   bool lastEntryChecked = false;  // CheckBox1
+  friend bool operator==(const SubstitutionTexts&, const SubstitutionTexts&) = default;
 };
 
 enum class SubstitutionFocus { Edit2, Edit3 };
