@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <initializer_list>
 
 #include "scan/Cp932.h"
 #include "ui/Controls.h"
@@ -502,7 +503,7 @@ class GridReader {
 }  // namespace
 
 sifta::ExtractionConditions ConditionTabs::ReadConditions(const QString& sourceName,
-                                                          const QString& extractName) const {
+                                                          const QString& extractName, bool everyGrid) const {
   using sifta::ColumnChoice;
   sifta::ExtractionConditions conditions;
   conditions.sourceNameText = sifta::PathBytes(sourceName);
@@ -523,16 +524,16 @@ sifta::ExtractionConditions ConditionTabs::ReadConditions(const QString& sourceN
     conditions.grouping = sifta::CodeGrouping::Scattered;
   conditions.extractAllExcept = CheckBox3->isChecked();
 
-  const bool ridUsed =
+  bool ridUsed =
       headingKind_ == sifta::HeadingKind::Standard && conditions.ridChoice == ColumnChoice::ListedItems;
-  const bool cellUsed = conditions.cellChoice == ColumnChoice::ListedItems;
-  const bool specialUsed = conditions.zeroSpecial && conditions.cellChoice.has_value() &&
-                           conditions.cellChoice != ColumnChoice::NoItems;
-  const bool keyUsed = conditions.recordMode.has_value() && conditions.recordMode != RecordMode::All;
-  const bool codeUsed =
-      conditions.recordMode == RecordMode::Code || conditions.recordMode == RecordMode::Value;
+  bool cellUsed = conditions.cellChoice == ColumnChoice::ListedItems;
+  bool specialUsed = conditions.zeroSpecial && conditions.cellChoice.has_value() &&
+                     conditions.cellChoice != ColumnChoice::NoItems;
+  bool keyUsed = conditions.recordMode.has_value() && conditions.recordMode != RecordMode::All;
+  bool codeUsed = conditions.recordMode == RecordMode::Code || conditions.recordMode == RecordMode::Value;
 
   GridReader reader;
+  if (everyGrid) ridUsed = cellUsed = specialUsed = keyUsed = codeUsed = true;
   conditions.ridRows = reader.Rows<2>(*StringGrid1, Tab::Rid, ridUsed);
   conditions.cellRows = reader.Rows<4>(*StringGrid2, Tab::Cell, cellUsed);
   for (const auto& row : reader.Rows<1>(*StringGrid3, Tab::Cell, specialUsed))
@@ -541,4 +542,112 @@ sifta::ExtractionConditions ConditionTabs::ReadConditions(const QString& sourceN
   conditions.codeRows = reader.Rows<2>(*StringGrid5, Tab::Record, codeUsed);
   conditions.unreadableCell = reader.unreadable;
   return conditions;
+}
+
+// --- conditions from a file --------------------------------------------------
+
+namespace {
+
+// One radio button of a group checked, or none.
+void Check(std::initializer_list<QRadioButton*> group, QRadioButton* checked) {
+  for (QRadioButton* button : group) {
+    button->setAutoExclusive(false);
+    button->setChecked(button == checked);
+    button->setAutoExclusive(true);
+  }
+}
+
+// The grid emptied, then rows 1.. as given; the labels up to the last one.
+template <std::size_t N>
+void FillGrid(StringGrid& grid, const std::vector<std::array<std::string, N>>& rows) {
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    if (row > 1) grid.SetCell(0, row, QString());
+    for (int column = 1; column <= static_cast<int>(N); ++column) grid.SetCell(column, row, QString());
+  }
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const int row = static_cast<int>(r) + 1;
+    while (row > grid.RowCount() - 1) grid.AppendRow();
+    grid.SetCell(0, row, sifta::RowLabel(row));
+    for (std::size_t i = 0; i < N; ++i)
+      grid.SetCell(static_cast<int>(i) + 1, row,
+                   QString::fromStdString(sifta::Cp932ToUtf8ForDisplay(rows[r][i])));
+  }
+  grid.SetColumn(1);
+  grid.SetRow(1);
+}
+
+}  // namespace
+
+void ConditionTabs::ApplyConditions(const sifta::ExtractionConditions& conditions) {
+  using sifta::ColumnChoice;
+  const auto choiceButton = [](const std::optional<ColumnChoice>& choice, QRadioButton* all,
+                               QRadioButton* listed, QRadioButton* none) -> QRadioButton* {
+    if (!choice) return nullptr;
+    return *choice == ColumnChoice::AllItems ? all : *choice == ColumnChoice::ListedItems ? listed : none;
+  };
+
+  Check({RadioButton1, RadioButton2, RadioButton11},
+        choiceButton(conditions.ridChoice, RadioButton1, RadioButton2, RadioButton11));
+  if (conditions.ridChoice == ColumnChoice::ListedItems)
+    RadioButton2Click();
+  else if (conditions.ridChoice)
+    RadioButton1Click();
+  else
+    SetupRidGrid(false);
+
+  Check({RadioButton3, RadioButton4, RadioButton12},
+        choiceButton(conditions.cellChoice, RadioButton3, RadioButton4, RadioButton12));
+  if (conditions.cellChoice == ColumnChoice::ListedItems) {
+    RadioButton4Click();
+  } else if (conditions.cellChoice == ColumnChoice::AllItems) {
+    RadioButton3Click();
+  } else {
+    // "セル項目を抽出しない" as its handler leaves it, also for a file of a
+    // heading kind where the button itself would refuse.
+    if (conditions.cellChoice) HighlightTab(2);
+    SetupCellGrid(false);
+    SetGroupBoxOn(GroupBox3, !conditions.cellChoice);
+  }
+  CheckBox1->setChecked(conditions.zeroNonNumeric);
+  CheckBox2->setChecked(conditions.zeroSpecial);
+  CheckBox2Click();
+
+  const std::optional<RecordMode> mode = conditions.recordMode;
+  Check({RadioButton5, RadioButton6, RadioButton7, RadioButton13}, !mode                        ? nullptr
+                                                                   : *mode == RecordMode::All   ? RadioButton5
+                                                                   : *mode == RecordMode::Count ? RadioButton6
+                                                                   : *mode == RecordMode::Code
+                                                                       ? RadioButton7
+                                                                       : RadioButton13);
+  if (!mode) {
+    Label4->setEnabled(false);
+    Label5->setEnabled(false);
+    SetGroupBoxOn(GroupBox4, false);
+    sifta::WriteKeyGridStartTitles(*StringGrid4);
+    SetupKeyGrid(false, RecordMode::All);
+    SetupValueGrid(false, RecordMode::All);
+    CheckBox3->setEnabled(false);
+  } else if (*mode == RecordMode::All) {
+    RadioButton5Click();
+  } else if (*mode == RecordMode::Count) {
+    RadioButton6Click();
+  } else if (*mode == RecordMode::Code) {
+    RadioButton7Click();
+  } else {
+    RadioButton13Click();
+  }
+  Check({RadioButton8, RadioButton9, RadioButton10},
+        conditions.grouping == sifta::CodeGrouping::GroupedInOrder ? RadioButton9
+        : conditions.grouping == sifta::CodeGrouping::Scattered    ? RadioButton10
+                                                                   : RadioButton8);
+  CheckBox3->setChecked(conditions.extractAllExcept);
+
+  FillGrid(*StringGrid1, conditions.ridRows);
+  FillGrid(*StringGrid2, conditions.cellRows);
+  std::vector<std::array<std::string, 1>> special;
+  for (const std::string& text : conditions.specialRows) special.push_back({text});
+  FillGrid(*StringGrid3, special);
+  FillGrid(*StringGrid4, conditions.keyRows);
+  FillGrid(*StringGrid5, conditions.codeRows);
+  PageControl1->setCurrentIndex(PageControl1->isTabVisible(0) ? 0 : 1);
 }

@@ -55,7 +55,18 @@ class ConditionTabs : public QObject {
   // (UTF-8). The first typed text without a code page 932 form in a grid that
   // the chosen conditions use is named in `unreadableCell`, for the plan to
   // refuse after its file name checks; elsewhere such a text does no harm.
-  sifta::ExtractionConditions ReadConditions(const QString& sourceName, const QString& extractName) const;
+  // With `everyGrid` every grid counts as used (a conditions file holds
+  // them all).
+  sifta::ExtractionConditions ReadConditions(const QString& sourceName, const QString& extractName,
+                                             bool everyGrid = false) const;
+
+  // The tabs as they would be after the choices and texts of `conditions`
+  // were made by hand (the file names are the main window's): radio buttons
+  // and check boxes set, or none checked where a choice is nothing, the grids
+  // set up, the choices' tabs highlighted, every grid holding the rows given
+  // from row 1 (grown as Enter grows it, labelled up to its last given row)
+  // and nothing else. A grouping that is Unknown checks "わからない".
+  void ApplyConditions(const sifta::ExtractionConditions& conditions);
 
   // While a run is in progress the tab pages take no input (the tabs can still
   // be looked at).

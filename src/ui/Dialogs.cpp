@@ -85,11 +85,15 @@ QString StartFolder(const QString& name) {
 }
 
 QString FilterForQt(const QString& filter) {
-  const int bar = filter.indexOf(QLatin1Char('|'));
-  if (bar < 0) return filter;
-  QString pattern = filter.mid(bar + 1);
-  if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
-  return filter.left(bar) + QStringLiteral(" (") + pattern + QStringLiteral(")");
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  if (parts.size() < 2) return filter;
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString pattern = parts[i + 1];
+    if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+    filters << parts[i] + QStringLiteral(" (") + pattern + QStringLiteral(")");
+  }
+  return filters.join(QStringLiteral(";;"));
 }
 
 }  // namespace sifta

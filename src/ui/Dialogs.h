@@ -45,8 +45,9 @@ class Dialogs {
 // that exists; empty for an empty name.
 QString StartFolder(const QString& name);
 
-// A filter as Qt's dialogs take it: "description (pattern)". The pattern
-// "*.*" means every file, also one without a dot in its name: it becomes "*".
+// A filter as Qt's dialogs take it: "description (pattern)", several of them
+// ("a|*.x|b|*.*") separated by ";;". The pattern "*.*" means every file, also
+// one without a dot in its name: it becomes "*".
 QString FilterForQt(const QString& filter);
 
 }  // namespace sifta

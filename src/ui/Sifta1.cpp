@@ -16,8 +16,14 @@
 #include <QUrl>
 #include <variant>
 
+#include <nlohmann/json.hpp>
+
+#include "conditions/BatchConditionsWriter.h"
+#include "conditions/BatchRequest.h"
 #include "inspect/FileInspection.h"
 #include "platform/Files.h"
+#include "run/PlanMessages.h"
+#include "scan/PathFolders.h"
 #include "ui/Application.h"
 #include "ui/ConditionTabs.h"
 #include "ui/Controls.h"
@@ -69,6 +75,15 @@ const char* const kNoExtractYet = "** 抽出は未だされていません。";
 const char* const kExtractNoData = "** この抽出ﾌｧｲﾙにﾃﾞｰﾀがありません。";
 const char* const kDropOneFile = "** ファイルは1つだけドロップしてください。";
 const char* const kDropNoFolder = "** フォルダはドロップできません。ファイルをドロップしてください。";
+const char* const kConditionsFilter = "条件ファイル|*.json|すべてのファイル|*.*";
+const char* const kConditionsSaved = "**「条件を保存」が終わりました。";
+const char* const kConditionsNotSaved = "** 条件は保存しませんでした。";
+const char* const kConditionsRefused = "** この条件ファイルは開けません：";
+const char* const kConditionsNotOpened = "** 条件は開きませんでした。";
+const char* const kHeadingNotAnswered = "**「見出し」の問いが取り消されました。";
+// The rows a grid of the window takes from a conditions file; the row labels
+// go up to "(999)".
+constexpr std::size_t kMaxGridRows = 999;
 const char* const kHintLabel = "ヒント時間調整\r\nは右クリックで";
 
 QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
@@ -164,6 +179,13 @@ void TForm1::BuildControls() {
   N2->setObjectName(QStringLiteral("N2"));
   connect(N1, &QAction::triggered, this, [this] { N1Click(); });
   connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+  PopupMenu1->addSeparator();
+  N3 = PopupMenu1->addAction(Ui("条件を保存..."));
+  N3->setObjectName(QStringLiteral("N3"));
+  N4 = PopupMenu1->addAction(Ui("条件を開く..."));
+  N4->setObjectName(QStringLiteral("N4"));
+  connect(N3, &QAction::triggered, this, [this] { N3Click(); });
+  connect(N4, &QAction::triggered, this, [this] { N4Click(); });
 
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
@@ -317,11 +339,7 @@ void TForm1::TakeSourceFile(const QString& path) {
       [this](sifta::HeadingKind kind) { Tabs->SetHeadingKind(kind); });
 
   if (const auto* layout = std::get_if<sifta::FileLayout>(&result)) {
-    layout_ = *layout;
-    Label3->setVisible(true);
-    Edit1->setReadOnly(false);
-    Button2->setFocus();
-    Button7->setEnabled(true);
+    TakeLayout(*layout);
     return;
   }
   if (std::holds_alternative<sifta::LayoutCancelled>(result)) {
@@ -335,12 +353,22 @@ void TForm1::TakeSourceFile(const QString& path) {
     std::string firstRecord = std::move(layout_.firstRecord);
     layout_ = noData->layout;
     layout_.firstRecord = std::move(firstRecord);
+    layoutChosen_ = true;
     Dialogs::Current().Beep();
     Dialogs::Current().Information(this, BoxText(kSourceNoData));
     return;
   }
   Dialogs::Current().Beep();
   Dialogs::Current().Error(this, sifta::FromSj(std::get<sifta::IoError>(result).message));
+}
+
+void TForm1::TakeLayout(const sifta::FileLayout& layout) {
+  layout_ = layout;
+  layoutChosen_ = true;
+  Label3->setVisible(true);
+  Edit1->setReadOnly(false);
+  Button2->setFocus();
+  Button7->setEnabled(true);
 }
 
 void TForm1::Button2Click() {
@@ -448,6 +476,128 @@ void TForm1::Button9Click() {
 void TForm1::N1Click() { sifta::SetHintDisplayTime(2500); }
 
 void TForm1::N2Click() { sifta::SetHintDisplayTime(10000); }
+
+void TForm1::N3Click() {
+  if (runInProgress_) return;
+  sifta::batch::BatchRequest request;
+  request.conditions = Tabs->ReadConditions(Edit1->text(), Edit2->text(), /*everyGrid=*/true);
+  if (const std::optional<sifta::UnreadableCell> cell = request.conditions.unreadableCell) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(
+        this, sifta::FromSj(sifta::PlanRowMessage(cell->tab, cell->row, sifta::PlanText::NoCp932Form)) +
+                  QLatin1Char('\n') + Ui(kConditionsNotSaved));
+    return;
+  }
+  sifta::batch::DropEmptyRowsAtEnd(request.conditions);
+  if (layoutChosen_) {
+    request.layoutChosen = true;
+    request.layoutPath = layout_.fileName;
+    // User and None are the answers to the heading question.
+    if (layout_.headingKind != sifta::HeadingKind::Standard) request.headingAnswer = layout_.headingKind;
+  }
+  const auto written = sifta::batch::WriteBatchConditions(request);
+  if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&written)) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Information(
+        this, QString::fromStdString(fault->what) + QLatin1Char('\n') + Ui(kConditionsNotSaved));
+    return;
+  }
+  const std::optional<QString> chosen = Dialogs::Current().SaveFileName(
+      this, Ui(kConditionsFilter),
+      sifta::StartFolder(conditionsName_.isEmpty() ? Edit1->text() : conditionsName_));
+  if (!chosen) return;
+  conditionsName_ = *chosen;
+  const std::filesystem::path path = sifta::FilePath(*chosen);
+  sifta::CreatePathFolders(path);
+  if (const std::optional<sifta::IoError> error =
+          sifta::batch::SaveConditionsFile(path, std::get<std::string>(written))) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Error(this, sifta::FromSj(error->message));
+    return;
+  }
+  Dialogs::Current().Beep();
+  Dialogs::Current().Information(this, Ui(kConditionsSaved));
+}
+
+void TForm1::RefuseConditions(const QString& what) {
+  Dialogs::Current().Beep();
+  Dialogs::Current().Information(this, Ui(kConditionsRefused) + QLatin1Char('\n') + what);
+}
+
+void TForm1::N4Click() {
+  if (runInProgress_) return;
+  const std::optional<QString> chosen = Dialogs::Current().OpenFileName(
+      this, Ui(kConditionsFilter),
+      sifta::StartFolder(conditionsName_.isEmpty() ? Edit1->text() : conditionsName_));
+  if (!chosen) return;
+  conditionsName_ = *chosen;
+
+  // Everything is checked before any control changes.
+  const auto content = sifta::batch::ReadConditionsFile(sifta::FilePath(*chosen));
+  if (const auto* error = std::get_if<sifta::IoError>(&content)) {
+    Dialogs::Current().Beep();
+    Dialogs::Current().Error(this, sifta::FromSj(error->message));
+    return;
+  }
+  const auto parsed = sifta::batch::ParseConditionsText(std::get<std::string>(content));
+  if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&parsed))
+    return RefuseConditions(QString::fromStdString(fault->what));
+  const auto read = sifta::batch::ReadBatchRequest(std::get<nlohmann::json>(parsed));
+  if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&read))
+    return RefuseConditions(QString::fromStdString(fault->what));
+  const sifta::batch::BatchRequest& request = std::get<sifta::batch::BatchRequest>(read);
+  const sifta::ExtractionConditions& conditions = request.conditions;
+  for (const auto& [field, rows] :
+       {std::pair{"rid.rows", conditions.ridRows.size()}, std::pair{"cells.rows", conditions.cellRows.size()},
+        std::pair{"special", conditions.specialRows.size()},
+        std::pair{"records.keys", conditions.keyRows.size()},
+        std::pair{"records.codes", conditions.codeRows.size()}})
+    if (rows > kMaxGridRows)
+      return RefuseConditions(QStringLiteral("%1: has %2 rows, more than a grid of the window holds (%3)")
+                                  .arg(QLatin1String(field))
+                                  .arg(rows)
+                                  .arg(kMaxGridRows));
+  if (request.layoutChosen && request.layoutPath.find('@') != std::string::npos)
+    return RefuseConditions(
+        QStringLiteral("layout: names a file with @; the layout is read from one file of the series"));
+
+  // The layout, as the source choice reads it; the tabs follow its heading
+  // kind only once it has been read.
+  if (request.layoutChosen) {
+    const sifta::LayoutResult result = sifta::ReadFileLayout(
+        sifta::platform::PathFromUtf8(request.layoutPath), [this] { return AskHeadingKind(); });
+    const auto* layout = std::get_if<sifta::FileLayout>(&result);
+    if (!layout) {
+      QString reason;
+      if (std::holds_alternative<sifta::LayoutCancelled>(result))
+        reason = Ui(kHeadingNotAnswered);
+      else if (std::holds_alternative<sifta::LayoutNoData>(result))
+        reason = BoxText(kSourceNoData);
+      else
+        reason = sifta::FromSj(std::get<sifta::IoError>(result).message);
+      Dialogs::Current().Beep();
+      Dialogs::Current().Information(this, reason + QLatin1Char('\n') + Ui(kConditionsNotOpened));
+      return;
+    }
+    layoutInformationShown_ = false;
+    if (Form4) Form4->ClearRecordCount();
+    Tabs->SetHeadingKind(layout->headingKind);
+    TakeLayout(*layout);
+  } else {
+    // No source file: the window as before any choice.
+    layout_ = sifta::FileLayout{};
+    layoutChosen_ = false;
+    layoutInformationShown_ = false;
+    if (Form4) Form4->ClearRecordCount();
+    Tabs->SetHeadingKind(sifta::HeadingKind::Standard);
+    Label3->setVisible(false);
+    Edit1->setReadOnly(true);
+    Button7->setEnabled(false);
+  }
+  Edit1->setText(sifta::PathText(conditions.sourceNameText));
+  Edit2->setText(sifta::PathText(conditions.extractNameText));
+  Tabs->ApplyConditions(conditions);
+}
 
 namespace sifta {
 

@@ -1,7 +1,7 @@
 // The main window "ＣＳＶレコードの抽出( Sifta 1.26 )": the choice of the source
 // and extract files, the three condition tabs, the run button with the run's
 // results, the buttons of the information windows and the help window, and
-// the hint timing menu. It owns the layout of the chosen source file and what
+// the context menu (hint timing, conditions files). It owns the layout of the chosen source file and what
 // a run leaves behind.
 #pragma once
 
@@ -54,6 +54,15 @@ class TForm1 : public QWidget {
   void Button9Click();  // "ヘ ル プ"
   void N1Click();       // "ヒント表示： 標準"
   void N2Click();       // "ヒント表示： 長く"
+  // "条件を保存...": the file names, every tab and the layout's file (with
+  // the heading answer given for it) as a conditions file of sifta-batch.
+  void N3Click();
+  // "条件を開く...": a conditions file back into the window. The layout is
+  // read again from its file (with the heading question where it asks); a
+  // file the window cannot show, or a layout that cannot be read, changes
+  // nothing. The @ dialog's entries ("series") are typed at run time: they
+  // are left out.
+  void N4Click();
 
   // The copy switch: typed into Edit3 before "ヘ ル プ", it shows the help
   // window's copy button.
@@ -104,6 +113,8 @@ class TForm1 : public QWidget {
   QMenu* PopupMenu1 = nullptr;
   QAction* N1 = nullptr;
   QAction* N2 = nullptr;
+  QAction* N3 = nullptr;
+  QAction* N4 = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,9 +125,13 @@ class TForm1 : public QWidget {
   void BuildControls();
   std::optional<sifta::HeadingKind> AskHeadingKind();
   std::optional<QString> DroppedFile(const QMimeData* data);
+  // The state of a source choice that gave `layout`.
+  void TakeLayout(const sifta::FileLayout& layout);
+  void RefuseConditions(const QString& what);
 
   sifta::FileLayout layout_;
   bool layoutChosen_ = false;  // a source choice has given a layout
+  QString conditionsName_;     // the conditions file last saved or opened
   bool layoutInformationShown_ = false;
   QString copySwitchText_ = QStringLiteral(" ");
   sifta::RunRecord record_;

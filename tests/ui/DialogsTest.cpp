@@ -28,6 +28,8 @@ class DialogsTest : public QObject {
       QVERIFY(file.open(QIODevice::WriteOnly));
     }
     QCOMPARE(sifta::FilterForQt(sifta::Ui("すべてのファイル|*.*")), sifta::Ui("すべてのファイル (*)"));
+    QCOMPARE(sifta::FilterForQt(sifta::Ui("条件ファイル|*.json|すべてのファイル|*.*")),
+             sifta::Ui("条件ファイル (*.json);;すべてのファイル (*)"));
 
     QStringList listed;
     QTimer poll;

@@ -1,0 +1,311 @@
+// Conditions files from the main window's context menu: what is typed into
+// the window, saved and opened in a fresh window runs as it ran where it was
+// typed and as sifta-batch runs the same file; a file the window cannot show
+// is refused by its field and leaves the window as it was.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "FakeDialogs.h"
+#include "Sifta1TestForms.h"
+#include "TestRegistry.h"
+#include "ui/ConditionTabs.h"
+#include "ui/Dialogs.h"
+#include "ui/Sifta4.h"
+#include "ui/StringGrid.h"
+
+using sifta::Ui;
+using sifta::test::FakeDialogs;
+using sifta::test::SjLines;
+using Answer = sifta::Dialogs::Answer;
+
+namespace {
+
+const char* const kFilter = "条件ファイル|*.json|すべてのファイル|*.*";
+const char* const kSaved = "**「条件を保存」が終わりました。";
+const char* const kRefused = "** この条件ファイルは開けません：\n";
+const char* const kFinished = "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。";
+
+// Statistics by prefecture code: two RID items, four cells, quoted marks.
+std::string StandardTable() {
+  return SjLines({"CODE,NAME,ｾﾙ1,ｾﾙ2,ｾﾙ3,ｾﾙ4", "01000,北海道,1,2,3,4", "13000,東京都,5,\"X\",7,8",
+                  "13100,区部,9,-,11,12", "27000,大阪府,13,14,\"X\",16", "47000,沖縄県,17,18,19,20"});
+}
+
+// A heading of the user's own: the window asks about it.
+std::string UserTable() { return SjLines({"地域,人口,世帯", "札幌,197,97", "東京,1404,730", "那覇,31,15"}); }
+
+// What one case types into the window's tabs.
+void TypeStandardConditions(ConditionTabs& tabs) {
+  tabs.RadioButton2->click();
+  tabs.StringGrid1->SetCell(1, 1, QStringLiteral("2"));
+  tabs.StringGrid1->SetCell(1, 3, QStringLiteral(" 1"));  // row 2 left empty
+  tabs.RadioButton4->click();
+  tabs.StringGrid2->SetCell(1, 1, QStringLiteral("1"));
+  tabs.StringGrid2->SetCell(1, 2, QStringLiteral("2"));
+  tabs.StringGrid2->SetCell(2, 2, QStringLiteral("*"));
+  tabs.CheckBox1->click();
+  tabs.CheckBox2->click();
+  tabs.StringGrid3->SetCell(1, 1, QStringLiteral("X"));
+  tabs.RadioButton7->click();
+  tabs.StringGrid4->SetCell(1, 1, QStringLiteral("1"));
+  tabs.StringGrid5->SetCell(1, 1, QStringLiteral("13000"));
+  tabs.StringGrid5->SetCell(2, 1, QStringLiteral("13999"));
+  tabs.StringGrid5->SetCell(1, 2, QStringLiteral("47000"));
+  tabs.RadioButton9->click();
+}
+
+void TypeUserConditions(ConditionTabs& tabs) {
+  tabs.RadioButton3->click();
+  tabs.RadioButton13->click();
+  tabs.StringGrid4->SetCell(1, 1, QStringLiteral("1"));
+  tabs.StringGrid5->SetCell(1, 1, Ui("東京"));
+  tabs.CheckBox3->click();  // every record but Tokyo
+}
+
+// What the window shows of its conditions, for "nothing changed".
+struct WindowState {
+  QString source, extract;
+  sifta::ExtractionConditions conditions;
+  std::string layoutFile;
+  bool tab1Visible = false;
+  bool edit1ReadOnly = false;
+  friend bool operator==(const WindowState&, const WindowState&) = default;
+};
+
+WindowState StateOf(const TForm1& form) {
+  return {form.Edit1->text(),
+          form.Edit2->text(),
+          form.Tabs->ReadConditions(form.Edit1->text(), form.Edit2->text(), true),
+          form.Layout().fileName,
+          form.Tabs->PageControl1->isTabVisible(0),
+          form.Edit1->isReadOnly()};
+}
+
+}  // namespace
+
+class ConditionsFileTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder_->isValid());
+    dialogs_ = std::make_unique<FakeDialogs>();
+  }
+
+  void cleanup() {
+    dialogs_.reset();
+    folder_.reset();
+  }
+
+  void menuHasTheConditionsItems() {
+    sifta::test::ProgramForms forms;
+    const QList<QAction*> actions = Form1->PopupMenu1->actions();
+    QCOMPARE(actions.size(), 5);
+    QVERIFY(actions[2]->isSeparator());
+    QCOMPARE(actions[3], Form1->N3);
+    QCOMPARE(actions[4], Form1->N4);
+    QCOMPARE(Form1->N3->text(), Ui("条件を保存..."));
+    QCOMPARE(Form1->N4->text(), Ui("条件を開く..."));
+  }
+
+  void savedOpenedAndRunAsSiftaBatchRunsIt_data() {
+    QTest::addColumn<bool>("user");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("standard heading, code mode")
+        << false
+        << QByteArray::fromStdString(SjLines({"NAME,CODE,ｾﾙ1,ｾﾙ2,ｾﾙ3,ｾﾙ4", "東京都,13000,5,0,7,8",
+                                              "区部,13100,9,-,11,12", "沖縄県,47000,17,18,19,20"}));
+    QTest::newRow("user heading, value mode, all except")
+        << true << QByteArray::fromStdString(SjLines({"地域,人口,世帯", "札幌,197,97", "那覇,31,15"}));
+  }
+
+  void savedOpenedAndRunAsSiftaBatchRunsIt() {
+    QFETCH(bool, user);
+    QFETCH(QByteArray, expected);
+    const QString source = Path(user ? "統計/地域.csv" : "統計/都道府県.csv");
+    const QString extract = Path("抽出/結果.csv");
+    const QString conditions = Path("条件/来月も.json");
+    sifta::test::WriteBytes(source, user ? UserTable() : StandardTable());
+
+    std::string typedRun;
+    {
+      sifta::test::ProgramForms forms;
+      dialogs_->openAnswers = {source};
+      if (user) dialogs_->questionAnswers = {Answer::Yes};
+      Form1->Button1Click();
+      Form1->Edit2->setText(extract);
+      if (user)
+        TypeUserConditions(*Form1->Tabs);
+      else
+        TypeStandardConditions(*Form1->Tabs);
+      dialogs_->Clear();
+      Form1->Button3Click();
+      QCOMPARE(dialogs_->LastText(), Ui(kFinished));
+      typedRun = sifta::test::ReadBytes(extract);
+
+      dialogs_->Clear();
+      dialogs_->saveAnswers = {conditions};
+      Form1->N3->trigger();
+      QCOMPARE(dialogs_->fileDialogs.size(), size_t{1});
+      QVERIFY(dialogs_->fileDialogs[0].save);
+      QCOMPARE(dialogs_->fileDialogs[0].filter, Ui(kFilter));
+      QCOMPARE(dialogs_->fileDialogs[0].folder, QFileInfo(source).absolutePath());
+      QCOMPARE(dialogs_->Texts(), std::vector<QString>{Ui(kSaved)});
+    }
+    QCOMPARE(QByteArray::fromStdString(typedRun), expected);
+
+    QFile::remove(extract);
+    {
+      sifta::test::ProgramForms forms;
+      dialogs_->Clear();
+      dialogs_->openAnswers = {conditions};
+      if (user) dialogs_->questionAnswers = {Answer::Yes};
+      Form1->N4->trigger();
+      QCOMPARE(dialogs_->fileDialogs.size(), size_t{1});
+      QCOMPARE(dialogs_->fileDialogs[0].filter, Ui(kFilter));
+      // The heading question, where the layout asks it, is the only box.
+      QCOMPARE(dialogs_->boxes.size(), user ? size_t{1} : size_t{0});
+      QCOMPARE(Form1->Edit1->text(), source);
+      QCOMPARE(Form1->Edit2->text(), extract);
+      QVERIFY(!Form1->Edit1->isReadOnly());
+      QVERIFY(Form1->Button7->isEnabled());
+      QCOMPARE(Form1->Tabs->PageControl1->isTabVisible(0), !user);
+      ConditionTabs& tabs = *Form1->Tabs;
+      if (user) {
+        QVERIFY(tabs.RadioButton3->isChecked() && tabs.RadioButton13->isChecked());
+        QVERIFY(!tabs.RadioButton1->isChecked() && !tabs.RadioButton2->isChecked());
+        QVERIFY(tabs.CheckBox3->isChecked() && tabs.CheckBox3->isEnabled());
+        QCOMPARE(tabs.StringGrid5->Cell(1, 1), Ui("東京"));
+      } else {
+        QVERIFY(tabs.RadioButton2->isChecked() && tabs.RadioButton4->isChecked());
+        QVERIFY(tabs.RadioButton7->isChecked() && tabs.RadioButton9->isChecked());
+        QVERIFY(tabs.CheckBox1->isChecked() && tabs.CheckBox2->isChecked());
+        QVERIFY(tabs.StringGrid1->isEnabled() && tabs.StringGrid3->isEnabled());
+        QCOMPARE(tabs.StringGrid1->Cell(1, 3), QStringLiteral("1"));
+        QCOMPARE(tabs.StringGrid1->Cell(0, 3), QStringLiteral("(3)"));
+        QCOMPARE(tabs.StringGrid2->Cell(2, 2), QStringLiteral("*"));
+        QCOMPARE(tabs.StringGrid5->Cell(2, 1), QStringLiteral("13999"));
+      }
+      dialogs_->Clear();
+      Form1->Button3Click();
+      QCOMPARE(dialogs_->LastText(), Ui(kFinished));
+    }
+    QCOMPARE(sifta::test::ReadBytes(extract), typedRun);
+
+    QFile::remove(extract);
+    QProcess batch;
+    batch.start(QStringLiteral(SIFTA_BATCH_PATH), {conditions});
+    QVERIFY(batch.waitForFinished(30000));
+    QVERIFY2(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0,
+             batch.readAllStandardError().constData());
+    QCOMPARE(sifta::test::ReadBytes(extract), typedRun);
+  }
+
+  // The second dialog of a session starts where the last conditions file was.
+  void dialogsStartBesideTheLastConditionsFile() {
+    sifta::test::ProgramForms forms;
+    const QString conditions = Path("条件/a.json");
+    dialogs_->saveAnswers = {conditions};
+    Form1->N3Click();
+    QCOMPARE(dialogs_->fileDialogs[0].folder, QString());
+    QVERIFY(QFile::exists(conditions));
+    Form1->N4Click();  // cancelled
+    QCOMPARE(dialogs_->fileDialogs[1].folder, QFileInfo(conditions).absolutePath());
+  }
+
+  void refusedFileChangesNothing_data() {
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("what");  // the message after its first line
+    const auto row = [](const char* name, const std::string& json, const QString& what) {
+      QTest::newRow(name) << QByteArray::fromStdString(json) << what;
+    };
+    std::string longGrid = R"({"source": "SOURCE", "rid": {"choice": "listed", "rows": [)";
+    for (int i = 0; i < 1000; ++i) longGrid += i ? R"(, ["1", "1"])" : R"(["1", "1"])";
+    longGrid += "]}}";
+    row("unknown key", R"({"source": "SOURCE", "cells": {"choice": "all", "colour": "red"}})",
+        QStringLiteral("cells.colour: unknown key"));
+    row("row wider than its grid", R"({"source": "SOURCE", "records": {"codes": [["1", "2", "3"]]}})",
+        QStringLiteral("records.codes[0]: has more than 2 cells"));
+    row("grid longer than the window's grid", longGrid,
+        QStringLiteral("rid.rows: has 1000 rows, more than a grid of the window holds (999)"));
+    row("text without code page 932 form", R"({"source": "SOURCE", "special": ["-", "€"]})",
+        QStringLiteral("special[1]: holds a character that code page 932 does not have"));
+    row("layout of a series", R"({"source": "a@.csv", "layout": "a@.csv"})",
+        QStringLiteral("layout: names a file with @; the layout is read from one file of the series"));
+    row("no JSON", R"({"source": "SOURCE", )", QString());
+  }
+
+  void refusedFileChangesNothing() {
+    QFETCH(QByteArray, json);
+    QFETCH(QString, what);
+    sifta::test::ProgramForms forms;
+    const QString source = Path("source.csv");
+    const QString other = Path("other.csv");
+    sifta::test::WriteBytes(source, StandardTable());
+    sifta::test::WriteBytes(other, UserTable());
+    dialogs_->openAnswers = {source};
+    Form1->Button1Click();
+    Form1->Edit2->setText(Path("out.csv"));
+    TypeStandardConditions(*Form1->Tabs);
+    const WindowState before = StateOf(*Form1);
+
+    // A file that would otherwise choose another layout (with its question).
+    const QString conditions = Path("refused.json");
+    sifta::test::WriteBytes(conditions, json.replace("SOURCE", other.toUtf8()).toStdString());
+    dialogs_->Clear();
+    dialogs_->openAnswers = {conditions};
+    Form1->N4Click();
+    QCOMPARE(dialogs_->boxes.size(), size_t{1});
+    QVERIFY(dialogs_->boxes[0].beepBefore);
+    QVERIFY(dialogs_->boxes[0].text.startsWith(Ui(kRefused)));
+    if (!what.isEmpty()) QCOMPARE(dialogs_->boxes[0].text, Ui(kRefused) + what);
+    QVERIFY(StateOf(*Form1) == before);
+  }
+
+  // A cancelled heading question leaves the window as it was too.
+  void headingQuestionCancelledChangesNothing() {
+    sifta::test::ProgramForms forms;
+    const QString other = Path("user.csv");
+    sifta::test::WriteBytes(other, UserTable());
+    const WindowState before = StateOf(*Form1);
+    const QString conditions = Path("user.json");
+    sifta::test::WriteBytes(conditions, R"({"source": ")" + other.toStdString() +
+                                            R"(", "heading": "user", "cells": {"choice": "all"}})");
+    dialogs_->openAnswers = {conditions};
+    dialogs_->questionAnswers = {Answer::Cancel};
+    Form1->N4Click();
+    QCOMPARE(dialogs_->boxes.size(), size_t{2});
+    QCOMPARE(dialogs_->boxes[1].text,
+             Ui("**「見出し」の問いが取り消されました。\n** 条件は開きませんでした。"));
+    QVERIFY(StateOf(*Form1) == before);
+    QVERIFY(!Form1->Tabs->RadioButton3->isChecked());
+  }
+
+  // A typed text with no code page 932 form cannot be saved, in whatever grid.
+  void textWithoutCodePage932FormIsNotSaved() {
+    sifta::test::ProgramForms forms;
+    Form1->Tabs->StringGrid5->SetCell(1, 2, QStringLiteral("€"));
+    Form1->N3Click();
+    QVERIFY(dialogs_->fileDialogs.empty());
+    QCOMPARE(dialogs_->Texts(),
+             std::vector<QString>{
+                 Ui("**ﾚｺｰﾄﾞの抽出(2)：ｼﾌﾄJISにない文字があります。\n** 条件は保存しませんでした。")});
+  }
+
+ private:
+  QString Path(const char* name) const { return folder_->filePath(Ui(name)); }
+
+  std::unique_ptr<QTemporaryDir> folder_;
+  std::unique_ptr<FakeDialogs> dialogs_;
+};
+
+SIFTA_REGISTER_TEST(ConditionsFileTest)
+
+#include "ConditionsFileTest.moc"
