@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -78,6 +79,7 @@ class Sifta1ScreenshotTest : public QObject {
     tabs.PageControl1->setCurrentIndex(1);
     ShowHintOf(tabs.StringGrid2, "hint-cell-grid");
     tabs.PageControl1->setCurrentIndex(0);
+    ShowContextMenu("context-menu");
 
     // The series: 1 to 2, through the @ dialog.
     QTimer answer;
@@ -178,6 +180,23 @@ class Sifta1ScreenshotTest : public QObject {
     QVERIFY(shot.save(path));
     std::printf("saved %s\n", qPrintable(path));
     QToolTip::hideText();
+  }
+
+  // The main window's context menu, opened where a right click on the
+  // window would open it.
+  void ShowContextMenu(const char* name) {
+    Form1->activateWindow();
+    if (!QTest::qWaitForWindowActive(Form1)) std::printf("the window is not active\n");
+    const QPoint at = Form1->mapToGlobal(QPoint(470, 170));
+    Form1->PopupMenu1->popup(at);
+    QTest::qWait(300);
+    const QRect area = Form1->frameGeometry().united(Form1->PopupMenu1->geometry());
+    const QPixmap shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString path = dir_ + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+    QVERIFY(shot.save(path));
+    std::printf("saved %s\n", qPrintable(path));
+    Form1->PopupMenu1->hide();
   }
 
   QString dir_;
