@@ -1,5 +1,5 @@
 // The texts that a run shows, in one place (code page 932). The @ dialog's
-// refusals are here too, and the two refusals of choosing a source file,
+// refusals are here too, and the refusals of choosing a source file,
 // which the batch driver shows as the window does.
 #pragma once
 

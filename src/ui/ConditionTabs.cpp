@@ -20,6 +20,7 @@
 #include "ui/HintTexts.h"
 #include "ui/QtText.h"
 #include "ui/StringGrid.h"
+#include "ui/WindowMessages.h"
 
 using sifta::EnterOutcome;
 using sifta::RecordMode;
@@ -351,7 +352,7 @@ void ConditionTabs::RadioButton4Click() {
 void ConditionTabs::RadioButton12Click() {
   if (headingKind_ != sifta::HeadingKind::Standard) {
     sifta::Dialogs::Current().Beep();
-    sifta::Dialogs::Current().Information(DialogParent(), QStringLiteral("** 指定できません"));
+    sifta::Dialogs::Current().Information(DialogParent(), sifta::Ui(sifta::window_messages::kNotAllowed));
     return;
   }
   HighlightTab(2);

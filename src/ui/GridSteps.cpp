@@ -7,6 +7,7 @@
 #include "scan/NumberText.h"
 #include "scan/Scanning.h"
 #include "ui/QtText.h"
+#include "ui/WindowMessages.h"
 
 namespace sifta {
 
@@ -48,7 +49,7 @@ std::optional<EnterOutcome> CheckNumberColumn(const GridModel& grid, Check check
     case NumberCheck::Kind::Number:
       return std::nullopt;
     case NumberCheck::Kind::Refused: {
-      static const QString head = QStringLiteral("** このｾﾙは");
+      static const QString head = Ui(window_messages::kCellRefusedHead);
       return EnterOutcome{EnterOutcome::Kind::Refused, head + FromSj(result.message)};
     }
     case NumberCheck::Kind::NotAnInteger:
@@ -213,7 +214,7 @@ EnterOutcome ValueGridEnter(GridModel& grid) {
   switch (grid.Column()) {
     case 1:
       if (grid.Cell(1, grid.Row()).isEmpty())
-        return {EnterOutcome::Kind::Refused, QStringLiteral("** このｾﾙは長さ0です。")};
+        return {EnterOutcome::Kind::Refused, Ui(window_messages::kCellEmpty)};
       return MoveToColumn(grid, 2);
     case 2:
       return MoveToNextRow(grid, 1);

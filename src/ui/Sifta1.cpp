@@ -23,6 +23,7 @@
 #include "inspect/FileInspection.h"
 #include "platform/Files.h"
 #include "run/PlanMessages.h"
+#include "run/RunMessages.h"
 #include "scan/PathFolders.h"
 #include "ui/Application.h"
 #include "ui/ConditionTabs.h"
@@ -37,6 +38,7 @@
 #include "ui/Sifta6.h"
 #include "ui/Sifta7.h"
 #include "ui/Sifta8.h"
+#include "ui/WindowMessages.h"
 
 TForm1* Form1 = nullptr;
 
@@ -50,6 +52,7 @@ using sifta::Named;
 using sifta::PixelFont;
 using sifta::SetBackground;
 using sifta::Ui;
+namespace window_messages = sifta::window_messages;
 
 // A message written with CR LF or CR line breaks, as a box shows it.
 QString BoxText(const char* utf8) {
@@ -61,26 +64,7 @@ QString BoxText(const char* utf8) {
 
 const char* const kOpenFilter = "すべてのファイル（＠なし）|*.*";
 const char* const kSaveFilter = "すべてのファイル|*.*";
-const char* const kAtRefused =
-    "** この段階では＠を指定できません。\r    最初に処理するﾌｧｲﾙを指定してください。";
-const char* const kHeadingQuestion =
-    "「標準の見出し」がありません。\r\n"
-    "　「ユーザの見出し」ならば --> 「はい」\r\n"
-    "　「見出し」がないなら　　　--> 「いいえ」\r\n"
-    "を押してください。";
-const char* const kChoiceCancelled = "**「元ﾌｧｲﾙの選択」からやり直しでください。";
-const char* const kSourceNoData = "** 元ﾌｧｲﾙにﾃﾞｰﾀがありません。";
-const char* const kCountQuestion = "ﾚｺｰﾄﾞ数を確認しますか？";
-const char* const kNoExtractYet = "** 抽出は未だされていません。";
-const char* const kExtractNoData = "** この抽出ﾌｧｲﾙにﾃﾞｰﾀがありません。";
-const char* const kDropOneFile = "** ファイルは1つだけドロップしてください。";
-const char* const kDropNoFolder = "** フォルダはドロップできません。ファイルをドロップしてください。";
 const char* const kConditionsFilter = "条件ファイル|*.json|すべてのファイル|*.*";
-const char* const kConditionsSaved = "**「条件を保存」が終わりました。";
-const char* const kConditionsNotSaved = "** 条件は保存しませんでした。";
-const char* const kConditionsRefused = "** この条件ファイルは開けません：";
-const char* const kConditionsNotOpened = "** 条件は開きませんでした。";
-const char* const kHeadingNotAnswered = "**「見出し」の問いが取り消されました。";
 // The rows a grid of the window takes from a conditions file; the row labels
 // go up to "(999)".
 constexpr std::size_t kMaxGridRows = 999;
@@ -237,9 +221,9 @@ std::optional<QString> TForm1::DroppedFile(const QMimeData* data) {
   const QList<QUrl> urls = data->urls();
   const char* refusal = nullptr;
   if (urls.size() != 1)
-    refusal = kDropOneFile;
+    refusal = window_messages::kDropOneFile;
   else if (!urls.front().isLocalFile() || QFileInfo(urls.front().toLocalFile()).isDir())
-    refusal = kDropNoFolder;
+    refusal = window_messages::kDropNoFolder;
   if (refusal == nullptr) return urls.front().toLocalFile();
   Dialogs::Current().Beep();
   Dialogs::Current().Information(this, Ui(refusal));
@@ -265,7 +249,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         Edit2->setText(*path);
       } else if (path->contains(QLatin1Char('@'))) {
         Dialogs::Current().Beep();
-        Dialogs::Current().Information(this, BoxText(kAtRefused));
+        Dialogs::Current().Information(this, sifta::FromSj(sifta::PlaceholderInChosenFileMessage()));
       } else {
         TakeSourceFile(*path);
       }
@@ -298,7 +282,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 std::optional<sifta::HeadingKind> TForm1::AskHeadingKind() {
   Dialogs::Current().Beep();
-  switch (Dialogs::Current().Question(this, BoxText(kHeadingQuestion), true)) {
+  switch (Dialogs::Current().Question(this, BoxText(window_messages::kHeadingQuestion), true)) {
     case Dialogs::Answer::Yes:
       return sifta::HeadingKind::User;
     case Dialogs::Answer::No:
@@ -322,7 +306,7 @@ void TForm1::Button1Click() {
       break;
     }
     Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, BoxText(kAtRefused));
+    Dialogs::Current().Information(this, sifta::FromSj(sifta::PlaceholderInChosenFileMessage()));
     near = *chosen;
   }
   TakeSourceFile(path);
@@ -344,7 +328,7 @@ void TForm1::TakeSourceFile(const QString& path) {
   }
   if (std::holds_alternative<sifta::LayoutCancelled>(result)) {
     Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, BoxText(kChoiceCancelled));
+    Dialogs::Current().Information(this, sifta::FromSj(sifta::HeadingQuestionCancelledMessage()));
     Edit1->clear();
     return;
   }
@@ -355,7 +339,7 @@ void TForm1::TakeSourceFile(const QString& path) {
     layout_.firstRecord = std::move(firstRecord);
     layoutChosen_ = true;
     Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, BoxText(kSourceNoData));
+    Dialogs::Current().Information(this, sifta::FromSj(sifta::SourceHasNoDataMessage()));
     return;
   }
   Dialogs::Current().Beep();
@@ -424,7 +408,8 @@ void TForm1::Button7Click() {
   if (!layoutInformationShown_) {
     if (!Form4->HasRecordCount()) {
       Dialogs::Current().Beep();
-      if (Dialogs::Current().Question(this, Ui(kCountQuestion), false) == Dialogs::Answer::Yes) {
+      if (Dialogs::Current().Question(this, Ui(window_messages::kCountQuestion), false) ==
+          Dialogs::Answer::Yes) {
         if (!Form5) Form5 = new TForm5(this);
         Form5->ShowAndPaint();
         const auto counted =
@@ -449,14 +434,14 @@ void TForm1::Button8Click() {
   if (!Form6) return;
   if (record_.informationExtractFile.empty()) {
     Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, Ui(kNoExtractYet));
+    Dialogs::Current().Information(this, Ui(window_messages::kNoExtractYet));
     return;
   }
   const sifta::ExtractLayoutResult result = sifta::ReadExtractLayout(
       sifta::platform::PathFromUtf8(record_.informationExtractFile), layout_.headingKind);
   if (std::holds_alternative<sifta::LayoutNoData>(result)) {
     Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, Ui(kExtractNoData));
+    Dialogs::Current().Information(this, Ui(window_messages::kExtractNoData));
     return;
   }
   if (const auto* error = std::get_if<sifta::IoError>(&result)) {
@@ -485,7 +470,7 @@ void TForm1::N3Click() {
     Dialogs::Current().Beep();
     Dialogs::Current().Information(
         this, sifta::FromSj(sifta::PlanRowMessage(cell->tab, cell->row, sifta::PlanText::NoCp932Form)) +
-                  QLatin1Char('\n') + Ui(kConditionsNotSaved));
+                  QLatin1Char('\n') + Ui(window_messages::kConditionsNotSaved));
     return;
   }
   sifta::batch::DropEmptyRowsAtEnd(request.conditions);
@@ -498,8 +483,8 @@ void TForm1::N3Click() {
   const auto written = sifta::batch::WriteBatchConditions(request);
   if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&written)) {
     Dialogs::Current().Beep();
-    Dialogs::Current().Information(
-        this, QString::fromStdString(fault->what) + QLatin1Char('\n') + Ui(kConditionsNotSaved));
+    Dialogs::Current().Information(this, QString::fromStdString(fault->what) + QLatin1Char('\n') +
+                                             Ui(window_messages::kConditionsNotSaved));
     return;
   }
   const std::optional<QString> chosen = Dialogs::Current().SaveFileName(
@@ -516,12 +501,12 @@ void TForm1::N3Click() {
     return;
   }
   Dialogs::Current().Beep();
-  Dialogs::Current().Information(this, Ui(kConditionsSaved));
+  Dialogs::Current().Information(this, Ui(window_messages::kConditionsSaved));
 }
 
 void TForm1::RefuseConditions(const QString& what) {
   Dialogs::Current().Beep();
-  Dialogs::Current().Information(this, Ui(kConditionsRefused) + QLatin1Char('\n') + what);
+  Dialogs::Current().Information(this, Ui(window_messages::kConditionsRefused) + QLatin1Char('\n') + what);
 }
 
 void TForm1::N4Click() {
@@ -570,13 +555,14 @@ void TForm1::N4Click() {
     if (!layout) {
       QString reason;
       if (std::holds_alternative<sifta::LayoutCancelled>(result))
-        reason = Ui(kHeadingNotAnswered);
+        reason = Ui(window_messages::kHeadingNotAnswered);
       else if (std::holds_alternative<sifta::LayoutNoData>(result))
-        reason = BoxText(kSourceNoData);
+        reason = sifta::FromSj(sifta::SourceHasNoDataMessage());
       else
         reason = sifta::FromSj(std::get<sifta::IoError>(result).message);
       Dialogs::Current().Beep();
-      Dialogs::Current().Information(this, reason + QLatin1Char('\n') + Ui(kConditionsNotOpened));
+      Dialogs::Current().Information(this,
+                                     reason + QLatin1Char('\n') + Ui(window_messages::kConditionsNotOpened));
       return;
     }
     layoutInformationShown_ = false;

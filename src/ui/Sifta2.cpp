@@ -12,6 +12,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/QtText.h"
+#include "ui/WindowMessages.h"
 
 TForm2* Form2 = nullptr;
 
@@ -87,8 +88,8 @@ void TForm2::Button1Click() {
   asking_ = true;
   sifta::Dialogs& dialogs = sifta::Dialogs::Current();
   dialogs.Beep();
-  const auto answer = dialogs.Question(this, sifta::Ui("キャンセルしますか？"), false, sifta::Ui("確認"),
-                                       sifta::Ui("はい(&Y)"), sifta::Ui("いいえ(&N)"));
+  const auto answer = dialogs.Question(this, sifta::Ui(sifta::window_messages::kCancelQuestion), false,
+                                       sifta::Ui("確認"), sifta::Ui("はい(&Y)"), sifta::Ui("いいえ(&N)"));
   asking_ = false;
   if (answer != sifta::Dialogs::Answer::Yes) return;
   Timer1->stop();

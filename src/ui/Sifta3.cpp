@@ -10,6 +10,7 @@
 #include "ui/HelpText.h"
 #include "ui/QtText.h"
 #include "ui/Sifta1.h"
+#include "ui/WindowMessages.h"
 
 TForm3* Form3 = nullptr;
 
@@ -65,5 +66,5 @@ void TForm3::Button2Click() {
   clipboard->clear();
   clipboard->setText(Memo1->toPlainText());
   sifta::Dialogs::Current().Beep();
-  sifta::Dialogs::Current().Information(this, sifta::Ui("**「ｺﾋﾟｰ」が終わりました。"));
+  sifta::Dialogs::Current().Information(this, sifta::Ui(sifta::window_messages::kCopyDone));
 }

@@ -10,6 +10,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/QtText.h"
+#include "ui/WindowMessages.h"
 
 TForm7* Form7 = nullptr;
 
@@ -27,7 +28,7 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) 
 bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
 // A typed character without a code page 932 form cannot be part of a file name.
-QString NotCp932Message() { return sifta::Ui("** シフトJISにない文字は使えません。"); }
+QString NotCp932Message() { return sifta::Ui(sifta::window_messages::kNotCp932); }
 
 }  // namespace
 

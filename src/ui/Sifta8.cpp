@@ -16,6 +16,7 @@
 #include "ui/PrintDialogs.h"
 #include "ui/PrinterCanvas.h"
 #include "ui/QtText.h"
+#include "ui/WindowMessages.h"
 
 TForm8* Form8 = nullptr;
 
@@ -123,7 +124,7 @@ void TForm8::Button1Click() {
   QClipboard* clipboard = QApplication::clipboard();
   clipboard->clear();
   clipboard->setText(text);
-  Done(this, "**「ｺﾋﾟｰ」が終わりました。");
+  Done(this, sifta::window_messages::kCopyDone);
 }
 
 void TForm8::Button2Click() {
@@ -135,22 +136,22 @@ void TForm8::Button2Click() {
   QPrinter& printer = Printer();
   dialogs.SetUpPrinter(this, printer);
   if (!dialogs.ConfirmPrint(this, printer)) {
-    Done(this, "** プリンターが用意されていません。");
+    Done(this, sifta::window_messages::kNoPrinter);
     return;
   }
 
   sifta::PrinterCanvas canvas(printer, printFont_);
   if (!canvas.Begin()) {
-    Fault(this, sifta::Ui("** 印刷を始められません。\n") + PrinterName(printer));
+    Fault(this, sifta::Ui(sifta::window_messages::kPrintNotStarted) + PrinterName(printer));
     return;
   }
   const bool printed = sifta::PrintLines(lines_, canvas);
   canvas.End();
   if (!printed) {
-    Fault(this, sifta::Ui("** 印刷の途中でプリンターがエラーになりました。\n") + PrinterName(printer));
+    Fault(this, sifta::Ui(sifta::window_messages::kPrinterFailed) + PrinterName(printer));
     return;
   }
-  Done(this, "**「印刷」が終わりました。");
+  Done(this, sifta::window_messages::kPrintDone);
 }
 
 void TForm8::Button3Click() {
@@ -164,7 +165,7 @@ void TForm8::Button3Click() {
     Fault(this, sifta::FromSj(error->message));
     return;
   }
-  Done(this, "**「保存」が終わりました。");
+  Done(this, sifta::window_messages::kSaveDone);
 }
 
 void TForm8::Button4Click() { close(); }
