@@ -491,8 +491,18 @@ void TForm1::N3Click() {
       this, Ui(kConditionsFilter),
       sifta::StartFolder(conditionsName_.isEmpty() ? Edit1->text() : conditionsName_));
   if (!chosen) return;
-  conditionsName_ = *chosen;
-  const std::filesystem::path path = sifta::FilePath(*chosen);
+  // A name typed without an extension is a conditions file.
+  QString name = *chosen;
+  if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".json");
+  if (QFileInfo::exists(name)) {
+    Dialogs::Current().Beep();
+    if (Dialogs::Current().Question(this,
+                                    Ui(window_messages::kConditionsOverwrite) + QLatin1Char('\n') + name,
+                                    false) != Dialogs::Answer::Yes)
+      return;
+  }
+  conditionsName_ = name;
+  const std::filesystem::path path = sifta::FilePath(name);
   sifta::CreatePathFolders(path);
   if (const std::optional<sifta::IoError> error =
           sifta::batch::SaveConditionsFile(path, std::get<std::string>(written))) {

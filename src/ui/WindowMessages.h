@@ -18,6 +18,7 @@ inline constexpr char kExtractNoData[] = "** この抽出ﾌｧｲﾙにﾃﾞ�
 inline constexpr char kDropOneFile[] = "** ファイルは1つだけドロップしてください。";
 inline constexpr char kDropNoFolder[] = "** フォルダはドロップできません。ファイルをドロップしてください。";
 inline constexpr char kConditionsSaved[] = "**「条件を保存」が終わりました。";
+inline constexpr char kConditionsOverwrite[] = "** 次のファイルはすでにあります。上書きしますか？";
 inline constexpr char kConditionsNotSaved[] = "** 条件は保存しませんでした。";
 inline constexpr char kConditionsRefused[] = "** この条件ファイルは開けません：";
 inline constexpr char kConditionsNotOpened[] = "** 条件は開きませんでした。";

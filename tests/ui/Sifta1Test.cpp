@@ -241,7 +241,11 @@ class Sifta1Test : public QObject {
   }
 
   void hintTimesFromTheMenu() {
-    QCOMPARE(Form1->PopupMenu1->actions().mid(0, 2), QList<QAction*>({Form1->N1, Form1->N2}));
+    const QList<QAction*> items = Form1->PopupMenu1->actions();
+    QCOMPARE(items.size(), 5);
+    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items, QList<QAction*>({Form1->N1, Form1->N2, items[2], Form1->N3, Form1->N4}));
+    QCOMPARE(Form1->N3->text() + Form1->N4->text(), Ui("条件を保存...条件を開く..."));
     QCOMPARE(Form1->N1->text(), Ui("ヒント表示： 標準"));
     QCOMPARE(Form1->N2->text(), Ui("ヒント表示： 長く"));
     QVERIFY(!Form1->N1->isCheckable() && !Form1->N2->isCheckable());
