@@ -45,6 +45,8 @@ struct ModelItems {
 
 std::string Instructions() {
   switch (sifta::CurrentScanInstructions()) {
+    case sifta::ScanInstructions::Scalar:
+      return " scalar";
     case sifta::ScanInstructions::Sse2:
       return " sse2";
     case sifta::ScanInstructions::Avx2:

@@ -4,12 +4,13 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "scan/Cp932.h"
 #include "scan/Scanning.h"
+#include "scan/Simd.h"
+
+#if SIFTA_X86_SIMD
+#include <emmintrin.h>
+#endif
 
 namespace sifta {
 
@@ -18,7 +19,7 @@ namespace {
 // Number of CR bytes in [from, to).
 std::int64_t CountCarriageReturns(const char* from, const char* to) {
   std::int64_t n = 0;
-#if defined(__SSE2__)
+#if SIFTA_X86_SIMD
   // 64 bytes a round: each compare gives 0xFF (-1) per CR byte, so a round
   // adds at most 4 to a byte counter; 63 rounds stay below 256, then the
   // counters are summed into n.

@@ -3,9 +3,23 @@
 #include <algorithm>
 #include <cstring>
 
-#include <emmintrin.h>
-
 namespace sifta {
+
+namespace {
+
+// 16 bytes moved through a register: one vector load or store on any
+// processor with 16-byte vectors (SSE2, NEON), two words elsewhere.
+struct Bytes16 {
+  unsigned char bytes[16];
+};
+inline Bytes16 Load16(const char* from) {
+  Bytes16 v;
+  std::memcpy(&v, from, 16);
+  return v;
+}
+inline void Store16(char* to, const Bytes16& v) { std::memcpy(to, &v, 16); }
+
+}  // namespace
 
 RecordCutter::RecordCutter(const ExtractionPlan& plan) {
   // Item numbers are at least 1 by the plan's invariants; a piece that broke
@@ -136,16 +150,16 @@ void RecordCutter::Locate() {
 inline void RecordCutter::CopyShort(char* to, const char* from, size_t count) {
   if (count > 16 && count <= 64) {
     // Two or four 16-byte moves, the last ones overlapping the first.
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + count - 16));
+    const Bytes16 a = Load16(from);
+    const Bytes16 b = Load16(from + count - 16);
     if (count > 32) {
-      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
-      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + count - 32));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), c);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + count - 32), d);
+      const Bytes16 c = Load16(from + 16);
+      const Bytes16 d = Load16(from + count - 32);
+      Store16(to + 16, c);
+      Store16(to + count - 32, d);
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), a);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + count - 16), b);
+    Store16(to, a);
+    Store16(to + count - 16, b);
   } else if (count >= 8 && count <= 16) {
     std::uint64_t head, tail;
     std::memcpy(&head, from, 8);

@@ -1,12 +1,24 @@
 #include "scan/ItemBoundaries.h"
 
+#include "scan/Simd.h"
+
+#if SIFTA_X86_SIMD
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/Processor.h"
 #include "scan/Scanning.h"
+
+#if defined(__GNUC__) || defined(__clang__)
+#define SIFTA_ALWAYS_INLINE [[gnu::always_inline]] inline
+#define SIFTA_UNROLL_16 _Pragma("GCC unroll 16")
+#else
+#define SIFTA_ALWAYS_INLINE __forceinline
+#define SIFTA_UNROLL_16
+#endif
 
 namespace sifta {
 
@@ -41,7 +53,7 @@ inline std::uint64_t TrailsAfterOddRuns(std::uint64_t leads, std::uint64_t& oddR
   const std::uint64_t oddStarts = starts & ~evenStartMask;
   const std::uint64_t evenCarries = leads + evenStarts;
   std::uint64_t oddCarries;
-  const bool endsOdd = __builtin_add_overflow(leads, oddStarts, &oddCarries);
+  const bool endsOdd = bits::AddWithCarry(leads, oddStarts, oddCarries);
   oddCarries |= oddRunBefore;
   oddRunBefore = endsOdd ? 1 : 0;
   const std::uint64_t evenStartOddEnd = evenCarries & ~leads & ~kEven;
@@ -49,9 +61,9 @@ inline std::uint64_t TrailsAfterOddRuns(std::uint64_t leads, std::uint64_t& oddR
   return evenStartOddEnd | oddStartEvenEnd;
 }
 
-inline int LowestBit(std::uint64_t mask) { return __builtin_ctzll(mask); }
+using bits::LowestBit;
 // The same, and 63 for an empty mask.
-inline int LowestBitOrTop(std::uint64_t mask) { return __builtin_ctzll(mask | (std::uint64_t{1} << 63)); }
+inline int LowestBitOrTop(std::uint64_t mask) { return LowestBit(mask | (std::uint64_t{1} << 63)); }
 
 // kNthBitOfByte.position[b][r]: the position of the (r+1)-th set bit of b.
 struct NthBitTable {
@@ -75,6 +87,60 @@ inline BlockMasks WithoutSeen(BlockMasks m, int seen) {
   m.leads >>= seen;
   return m;
 }
+
+// Bit i set when byte i lies inside a quoted stretch (an opening quote
+// counts as inside, a closing one as outside).
+inline std::uint64_t PrefixXorByShifts(std::uint64_t x) {
+  x ^= x << 1;
+  x ^= x << 2;
+  x ^= x << 4;
+  x ^= x << 8;
+  x ^= x << 16;
+  x ^= x << 32;
+  return x;
+}
+
+// Position of the k-th (1-based) set bit of `mask`, which has at least k,
+// without a branch: the byte that holds it by the running byte counts,
+// then the bit in that byte from a table.
+inline int NthBitByCounts(std::uint64_t mask, int k) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::uint64_t counts = mask - ((mask >> 1) & 0x5555555555555555ull);
+  counts = (counts & 0x3333333333333333ull) + ((counts >> 2) & 0x3333333333333333ull);
+  counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  const std::uint64_t running = counts * kOnes;  // byte i: set bits in bytes 0..i
+  // Byte i of `reached` has its high bit when running[i] >= k (no borrows:
+  // every byte is at most 64).
+  const std::uint64_t reached = ((running | kHigh) - kOnes * static_cast<std::uint64_t>(k)) & kHigh;
+  const int byte = LowestBit(reached) >> 3;
+  const int before = static_cast<int>(((running << 8) >> (8 * byte)) & 0xFF);
+  const auto byteBits = static_cast<std::uint8_t>(mask >> (8 * byte));
+  return 8 * byte + kNthBitOfByte.position[byteBits][k - before - 1];
+}
+
+// ---- Portable: any processor, one byte at a time ----
+
+struct Scalar {
+  static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
+    const std::int32_t end = std::min(length, base + kBlock);
+    BlockMasks m;
+    for (std::int32_t i = base; i < end; ++i) {
+      const auto byte = static_cast<unsigned char>(data[i]);
+      const int bit = i - base;
+      m.commas |= std::uint64_t{byte == ','} << bit;
+      m.quotes |= std::uint64_t{byte == '"'} << bit;
+      m.leads |= std::uint64_t{IsLeadByte(byte)} << bit;
+    }
+    return m;
+  }
+
+  static int BitCount(std::uint64_t x) { return bits::BitCount(x); }
+  static std::uint64_t PrefixXor(std::uint64_t x) { return PrefixXorByShifts(x); }
+  static int NthBit(std::uint64_t mask, int k) { return NthBitByCounts(mask, k); }
+};
+
+#if SIFTA_X86_SIMD
 
 // ---- SSE2: every x86-64 processor ----
 
@@ -118,44 +184,14 @@ struct Sse2 {
     return Classify64(tail);
   }
 
-  static int BitCount(std::uint64_t x) {
-    x = x - ((x >> 1) & 0x5555555555555555ull);
-    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
-  }
-
-  // Bit i set when byte i lies inside a quoted stretch (an opening quote
-  // counts as inside, a closing one as outside).
-  static std::uint64_t PrefixXor(std::uint64_t x) {
-    x ^= x << 1;
-    x ^= x << 2;
-    x ^= x << 4;
-    x ^= x << 8;
-    x ^= x << 16;
-    x ^= x << 32;
-    return x;
-  }
-
-  // Position of the k-th (1-based) set bit of `mask`, which has at least k,
-  // without a branch: the byte that holds it by the running byte counts,
-  // then the bit in that byte from a table.
-  static int NthBit(std::uint64_t mask, int k) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    std::uint64_t counts = mask - ((mask >> 1) & 0x5555555555555555ull);
-    counts = (counts & 0x3333333333333333ull) + ((counts >> 2) & 0x3333333333333333ull);
-    counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    const std::uint64_t running = counts * kOnes;  // byte i: set bits in bytes 0..i
-    // Byte i of `reached` has its high bit when running[i] >= k (no borrows:
-    // every byte is at most 64).
-    const std::uint64_t reached = ((running | kHigh) - kOnes * static_cast<std::uint64_t>(k)) & kHigh;
-    const int byte = __builtin_ctzll(reached) >> 3;
-    const int before = static_cast<int>(((running << 8) >> (8 * byte)) & 0xFF);
-    const auto bits = static_cast<std::uint8_t>(mask >> (8 * byte));
-    return 8 * byte + kNthBitOfByte.position[bits][k - before - 1];
-  }
+  static int BitCount(std::uint64_t x) { return bits::BitCount(x); }
+  static std::uint64_t PrefixXor(std::uint64_t x) { return PrefixXorByShifts(x); }
+  static int NthBit(std::uint64_t mask, int k) { return NthBitByCounts(mask, k); }
 };
+
+#endif  // SIFTA_X86_SIMD
+
+#if SIFTA_X86_AVX
 
 // ---- AVX2 ----
 
@@ -196,7 +232,7 @@ struct Avx2 {
     return Classify64(tail);
   }
 
-  SIFTA_AVX2 static int BitCount(std::uint64_t x) { return __builtin_popcountll(x); }
+  SIFTA_AVX2 static int BitCount(std::uint64_t x) { return bits::BitCountInstruction(x); }
 
   // A carry-less multiplication by all ones is the prefix XOR.
   SIFTA_AVX2 static std::uint64_t PrefixXor(std::uint64_t x) {
@@ -206,7 +242,7 @@ struct Avx2 {
   }
 
   // No PDEP: on some processors with AVX2 it takes hundreds of cycles.
-  static int NthBit(std::uint64_t mask, int k) { return Sse2::NthBit(mask, k); }
+  static int NthBit(std::uint64_t mask, int k) { return NthBitByCounts(mask, k); }
 };
 
 // ---- AVX-512 ----
@@ -232,7 +268,7 @@ struct Avx512 {
     return m;
   }
 
-  SIFTA_AVX512 static int BitCount(std::uint64_t x) { return __builtin_popcountll(x); }
+  SIFTA_AVX512 static int BitCount(std::uint64_t x) { return bits::BitCountInstruction(x); }
   SIFTA_AVX512 static std::uint64_t PrefixXor(std::uint64_t x) { return Avx2::PrefixXor(x); }
   // Every processor with AVX-512 has a fast PDEP.
   SIFTA_AVX512 static int NthBit(std::uint64_t mask, int k) {
@@ -240,10 +276,19 @@ struct Avx512 {
   }
 };
 
+#endif  // SIFTA_X86_AVX
+
 ScanInstructions DetectScanInstructions() {
+#if SIFTA_X86_AVX
   const platform::ProcessorFeatures features = platform::DetectProcessorFeatures();
   if (features.avx2 && features.avx512bw) return ScanInstructions::Avx512;
-  return features.avx2 ? ScanInstructions::Avx2 : ScanInstructions::Sse2;
+  if (features.avx2) return ScanInstructions::Avx2;
+#endif
+#if SIFTA_X86_SIMD
+  return ScanInstructions::Sse2;
+#else
+  return ScanInstructions::Scalar;
+#endif
 }
 
 ScanInstructions& Current() {
@@ -262,6 +307,20 @@ ScanInstructions CurrentScanInstructions() { return Current(); }
 
 void UseScanInstructions(ScanInstructions which) { Current() = std::min(which, BestScanInstructions()); }
 
+const char* ScanInstructionsName(ScanInstructions which) {
+  switch (which) {
+    case ScanInstructions::Scalar:
+      return "Scalar";
+    case ScanInstructions::Sse2:
+      return "Sse2";
+    case ScanInstructions::Avx2:
+      return "Avx2";
+    case ScanInstructions::Avx512:
+      return "Avx512";
+  }
+  return "Unknown";
+}
+
 inline void ItemBoundaries::Prepare(size_t listed) {
   if (ends_.size() < kBlock + 18) Grow(kBlock + 18);
   if (listedEnds_.size() < listed) listedEnds_.resize(listed);
@@ -279,9 +338,8 @@ void ItemBoundaries::Grow(size_t needed) {
 // The scan, written once and compiled for each instruction set.
 struct ItemScan {
   template <bool kEveryEnd, typename Simd>
-  [[gnu::always_inline]] static inline void Run(ItemBoundaries& self, std::string_view line, int wanted,
-                                                bool quoting, bool findQuotedItems, const int* itemEnds,
-                                                size_t itemEndCount) {
+  SIFTA_ALWAYS_INLINE static void Run(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
+                                      bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
     const auto length = static_cast<std::int32_t>(line.size());
     // A line of L bytes holds at most L + 1 items.
     wanted = std::clamp(wanted, 1, length + 1);
@@ -346,7 +404,7 @@ struct ItemScan {
           // them all and for the unused stores. A block of numbers holds some
           // ten separators: sixteen stores without a branch, more only rarely.
           std::int32_t* out = ends + n + 1;
-#pragma GCC unroll 16
+          SIFTA_UNROLL_16
           for (int i = 0; i < 16; ++i) {
             out[i] = base + LowestBitOrTop(separators);
             separators &= separators - 1;
@@ -380,10 +438,18 @@ struct ItemScan {
   using Function = void (*)(ItemBoundaries&, std::string_view, int, bool, bool, const int*, size_t);
 
   template <bool kEveryEnd>
+  static void WithScalar(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
+                         bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
+    Run<kEveryEnd, Scalar>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
+  }
+#if SIFTA_X86_SIMD
+  template <bool kEveryEnd>
   static void WithSse2(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
                        bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
     Run<kEveryEnd, Sse2>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
   }
+#endif
+#if SIFTA_X86_AVX
   template <bool kEveryEnd>
   SIFTA_AVX2 static void WithAvx2(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
                                   bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
@@ -394,18 +460,26 @@ struct ItemScan {
                                       bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
     Run<kEveryEnd, Avx512>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
   }
+#endif
 
+  // `which` is at most what this build has (UseScanInstructions).
   template <bool kEveryEnd>
   static Function For(ScanInstructions which) {
     switch (which) {
+#if SIFTA_X86_AVX
       case ScanInstructions::Avx512:
         return WithAvx512<kEveryEnd>;
       case ScanInstructions::Avx2:
         return WithAvx2<kEveryEnd>;
+#endif
+#if SIFTA_X86_SIMD
       case ScanInstructions::Sse2:
+        return WithSse2<kEveryEnd>;
+#endif
+      default:
         break;
     }
-    return WithSse2<kEveryEnd>;
+    return WithScalar<kEveryEnd>;
   }
 };
 

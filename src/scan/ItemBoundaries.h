@@ -20,8 +20,9 @@
 // quote mask, and what is left of the comma mask are the item ends. Nothing
 // branches on the data but the loops over those bits. The state carried from
 // one block to the next is `inQuote` and whether the block begins with the
-// trail byte of the previous block's last lead byte. The compares use SSE2
-// (every x86-64 processor), AVX2 or AVX-512, the best the processor has.
+// trail byte of the previous block's last lead byte. On x86-64 the compares
+// use SSE2 (every such processor), AVX2 or AVX-512, the best the processor
+// has; elsewhere a portable loop classifies the bytes (scan/Simd.h).
 #pragma once
 
 #include <cstdint>
@@ -30,12 +31,14 @@
 
 namespace sifta {
 
-// The vector instructions of the scan. All give the same items; tests run
-// each one that the processor has.
-enum class ScanInstructions { Sse2, Avx2, Avx512 };
-ScanInstructions BestScanInstructions();           // what the processor has
-ScanInstructions CurrentScanInstructions();        // what Locate uses
-void UseScanInstructions(ScanInstructions which);  // for tests: at most the best
+// The instructions of the scan, in rising order. All give the same items;
+// tests run each one up to the best. Every build has Scalar; x86-64 builds
+// have Sse2, and AVX2 and AVX-512 where the compiler can build them (Simd.h).
+enum class ScanInstructions { Scalar, Sse2, Avx2, Avx512 };
+ScanInstructions BestScanInstructions();                   // what this build and the processor have
+ScanInstructions CurrentScanInstructions();                // what Locate uses
+void UseScanInstructions(ScanInstructions which);          // for tests: at most the best
+const char* ScanInstructionsName(ScanInstructions which);  // "Scalar", "Sse2" …
 
 class ItemBoundaries {
  public:

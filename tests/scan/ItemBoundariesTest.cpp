@@ -139,26 +139,16 @@ TEST(ItemBoundariesTest, WithoutQuotingEveryCommaSeparates) {
 class EveryInstructionSet : public ::testing::TestWithParam<ScanInstructions> {
  protected:
   void SetUp() override {
-    if (GetParam() > BestScanInstructions()) GTEST_SKIP() << "not on this processor";
+    if (GetParam() > BestScanInstructions()) GTEST_SKIP() << "not in this build or not on this processor";
     UseScanInstructions(GetParam());
   }
   void TearDown() override { UseScanInstructions(BestScanInstructions()); }
 };
 
 INSTANTIATE_TEST_SUITE_P(Scan, EveryInstructionSet,
-                         ::testing::Values(ScanInstructions::Sse2, ScanInstructions::Avx2,
-                                           ScanInstructions::Avx512),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case ScanInstructions::Sse2:
-                               return std::string("Sse2");
-                             case ScanInstructions::Avx2:
-                               return std::string("Avx2");
-                             case ScanInstructions::Avx512:
-                               return std::string("Avx512");
-                           }
-                           return std::string("Unknown");
-                         });
+                         ::testing::Values(ScanInstructions::Scalar, ScanInstructions::Sse2,
+                                           ScanInstructions::Avx2, ScanInstructions::Avx512),
+                         [](const auto& info) { return std::string(ScanInstructionsName(info.param)); });
 
 TEST_P(EveryInstructionSet, FindsTheItemsOfEveryCase) {
   for (const Case& c : kCases) EXPECT_EQ(FastItems(c.line, 1000), c.items) << c.name;
