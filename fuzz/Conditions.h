@@ -9,12 +9,13 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "Reference.h"
 #include "run/ExtractionConditions.h"
 #include "run/ExtractionPlan.h"
 #include "run/RecordSelection.h"
 #include "scan/Cp932.h"
 #include "scan/NumberText.h"
+#include "support/Reference.h"
+#include "support/ReferenceSteps.h"
 
 namespace fuzz {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "Reference.h"
 #include "inspect/FileInspection.h"
 #include "inspect/FileLayout.h"
 #include "scan/Scanning.h"
+#include "support/Reference.h"
 
 using fuzz::Printable;
 using sifta::HeadingKind;

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "Reference.h"
 #include "scan/ItemBoundaries.h"
+#include "support/Reference.h"
 
 using fuzz::Printable;
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "Reference.h"
 #include "inspect/TextFile.h"
+#include "support/Reference.h"
 
 using fuzz::Printable;
 

@@ -14,10 +14,11 @@
 
 #include "Conditions.h"
 #include "FuzzSupport.h"
-#include "Reference.h"
 #include "inspect/FileLayout.h"
 #include "run/RecordCutter.h"
 #include "run/RecordSelection.h"
+#include "support/Reference.h"
+#include "support/ReferenceSteps.h"
 
 using fuzz::Printable;
 using sifta::HeadingKind;
@@ -63,7 +64,7 @@ std::optional<sifta::FileLayout> LayoutOf(const std::vector<std::string>& lines,
 }
 
 // BuildOutputLine once more, by its written steps on the models of
-// Reference.h, to hold the engine's own reference form against: items the
+// support/Reference.h, to hold the engine's own reference form against: items the
 // line does not hold are written empty, and a quote that never closes leaves
 // the rest of its span as it stands.
 void ModelSpan(std::string_view line, const ref::Span& span, std::string& out) {

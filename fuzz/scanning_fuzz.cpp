@@ -1,4 +1,4 @@
-// The scanning operations against their literal definitions (Reference.h):
+// The scanning operations against their literal definitions (support/Reference.h):
 // byte classes, the common scan of Find / FindNth / Count / Delete, blank
 // trimming, the all-digits test, and LocateItems, whose spans must always lie
 // within the line.
@@ -9,9 +9,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "Reference.h"
 #include "scan/NumberText.h"
 #include "scan/Scanning.h"
+#include "support/Reference.h"
 
 namespace {
 

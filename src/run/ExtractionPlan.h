@@ -35,6 +35,23 @@ struct CellRule {
   bool operator==(const CellRule&) const = default;
 };
 
+// Calls `block(first, last)` for every item block of `rule` in ascending
+// order: first..last, then one interval further each time while the block's
+// first item stays within lastFirst. A rule without a positive interval has
+// one block.
+template <typename Block>
+void ForEachBlock(const CellRule& rule, Block block) {
+  int f = rule.first;
+  int l = rule.last;
+  for (;;) {
+    block(f, l);
+    if (rule.interval <= 0) return;
+    f += rule.interval;
+    l += rule.interval;
+    if (f > rule.lastFirst) return;
+  }
+}
+
 struct SpecialString {
   int length = 0;
   std::string text;  // holds no double quote

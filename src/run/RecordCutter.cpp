@@ -32,17 +32,7 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
   };
   for (const NumberRange& range : plan.ridRanges) addPiece(range.first, range.last);
   ridPieces_ = pieces_.size();
-  for (const CellRule& rule : plan.cellRules) {
-    int f = rule.first;
-    int l = rule.last;
-    for (;;) {
-      addPiece(f, l);
-      if (rule.interval <= 0) break;
-      f += rule.interval;
-      l += rule.interval;
-      if (f > rule.lastFirst) break;
-    }
-  }
+  for (const CellRule& rule : plan.cellRules) ForEachBlock(rule, addPiece);
 
   zeroQuoted_ = plan.zeroNonNumeric;
   zeroSpecial_ = plan.zeroSpecial;

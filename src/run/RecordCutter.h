@@ -1,8 +1,9 @@
 // The record loop's way of cutting a line: the plan compiled once into a
 // list of item pieces, each line split once into its items (ItemBoundaries),
 // then every piece of the output is one copy out of the line. Gives exactly
-// the bytes of BuildOutputLine and BuildRecordKey (RecordSelection.h) and the
-// decision of KeyMatches; the differential test holds them side by side.
+// the bytes of the reference forms BuildOutputLine and BuildRecordKey and the
+// decision of KeyMatches, which the tests keep (support/ReferenceSteps.h)
+// and hold side by side with it.
 //
 // Nothing is allocated per line once the buffers have grown to the longest
 // line met.

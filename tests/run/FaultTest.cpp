@@ -22,6 +22,7 @@
 #include "run/FileSeries.h"
 #include "run/FileSeriesFake.h"
 #include "scan/Cp932.h"
+#include "support/Fixtures.h"
 
 namespace sifta::testing {
 namespace {
@@ -42,16 +43,6 @@ FileLayout LayoutOf(const std::string& path, std::optional<HeadingKind> answer =
   if (auto* layout = std::get_if<FileLayout>(&result)) return *layout;
   ADD_FAILURE() << "no layout for " << path;
   return {};
-}
-
-ExtractionConditions Everything(const std::string& source, const std::string& extract) {
-  ExtractionConditions conditions;
-  conditions.sourceNameText = source;
-  conditions.extractNameText = extract;
-  conditions.ridChoice = ColumnChoice::AllItems;
-  conditions.cellChoice = ColumnChoice::AllItems;
-  conditions.recordMode = RecordMode::All;
-  return conditions;
 }
 
 bool Contains(const std::string& text, const std::string& part) {

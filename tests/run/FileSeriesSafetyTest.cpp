@@ -12,33 +12,14 @@
 
 #include "run/FileSeries.h"
 #include "run/FileSeriesFake.h"
+#include "support/Fixtures.h"
 
 namespace sifta::testing {
 namespace {
 
 const std::string kSource = CsvText({"ID,ｾﾙ1", "A,1", "B,2"});
 
-FileLayout Layout(const std::string& fileName) {
-  FileLayout layout;
-  layout.fileName = fileName;
-  layout.headingKind = HeadingKind::Standard;
-  layout.headingText = Sj("ID,ｾﾙ1");
-  layout.firstRecord = "A,1";
-  layout.itemCount = 2;
-  layout.ridItemCount = 1;
-  layout.bodyCellCount = 1;
-  return layout;
-}
-
-ExtractionConditions Everything(const std::string& source, const std::string& extract) {
-  ExtractionConditions conditions;
-  conditions.sourceNameText = source;
-  conditions.extractNameText = extract;
-  conditions.ridChoice = ColumnChoice::AllItems;
-  conditions.cellChoice = ColumnChoice::AllItems;
-  conditions.recordMode = RecordMode::All;
-  return conditions;
-}
+FileLayout Layout(const std::string& fileName) { return OneCellLayout(fileName, "A,1"); }
 
 class FileSeriesSafetyTest : public ::testing::Test {
  protected:

@@ -14,6 +14,7 @@
 #include "run/RecordSelection.h"
 #include "scan/ItemBoundaries.h"
 #include "scan/TempFolder.h"
+#include "support/ReferenceSteps.h"
 
 namespace sifta {
 namespace {

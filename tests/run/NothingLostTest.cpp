@@ -17,6 +17,7 @@
 #include "run/ExtractFile.h"
 #include "run/FileSeries.h"
 #include "run/FileSeriesFake.h"
+#include "support/Fixtures.h"
 
 namespace sifta::testing {
 namespace {
@@ -33,27 +34,7 @@ std::string Numbered(const std::string& name, int count) {
   return text;
 }
 
-FileLayout Layout(const std::string& fileName) {
-  FileLayout layout;
-  layout.fileName = fileName;
-  layout.headingKind = HeadingKind::Standard;
-  layout.headingText = Sj("ID,ｾﾙ1");
-  layout.firstRecord = "a,1";
-  layout.itemCount = 2;
-  layout.ridItemCount = 1;
-  layout.bodyCellCount = 1;
-  return layout;
-}
-
-ExtractionConditions Everything(const std::string& source, const std::string& extract) {
-  ExtractionConditions conditions;
-  conditions.sourceNameText = source;
-  conditions.extractNameText = extract;
-  conditions.ridChoice = ColumnChoice::AllItems;
-  conditions.cellChoice = ColumnChoice::AllItems;
-  conditions.recordMode = RecordMode::All;
-  return conditions;
-}
+FileLayout Layout(const std::string& fileName) { return OneCellLayout(fileName, "a,1"); }
 
 // Every regular file under the current folder with its bytes.
 std::map<std::string, std::string> Files() {

@@ -10,6 +10,7 @@
 #include "run/RecordCutter.h"
 #include "run/RecordSelection.h"
 #include "scan/Cp932.h"
+#include "support/ReferenceSteps.h"
 
 namespace sifta {
 namespace {

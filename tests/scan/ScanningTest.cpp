@@ -1,4 +1,5 @@
 #include "scan/Scanning.h"
+#include "support/Reference.h"
 
 #include <gtest/gtest.h>
 
@@ -138,58 +139,15 @@ TEST(ByteClassAt, RunOfLeadValuesBeforeThePosition) {
 
 // ByteClassAt exactly as defined: count the lead-byte values before p.
 ByteClass LiteralClass(std::string_view text, int p) {
-  int run = 0;
-  for (int i = p - 1; i >= 1 && IsLeadByte(static_cast<unsigned char>(text[i - 1])); --i) ++run;
-  if (run % 2 == 1) return ByteClass::Trail;
-  return IsLeadByte(static_cast<unsigned char>(text[p - 1])) ? ByteClass::Lead : ByteClass::Single;
-}
-
-enum class Op { Find, Nth, Count, Delete };
-
-// The common scan step by step, asking LiteralClass at every position.
-int LiteralScan(Op op, std::string& text, int start, int end, std::string_view sought, int n,
-                std::string_view quote) {
-  const int L = static_cast<int>(sought.size());
-  if (op == Op::Nth || op == Op::Delete) {
-    start = 1;
-    end = static_cast<int>(text.size());
-  } else if (end == 0) {
-    end = static_cast<int>(text.size());
+  switch (ref::ClassAt(text, p)) {
+    case ref::Class::Single:
+      return ByteClass::Single;
+    case ref::Class::Lead:
+      return ByteClass::Lead;
+    case ref::Class::Trail:
+      return ByteClass::Trail;
   }
-  int last = end - L + 1;
-  int count = 0;
-  int p = start;
-  while (p <= last) {
-    if (LiteralClass(text, p) == ByteClass::Trail) {
-      ++p;
-      continue;
-    }
-    if (!quote.empty() && text[p - 1] == quote[0]) {
-      int q = 0;
-      for (int i = p + 1; i <= static_cast<int>(text.size()); ++i)
-        if (LiteralClass(text, i) == ByteClass::Single && text[i - 1] == quote[0]) {
-          q = i;
-          break;
-        }
-      if (q == 0) return -1;
-      p = q + 1;
-      continue;
-    }
-    if (text.compare(p - 1, L, sought) == 0) {
-      if (op == Op::Find) return p;
-      if (op == Op::Nth && ++count == n) return p;
-      if (op == Op::Count) ++count;
-      if (op == Op::Delete) {
-        text.erase(p - 1, L);
-        last -= L;
-        continue;
-      }
-    }
-    ++p;
-  }
-  if (op == Op::Count) return count;
-  if (op == Op::Delete) return 1;
-  return 0;
+  return ByteClass::Single;
 }
 
 TEST(CommonScan, ForwardClassTrackingAgreesWithTheDefinition) {
@@ -210,17 +168,16 @@ TEST(CommonScan, ForwardClassTrackingAgreesWithTheDefinition) {
     const int n = 1 + static_cast<int>(random() % 3);
     SCOPED_TRACE(::testing::Message() << "round " << round << " start " << start << " end " << end << " n "
                                       << n << " sought size " << sought.size() << " quote '" << quote << "'");
-    std::string copy = text;
     ASSERT_EQ(FindUnquoted(text, start, end, sought, quote),
-              LiteralScan(Op::Find, copy, start, end, sought, n, quote));
+              ref::Scan(ref::Kind::Find, text, start, end, sought, n, quote).value);
     ASSERT_EQ(CountUnquoted(text, start, end, sought, quote),
-              LiteralScan(Op::Count, copy, start, end, sought, n, quote));
+              ref::Scan(ref::Kind::Count, text, start, end, sought, n, quote).value);
     ASSERT_EQ(FindNthUnquoted(text, sought, n, quote),
-              LiteralScan(Op::Nth, copy, start, end, sought, n, quote));
+              ref::Scan(ref::Kind::FindNth, text, start, end, sought, n, quote).value);
     std::string deleted = text;
-    ASSERT_EQ(DeleteUnquoted(deleted, sought, quote),
-              LiteralScan(Op::Delete, copy, start, end, sought, n, quote));
-    ASSERT_EQ(deleted, copy);
+    const ref::ScanOutcome literal = ref::Scan(ref::Kind::Delete, text, start, end, sought, n, quote);
+    ASSERT_EQ(DeleteUnquoted(deleted, sought, quote), literal.value);
+    ASSERT_EQ(deleted, literal.text);
     for (int p = 1; p <= length; ++p) ASSERT_EQ(ByteClassAt(text, p), LiteralClass(text, p));
   }
 }
