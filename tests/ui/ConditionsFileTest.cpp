@@ -4,7 +4,6 @@
 // is refused by its field and leaves the window as it was.
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,7 +15,6 @@
 #include "TestRegistry.h"
 #include "ui/ConditionTabs.h"
 #include "ui/Dialogs.h"
-#include "ui/Sifta4.h"
 #include "ui/StringGrid.h"
 
 using sifta::Ui;
