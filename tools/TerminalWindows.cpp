@@ -40,9 +40,7 @@ TerminalWindows::TerminalWindows(std::vector<SubstitutionTexts> entries, std::FI
 
 TerminalWindows::~TerminalWindows() { platform::StopInterruptWatch(); }
 
-void TerminalWindows::SetResultText(ResultField, const std::string&) {}
-
-void TerminalWindows::AppendListLine(const std::string& line) {
+void TerminalWindows::ListLine(const std::string& line) {
   if (listError_ != 0) return;
   std::string text = Cp932ToUtf8ForDisplay(line);
   text += '\n';
@@ -65,14 +63,28 @@ void TerminalWindows::ShowMessage(const std::string& text) {
   Say(text);
 }
 
-void TerminalWindows::ShowPlanError(const PlanError& error) { Say(error.message); }
+void TerminalWindows::RunRefused(const PlanError& error) { Say(error.message); }
 
-void TerminalWindows::ShowConversionError(const std::string& text) { Say(text); }
+void TerminalWindows::ConversionRefused(const std::string& text) { Say(text); }
 
-void TerminalWindows::ShowIoError(const IoError& error) {
+// The first Ctrl-C of a run is the cancel button; the next one ends the
+// program as usual.
+void TerminalWindows::RunStarted(const std::string&) { platform::StartInterruptWatch(); }
+
+void TerminalWindows::RunEnded(const RunTotals&) { platform::StopInterruptWatch(); }
+
+void TerminalWindows::RunFailed(const IoError& error) {
+  platform::StopInterruptWatch();
   ioErrorShown_ = true;
   Say(error.message);
 }
+
+void TerminalWindows::RunStopped(const std::string& message) {
+  platform::StopInterruptWatch();
+  Say(message);
+}
+
+void TerminalWindows::RunAbandoned() { platform::StopInterruptWatch(); }
 
 std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::string&, const std::string&) {
   if (entries_.empty()) return std::nullopt;
@@ -85,7 +97,7 @@ std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::str
   return std::nullopt;
 }
 
-void TerminalWindows::ShowProgress(bool isSeries, const std::string& substitution, RunSignals& signals) {
+void TerminalWindows::FileStarted(bool isSeries, const std::string& substitution, RunSignals& signals) {
   signals_ = &signals;
   substitution_ = isSeries ? Cp932ToUtf8ForDisplay(substitution) : std::string();
   serviced_ = 0;
@@ -119,22 +131,13 @@ void TerminalWindows::DrawProgress() {
   lineDrawn_ = true;
 }
 
-void TerminalWindows::CloseProgress() {
+void TerminalWindows::FileDone(const FileRunResult&) {
   if (lineDrawn_) {
     std::fputs("\r\033[K", messages_);
     std::fflush(messages_);
   }
   lineDrawn_ = false;
   signals_ = nullptr;
-}
-
-void TerminalWindows::SetRunInProgress(bool inProgress) {
-  // The first Ctrl-C of a run is the cancel button; the next one ends the
-  // program as usual.
-  if (inProgress)
-    platform::StartInterruptWatch();
-  else
-    platform::StopInterruptWatch();
 }
 
 }  // namespace sifta::batch

@@ -25,14 +25,20 @@ class TerminalWindows : public WindowLayer {
   TerminalWindows(std::vector<SubstitutionTexts> entries, std::FILE* list, std::FILE* messages);
   ~TerminalWindows() override;
 
-  void SetResultText(ResultField field, const std::string& text) override;
-  void ClearList() override {}
-  void AppendListLine(const std::string& line) override;
+  void RunRequested() override {}
+  void RunRefused(const PlanError& error) override;
+  void ConversionRefused(const std::string& text) override;
+  void RunStarted(const std::string& startTime) override;
+  void ListLine(const std::string& line) override;
+  void FileStarted(bool isSeries, const std::string& substitution, RunSignals& signals) override;
+  void FileDone(const FileRunResult& result) override;
+  void ServicePendingEvents() override;
+  void RunEnded(const RunTotals& totals) override;
+  void RunFailed(const IoError& error) override;
+  void RunStopped(const std::string& message) override;
+  void RunAbandoned() override;
   void Beep() override {}
   void ShowMessage(const std::string& text) override;
-  void ShowPlanError(const PlanError& error) override;
-  void ShowConversionError(const std::string& text) override;
-  void ShowIoError(const IoError& error) override;
 
   // The next entry of the conditions file, checked by the dialog's rules. No
   // entry left: the dialog is closed, the series ends. A refused entry: its
@@ -40,14 +46,6 @@ class TerminalWindows : public WindowLayer {
   std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                    const std::string& doneText) override;
   bool AbandonsRun() override { return abandoned_; }
-
-  void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& signals) override;
-  void CloseProgress() override;
-  void ServicePendingEvents() override;
-
-  void SetRunInProgress(bool inProgress) override;
-  void EnableAfterRun() override {}
-  void FocusQuitButton() override {}
 
   bool IoErrorShown() const { return ioErrorShown_; }
   // The errno value of the first failed write of the record count list, or 0.

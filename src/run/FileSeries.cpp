@@ -60,13 +60,6 @@ bool IsSteppableRange(const std::string& first, const std::string& last) {
          IsAllDigits(first) == 0 && IsAllDigits(last) == 0 && first < last;
 }
 
-// A result text: one blank, then the text.
-std::string Blanked(std::string_view text) {
-  std::string out(1, ' ');
-  out.append(text);
-  return out;
-}
-
 // Why a run stopped before its end steps.
 struct RunStop {
   enum class Kind {
@@ -129,9 +122,7 @@ class SeriesRun {
 RunOutcome SeriesRun::Run() {
   platform::IgnoreFileSizeSignal();
   if (!layout_.fileName.empty()) sources_.push_back(IdentityOf(platform::PathFromUtf8(layout_.fileName)));
-  windows_.SetRunInProgress(true);
-  windows_.SetResultText(ResultField::StartTime, Blanked(windows_.TimeOfDay()));
-  windows_.SetResultText(ResultField::EndTime, " ");
+  windows_.RunStarted(windows_.TimeOfDay());
   lastEntry_ = false;
 
   std::optional<RunStop> stop;
@@ -139,7 +130,7 @@ RunOutcome SeriesRun::Run() {
   do {
     signals_.cancelRequest = false;
     signals_.elapsedMs = 0;
-    windows_.RepaintMain();
+    windows_.IterationStarting();
     if (plan_.sourceIsSeries) {
       auto next = NextSubstitution();
       if (auto* halt = std::get_if<RunStop>(&next)) {
@@ -147,8 +138,8 @@ RunOutcome SeriesRun::Run() {
         break;
       }
       if (std::get<Next>(next) == Next::End) break;
-      windows_.AppendListLine(SeriesRuleLine());
-      windows_.AppendListLine(SubstitutionLineLabel() + substitution_);
+      windows_.ListLine(SeriesRuleLine());
+      windows_.ListLine(SubstitutionLineLabel() + substitution_);
     }
     auto iteration = RunIteration();
     if (auto* halt = std::get_if<RunStop>(&iteration)) {
@@ -164,19 +155,17 @@ RunOutcome SeriesRun::Run() {
     EndRun();
     return RunOutcome::Finished;
   }
-  windows_.SetRunInProgress(false);
   switch (stop->kind) {
     case RunStop::Kind::IoError:
-      windows_.Beep();
-      windows_.ShowIoError(IoError{stop->text});
+      windows_.RunFailed(IoError{stop->text});
       return RunOutcome::Failed;
     case RunStop::Kind::Message:
-      windows_.Beep();
-      windows_.ShowMessage(stop->text);
+      windows_.RunStopped(stop->text);
       return RunOutcome::Failed;
     case RunStop::Kind::Abandoned:
       break;
   }
+  windows_.RunAbandoned();
   return RunOutcome::Abandoned;
 }
 
@@ -262,7 +251,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   const fs::path sourcePath = platform::PathFromUtf8(sourceName);
   LineReader source;
   if (auto error = source.Open(sourcePath)) return RunStop{RunStop::Kind::IoError, error->message};
-  windows_.AppendListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
+  windows_.ListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
   if (extract_ && extract_->Holds(sourceName)) {
     // The extract written so far would replace this source: it is dropped,
     // and the file stays as it was.
@@ -281,13 +270,13 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::IoError, error->message};
   record_.previousExtractFile = extractName;
   const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
-  windows_.AppendListLine(ExtractNameLineLabel() + extractShown);
+  windows_.ListLine(ExtractNameLineLabel() + extractShown);
   if (sourceName == layout_.fileName) record_.informationExtractFile = extractName;
 
-  windows_.ShowProgress(plan_.sourceIsSeries, substitution_, signals_);
+  windows_.FileStarted(plan_.sourceIsSeries, substitution_, signals_);
   const FileRunResult result = ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending,
                                                  signals_.cancelRequest, windows_);
-  windows_.CloseProgress();
+  windows_.FileDone(result);
 
   std::optional<IoError> failure = result.failure;
   if (!failure) failure = source.Error();
@@ -302,7 +291,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   if (!result.cancelled && source.EndMarkBeforeEnd())
     endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
   source.Close();
-  windows_.AppendListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
+  windows_.ListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
   record_.sourceTotal += result.sourceRecords;
 
   if (auto error = extract.Close())
@@ -310,7 +299,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   if (!record_.informationExtractFile.empty() && extract_->IsTarget(record_.informationExtractFile))
     record_.informationExtractCount += result.extractRecords;
   record_.extractTotal += result.extractRecords;
-  windows_.AppendListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
+  windows_.ListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
   const bool cancelled = result.cancelled || signals_.cancelRequest;
   if (cancelled) {
     record_.cancelled = true;
@@ -351,13 +340,7 @@ std::optional<RunStop> SeriesRun::CommitExtract() {
 
 void SeriesRun::EndRun() {
   windows_.Beep();
-  windows_.SetRunInProgress(false);
-  windows_.EnableAfterRun();
-  windows_.SetResultText(ResultField::SourceTotal, Blanked(FormatCount(record_.sourceTotal)));
-  windows_.SetResultText(ResultField::ExtractTotal, Blanked(FormatCount(record_.extractTotal)));
-  windows_.SetResultText(ResultField::EndTime, Blanked(windows_.TimeOfDay()));
-  windows_.FocusQuitButton();
-  windows_.SetResultText(ResultField::ListTotal, Blanked(FormatCount(record_.extractTotal)));
+  windows_.RunEnded(RunTotals{record_.sourceTotal, record_.extractTotal, windows_.TimeOfDay()});
   if (!endedAtMark_.empty()) {
     // The text rule ends a file at 0x1A; the user learns that bytes were left.
     windows_.ShowMessage(EndMarkNoticeMessage(endedAtMark_));
@@ -391,19 +374,15 @@ bool IsSameFile(const fs::path& a, const fs::path& b) { return SameIdentity(Iden
 
 RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayout& layout,
                          WindowLayer& windows, RunRecord& record) {
-  windows.SetResultText(ResultField::SourceTotal, {});
-  windows.SetResultText(ResultField::ExtractTotal, {});
-  windows.SetResultText(ResultField::StartTime, {});
-  windows.SetResultText(ResultField::EndTime, {});
-  windows.ClearList();
+  windows.RunRequested();
 
   PlanResult planned = BuildExtractionPlan(conditions, layout);
   if (const auto* error = std::get_if<PlanError>(&planned)) {
-    windows.ShowPlanError(*error);
+    windows.RunRefused(*error);
     return RunOutcome::Refused;
   }
   if (const auto* error = std::get_if<ConversionError>(&planned)) {
-    windows.ShowConversionError(error->message);
+    windows.ConversionRefused(error->message);
     return RunOutcome::Refused;
   }
   // Every run that passes the checks starts afresh: nothing of an earlier run

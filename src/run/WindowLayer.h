@@ -1,5 +1,5 @@
-// What a run needs of the windows. The Qt forms implement it; the batch
-// driver and the tests have their own. Every text is code page 932.
+// What a run tells the windows and asks of them. The Qt forms implement it;
+// the batch driver and the tests have their own. Every text is code page 932.
 #pragma once
 
 #include <cstdint>
@@ -29,32 +29,62 @@ struct RunSignals {
   std::int32_t elapsedMs = 0;
 };
 
-// The result boxes that a run writes.
-enum class ResultField {
-  SourceTotal,   // Edit6 全元レコード数
-  ExtractTotal,  // Edit3 抽出レコード数
-  StartTime,     // Edit4 始め時間
-  EndTime,       // Edit5 終り時間
-  ListTotal,     // Edit1 of the record count list window, 全抽出レコード数
+// The counts of a run that ended normally, and its end.
+struct RunTotals {
+  std::int64_t sourceRecords = 0;   // every record read, over all files
+  std::int64_t extractRecords = 0;  // every record written
+  std::string endTime;              // "hh:mm:ss"
 };
 
+// The engine reports what happens in a run, in the order it happens, and
+// asks its questions; each layer decides what that means for its controls
+// (what to fill, enable, disable and focus).
 class WindowLayer : public ServiceHook {
  public:
-  virtual void SetResultText(ResultField field, const std::string& text) = 0;
+  // ---- Before the checks ----
 
-  // The record count list.
-  virtual void ClearList() = 0;
-  virtual void AppendListLine(const std::string& line) = 0;
+  // A run was asked for: what the run before showed (its counts, times and
+  // record count list) is out of date.
+  virtual void RunRequested() = 0;
+  // The checks refused the run: its message, and where the focus goes.
+  virtual void RunRefused(const PlanError& error) = 0;
+  // A number of the conditions has no integer form (its error box, no beep).
+  virtual void ConversionRefused(const std::string& text) = 0;
+
+  // ---- The run ----
+
+  // The checks passed; the run starts at `startTime` ("hh:mm:ss"). Until it
+  // ends, stops or is abandoned, nothing that would change it may be used.
+  virtual void RunStarted(const std::string& startTime) = 0;
+  // Another iteration begins (the main window is repainted before each).
+  virtual void IterationStarting() {}
+  // A line of the record count list.
+  virtual void ListLine(const std::string& line) = 0;
+  // The source file of an iteration is about to be cut; `substitution` is the
+  // series text, shown in a series. While it is cut, ServicePendingEvents is
+  // called once for every record read, and `runSignals` carries the cancel
+  // request and the elapsed time.
+  virtual void FileStarted(bool isSeries, const std::string& substitution, RunSignals& runSignals) = 0;
+  // The file is cut, or its cut stopped (a cancel, an error): its counts.
+  virtual void FileDone(const FileRunResult& result) = 0;
+  // The run came to its end; its closing messages follow.
+  virtual void RunEnded(const RunTotals& totals) = 0;
+  // The run stopped on an input/output error: beep, then its error box.
+  virtual void RunFailed(const IoError& error) = 0;
+  // The run stopped on a refusal met on the way (an extract that is a
+  // source, an extract another run writes): beep, then the message.
+  virtual void RunStopped(const std::string& message) = 0;
+  // The run stopped without a word (an @ entry was refused and no one can
+  // type another).
+  virtual void RunAbandoned() = 0;
+
+  // ---- What the user is told ----
 
   virtual void Beep() = 0;
   // A message box with OK; it does not beep by itself.
   virtual void ShowMessage(const std::string& text) = 0;
-  // One beep, the message box, then the focus as the error says.
-  virtual void ShowPlanError(const PlanError& error) = 0;
-  // The error box of a number conversion, without a beep.
-  virtual void ShowConversionError(const std::string& text) = 0;
-  // The error box of an input/output error; it does not beep by itself.
-  virtual void ShowIoError(const IoError& error) = 0;
+
+  // ---- Questions ----
 
   // The @ dialog, modal, created for this showing. `promptPrefix` is
   // "最初の" or "つぎの", `doneText` the substitution text of the iteration
@@ -66,23 +96,6 @@ class WindowLayer : public ServiceHook {
   // one can type another (the batch driver). The windows keep the default: a
   // closed dialog ends the series and the run ends normally.
   virtual bool AbandonsRun() { return false; }
-
-  // The progress window of one file, shown (and painted) before the file is
-  // processed and closed right after; `substitution` is shown in a series.
-  virtual void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& runSignals) = 0;
-  virtual void CloseProgress() = 0;
-
-  // A run is in progress: nothing that would change it may be used, and
-  // "おわり" is disabled. Called with false when the run ends, by an error too.
-  virtual void SetRunInProgress(bool inProgress) = 0;
-
-  // Run end: "おわり", "レコード数一覧" and "抽出ﾌｧｲﾙ情報表示" are enabled.
-  virtual void EnableAfterRun() = 0;
-  // The focus goes to "おわり".
-  virtual void FocusQuitButton() = 0;
-
-  // The main window is repainted before each file.
-  virtual void RepaintMain() {}
 
   // The local time of day, "hh:mm:ss" on a 24-hour clock.
   virtual std::string TimeOfDay();

@@ -4,7 +4,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "scan/NumberText.h"
 #include "ui/Dialogs.h"
+#include "ui/FileInformation.h"
 #include "ui/QtText.h"
 #include "ui/Sifta1.h"
 #include "ui/Sifta2.h"
@@ -18,6 +20,9 @@ namespace {
 // The clock is read once in this many calls of ServicePendingEvents.
 constexpr unsigned kCallsPerClockRead = 16;
 
+// A time of day as the time boxes show it, after one blank.
+QString TimeBoxText(const std::string& time) { return QStringLiteral(" ") + FromSj(time); }
+
 }  // namespace
 
 MainWindowLayer::MainWindowLayer(TForm1& form) : form_(form) { sinceService_.start(); }
@@ -26,42 +31,12 @@ MainWindowLayer::~MainWindowLayer() {
   if (Form2 == progress_.get()) Form2 = nullptr;
 }
 
-void MainWindowLayer::SetResultText(ResultField field, const std::string& text) {
-  const QString shown = FromSj(text);
-  switch (field) {
-    case ResultField::SourceTotal:
-      form_.Edit6->setText(shown);
-      break;
-    case ResultField::ExtractTotal:
-      form_.Edit3->setText(shown);
-      break;
-    case ResultField::StartTime:
-      form_.Edit4->setText(shown);
-      break;
-    case ResultField::EndTime:
-      form_.Edit5->setText(shown);
-      break;
-    case ResultField::ListTotal:
-      if (Form8) Form8->SetTotal(text);
-      break;
-  }
-}
-
-void MainWindowLayer::ClearList() {
+void MainWindowLayer::RunRequested() {
+  for (QLineEdit* box : {form_.Edit6, form_.Edit3, form_.Edit4, form_.Edit5}) box->clear();
   if (Form8) Form8->ClearList();
 }
 
-void MainWindowLayer::AppendListLine(const std::string& line) {
-  if (Form8) Form8->AppendLine(line);
-}
-
-void MainWindowLayer::Beep() { Dialogs::Current().Beep(); }
-
-void MainWindowLayer::ShowMessage(const std::string& text) {
-  Dialogs::Current().Information(&form_, FromSj(text));
-}
-
-void MainWindowLayer::ShowPlanError(const PlanError& error) {
+void MainWindowLayer::RunRefused(const PlanError& error) {
   Dialogs::Current().Beep();
   Dialogs::Current().Information(&form_, FromSj(error.message));
   switch (error.focus) {
@@ -76,14 +51,70 @@ void MainWindowLayer::ShowPlanError(const PlanError& error) {
   }
 }
 
-void MainWindowLayer::ShowConversionError(const std::string& text) {
+void MainWindowLayer::ConversionRefused(const std::string& text) {
   Dialogs::Current().Error(&form_, FromSj(text));
 }
 
-void MainWindowLayer::ShowIoError(const IoError& error) {
-  // The run has beeped; an open progress window goes first.
+void MainWindowLayer::RunStarted(const std::string& startTime) {
+  filesShown_ = 0;
+  form_.SetRunInProgress(true);
+  form_.Edit4->setText(TimeBoxText(startTime));
+  form_.Edit5->setText(QStringLiteral(" "));
+}
+
+void MainWindowLayer::IterationStarting() { form_.repaint(); }
+
+void MainWindowLayer::ListLine(const std::string& line) {
+  if (Form8) Form8->AppendLine(line);
+}
+
+void MainWindowLayer::FileStarted(bool isSeries, const std::string& substitution, RunSignals& runSignals) {
+  // A new window for every file; the one made at start-up goes.
   CloseProgress();
+  if (Form2) {
+    delete Form2;
+    Form2 = nullptr;
+  }
+  progress_ = std::make_unique<TForm2>(&form_);
+  Form2 = progress_.get();
+  progress_->SetUp(isSeries, substitution, runSignals);
+  ++filesShown_;
+  sinceService_.restart();
+  if (progressShown) progressShown(filesShown_, *progress_);
+}
+
+void MainWindowLayer::FileDone(const FileRunResult&) { CloseProgress(); }
+
+void MainWindowLayer::RunEnded(const RunTotals& totals) {
+  Unlock();
+  form_.Button4->setEnabled(true);
+  form_.Button6->setEnabled(true);
+  form_.Button8->setEnabled(true);
+  form_.Edit6->setText(CountBoxText(totals.sourceRecords));
+  form_.Edit3->setText(CountBoxText(totals.extractRecords));
+  form_.Edit5->setText(TimeBoxText(totals.endTime));
+  form_.Button4->setFocus();
+  if (Form8) Form8->SetTotal(" " + FormatCount(totals.extractRecords));
+}
+
+void MainWindowLayer::RunFailed(const IoError& error) {
+  Unlock();
+  Dialogs::Current().Beep();
   Dialogs::Current().Error(&form_, FromSj(error.message));
+}
+
+void MainWindowLayer::RunStopped(const std::string& message) {
+  Unlock();
+  Dialogs::Current().Beep();
+  Dialogs::Current().Information(&form_, FromSj(message));
+}
+
+void MainWindowLayer::RunAbandoned() { Unlock(); }
+
+void MainWindowLayer::Beep() { Dialogs::Current().Beep(); }
+
+void MainWindowLayer::ShowMessage(const std::string& text) {
+  Dialogs::Current().Information(&form_, FromSj(text));
 }
 
 std::optional<SubstitutionEntry> MainWindowLayer::AskSubstitution(const std::string& promptPrefix,
@@ -100,19 +131,9 @@ std::optional<SubstitutionEntry> MainWindowLayer::AskSubstitution(const std::str
   return entry;
 }
 
-void MainWindowLayer::ShowProgress(bool isSeries, const std::string& substitution, RunSignals& runSignals) {
-  // A new window for every file; the one made at start-up goes.
+void MainWindowLayer::Unlock() {
   CloseProgress();
-  if (Form2) {
-    delete Form2;
-    Form2 = nullptr;
-  }
-  progress_ = std::make_unique<TForm2>(&form_);
-  Form2 = progress_.get();
-  progress_->SetUp(isSeries, substitution, runSignals);
-  ++filesShown_;
-  sinceService_.restart();
-  if (progressShown) progressShown(filesShown_, *progress_);
+  form_.SetRunInProgress(false);
 }
 
 void MainWindowLayer::CloseProgress() {
@@ -121,22 +142,6 @@ void MainWindowLayer::CloseProgress() {
   progress_->close();
   progress_.reset();
 }
-
-void MainWindowLayer::SetRunInProgress(bool inProgress) {
-  if (inProgress) filesShown_ = 0;
-  if (!inProgress) CloseProgress();
-  form_.SetRunInProgress(inProgress);
-}
-
-void MainWindowLayer::EnableAfterRun() {
-  form_.Button4->setEnabled(true);
-  form_.Button6->setEnabled(true);
-  form_.Button8->setEnabled(true);
-}
-
-void MainWindowLayer::FocusQuitButton() { form_.Button4->setFocus(); }
-
-void MainWindowLayer::RepaintMain() { form_.repaint(); }
 
 void MainWindowLayer::ServicePendingEvents() {
   if (serviceIntervalMs_ > 0) {

@@ -1,7 +1,8 @@
-// The window layer of a run from the main window: result fields, the record
-// count list window, message boxes, the @ dialog, one progress window per
-// file, the run's lock, and the servicing of window events from inside the
-// record loop.
+// The window layer of a run from the main window: what each event of a run
+// means for the main window's boxes and buttons (the order of those steps is
+// the main window's), the record count list window, message boxes, the @
+// dialog, one progress window per file, the run's lock, and the servicing of
+// window events from inside the record loop.
 #pragma once
 
 // The engine header first: its parameter names are Qt keywords.
@@ -21,22 +22,26 @@ class MainWindowLayer final : public WindowLayer {
   explicit MainWindowLayer(TForm1& form);
   ~MainWindowLayer() override;
 
-  void SetResultText(ResultField field, const std::string& text) override;
-  void ClearList() override;
-  void AppendListLine(const std::string& line) override;
+  void RunRequested() override;
+  void RunRefused(const PlanError& error) override;
+  void ConversionRefused(const std::string& text) override;
+  void RunStarted(const std::string& startTime) override;
+  void IterationStarting() override;
+  void ListLine(const std::string& line) override;
+  void FileStarted(bool isSeries, const std::string& substitution, RunSignals& runSignals) override;
+  void FileDone(const FileRunResult& result) override;
+  void RunEnded(const RunTotals& totals) override;
+  void RunFailed(const IoError& error) override;
+  void RunStopped(const std::string& message) override;
+  void RunAbandoned() override;
   void Beep() override;
   void ShowMessage(const std::string& text) override;
-  void ShowPlanError(const PlanError& error) override;
-  void ShowConversionError(const std::string& text) override;
-  void ShowIoError(const IoError& error) override;
   std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                    const std::string& doneText) override;
-  void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& runSignals) override;
-  void CloseProgress() override;
-  void SetRunInProgress(bool inProgress) override;
-  void EnableAfterRun() override;
-  void FocusQuitButton() override;
-  void RepaintMain() override;
+
+  // Whatever ended a run, the main window is unlocked and the progress
+  // window gone.
+  void Unlock();
 
   // Processes the pending window events when the service interval has passed
   // since the last time; otherwise it only counts (the clock is read every
@@ -51,6 +56,8 @@ class MainWindowLayer final : public WindowLayer {
   std::function<void(int file, TForm2& progress)> progressShown;
 
  private:
+  void CloseProgress();
+
   TForm1& form_;
   std::unique_ptr<TForm2> progress_;
   int filesShown_ = 0;

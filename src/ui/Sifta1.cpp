@@ -373,7 +373,7 @@ void TForm1::Button3Click() {
 
   sifta::RunExtraction(Tabs->ReadConditions(Edit1->text(), Edit2->text()), layout_, *layer_, record_);
   // Whatever ended the run, nothing stays locked.
-  if (runInProgress_) layer_->SetRunInProgress(false);
+  if (runInProgress_) layer_->Unlock();
 }
 
 void TForm1::SetRunInProgress(bool inProgress) {

@@ -24,6 +24,7 @@
 #include "run/SubstitutionRules.h"
 #include "run/WindowLayer.h"
 #include "scan/Cp932.h"
+#include "scan/NumberText.h"
 
 namespace sifta::testing {
 
@@ -41,28 +42,81 @@ class FakeWindows : public WindowLayer {
   int cancelInFile = 0;
   std::int64_t cancelAtRecord = 0;
 
+  // The boxes of the main window as it fills them from the run's events.
+  enum class Box { SourceTotal, ExtractTotal, StartTime, EndTime, ListTotal };
+
   std::vector<std::string> log;
   std::vector<std::string> list;
-  std::map<ResultField, std::string> results;
+  std::map<Box, std::string> results;
   std::vector<std::string> messages;
   int progressShowings = 0;
   bool inProgress = false;
   bool progressOpen = false;
 
-  void SetResultText(ResultField field, const std::string& text) override {
-    results[field] = Utf8(text);
-    log.push_back("result " + std::to_string(static_cast<int>(field)) + "=" + Utf8(text));
-  }
-  void ClearList() override {
+  void RunRequested() override {
+    for (Box box : {Box::SourceTotal, Box::ExtractTotal, Box::StartTime, Box::EndTime}) results[box] = "";
     list.clear();
-    log.push_back("clear list");
+    log.push_back("run requested");
   }
-  void AppendListLine(const std::string& line) override { list.push_back(Utf8(line)); }
+  void RunRefused(const PlanError& error) override { Show("plan error", error.message); }
+  void ConversionRefused(const std::string& text) override { Show("conversion error", text); }
+  void RunStarted(const std::string& startTime) override {
+    EXPECT_FALSE(inProgress);
+    inProgress = true;
+    results[Box::StartTime] = " " + startTime;
+    results[Box::EndTime] = " ";
+    log.push_back("run started " + startTime);
+  }
+  void ListLine(const std::string& line) override { list.push_back(Utf8(line)); }
+
+  void FileStarted(bool isSeries, const std::string& substitution, RunSignals& signals) override {
+    EXPECT_TRUE(inProgress);
+    EXPECT_FALSE(progressOpen);
+    EXPECT_FALSE(signals.cancelRequest);
+    EXPECT_EQ(signals.elapsedMs, 0);
+    ++progressShowings;
+    progressOpen = true;
+    signals_ = &signals;
+    services_ = 0;
+    log.push_back(std::string("progress ") + (isSeries ? "series " : "single ") + Utf8(substitution));
+  }
+  void ServicePendingEvents() override {
+    ASSERT_TRUE(progressOpen);
+    ++services_;
+    if (progressShowings == cancelInFile && services_ == cancelAtRecord) signals_->cancelRequest = true;
+  }
+  void FileDone(const FileRunResult& result) override {
+    EXPECT_TRUE(progressOpen);
+    progressOpen = false;
+    signals_ = nullptr;
+    log.push_back("file done " + std::to_string(result.sourceRecords) + "/" +
+                  std::to_string(result.extractRecords));
+  }
+
+  void RunEnded(const RunTotals& totals) override {
+    Stop();
+    results[Box::SourceTotal] = " " + Utf8(FormatCount(totals.sourceRecords));
+    results[Box::ExtractTotal] = " " + Utf8(FormatCount(totals.extractRecords));
+    results[Box::EndTime] = " " + totals.endTime;
+    results[Box::ListTotal] = results[Box::ExtractTotal];
+    log.push_back("run ended " + std::to_string(totals.sourceRecords) + "/" +
+                  std::to_string(totals.extractRecords) + " " + totals.endTime);
+  }
+  void RunFailed(const IoError& error) override {
+    Stop();
+    Show("run failed", error.message);
+  }
+  void RunStopped(const std::string& message) override {
+    Stop();
+    Show("run stopped", message);
+  }
+  void RunAbandoned() override {
+    Stop();
+    log.push_back("run abandoned");
+  }
+
   void Beep() override { log.push_back("beep"); }
   void ShowMessage(const std::string& text) override { Show("message", text); }
-  void ShowPlanError(const PlanError& error) override { Show("plan error", error.message); }
-  void ShowConversionError(const std::string& text) override { Show("conversion error", text); }
-  void ShowIoError(const IoError& error) override { Show("io error", error.message); }
 
   std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                    const std::string& doneText) override {
@@ -77,34 +131,6 @@ class FakeWindows : public WindowLayer {
     }
     return std::nullopt;
   }
-
-  void ShowProgress(bool isSeries, const std::string& substitution, RunSignals& signals) override {
-    EXPECT_FALSE(progressOpen);
-    EXPECT_FALSE(signals.cancelRequest);
-    EXPECT_EQ(signals.elapsedMs, 0);
-    ++progressShowings;
-    progressOpen = true;
-    signals_ = &signals;
-    services_ = 0;
-    log.push_back(std::string("progress ") + (isSeries ? "series " : "single ") + Utf8(substitution));
-  }
-  void CloseProgress() override {
-    EXPECT_TRUE(progressOpen);
-    progressOpen = false;
-    signals_ = nullptr;
-    log.push_back("close progress");
-  }
-  void ServicePendingEvents() override {
-    ASSERT_TRUE(progressOpen);
-    ++services_;
-    if (progressShowings == cancelInFile && services_ == cancelAtRecord) signals_->cancelRequest = true;
-  }
-  void SetRunInProgress(bool running) override {
-    inProgress = running;
-    log.push_back(running ? "running" : "not running");
-  }
-  void EnableAfterRun() override { log.push_back("enable after run"); }
-  void FocusQuitButton() override { log.push_back("focus quit"); }
   std::string TimeOfDay() override { return "12:34:56"; }
 
   bool Finished() const {
@@ -112,6 +138,12 @@ class FakeWindows : public WindowLayer {
   }
 
  private:
+  // Every file a run starts is done before the run ends, however it ends.
+  void Stop() {
+    EXPECT_TRUE(inProgress);
+    EXPECT_FALSE(progressOpen);
+    inProgress = false;
+  }
   void Show(const char* kind, const std::string& text) {
     messages.push_back(Utf8(text));
     log.push_back(std::string(kind) + " " + Utf8(text));

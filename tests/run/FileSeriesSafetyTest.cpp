@@ -43,8 +43,8 @@ TEST_F(FileSeriesSafetyTest, SecondRunStartsAfresh) {
             RunOutcome::Finished);
   // Created anew with its heading, not appended to the first run's file.
   EXPECT_EQ(ReadBytes("out.csv"), CsvText({"ID,ｾﾙ1", "C,3"}));
-  EXPECT_EQ(second.results[ResultField::SourceTotal], " 1");
-  EXPECT_EQ(second.results[ResultField::ExtractTotal], " 1");
+  EXPECT_EQ(second.results[FakeWindows::Box::SourceTotal], " 1");
+  EXPECT_EQ(second.results[FakeWindows::Box::ExtractTotal], " 1");
   EXPECT_EQ(record.sourceTotal, 1);
   EXPECT_EQ(record.informationExtractFile, "out.csv");
   EXPECT_EQ(record.informationExtractCount, 1);
@@ -133,7 +133,7 @@ TEST_F(FileSeriesSafetyTest, WriteErrorNamesTheIncompleteExtract) {
   EXPECT_FALSE(windows.inProgress);
   EXPECT_FALSE(windows.progressOpen);
   EXPECT_FALSE(windows.Finished());
-  EXPECT_EQ(windows.log.end()[-2], "beep");
+  EXPECT_EQ(windows.log.back().rfind("run failed ", 0), 0u);
   EXPECT_EQ(ReadBytes("data.csv"), kSource);
 }
 
@@ -173,7 +173,7 @@ TEST_F(FileSeriesSafetyTest, AbandonedRunSkipsTheEndSteps) {
   EXPECT_EQ(ReadBytes("out.csv"), kSource);
   EXPECT_FALSE(giving.Finished());
   EXPECT_FALSE(giving.inProgress);
-  EXPECT_EQ(giving.log.back(), "not running");
+  EXPECT_EQ(giving.log.back(), "run abandoned");
 }
 
 }  // namespace

@@ -92,15 +92,11 @@ TEST_F(FileSeriesTest, OneFileRunsInTheWindowsOrder) {
   WriteBytes("data.csv", SourceText("01", 2));
   EXPECT_EQ(Run("data.csv", "out.csv", "data.csv"), RunOutcome::Finished);
   EXPECT_EQ(ReadBytes("out.csv"), ExtractText({ExtractLines("01", 2)}));
-  const std::vector<std::string> expected{// run start: result boxes and the list emptied
-                                          "result 0=", "result 1=", "result 2=", "result 3=", "clear list",
-                                          // series start
-                                          "running", "result 2= 12:34:56", "result 3= ",
+  const std::vector<std::string> expected{"run requested", "run started 12:34:56",
                                           // the one file
-                                          "progress single ", "close progress",
+                                          "progress single ", "file done 2/2",
                                           // run end
-                                          "beep", "not running", "enable after run", "result 0= 2",
-                                          "result 1= 2", "result 3= 12:34:56", "focus quit", "result 4= 2",
+                                          "beep", "run ended 2/2 12:34:56",
                                           "message ** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。"};
   EXPECT_EQ(windows.log, expected);
   EXPECT_EQ(windows.list, (std::vector<std::string>{"元ファイル名　：data.csv", "抽出ファイル名：out.csv",
@@ -122,9 +118,9 @@ TEST_F(FileSeriesTest, SeriesIntoOneExtractFileAppendsWithoutHeadings) {
   EXPECT_EQ(windows.list, Join({Block("01", "data01.csv", "out.csv", "2", "2"),
                                 Block("02", "data02.csv", "out.csv", "3", "3"),
                                 Block("03", "data03.csv", "out.csv", "1", "1")}));
-  EXPECT_EQ(windows.results[ResultField::SourceTotal], " 6");
-  EXPECT_EQ(windows.results[ResultField::ExtractTotal], " 6");
-  EXPECT_EQ(windows.results[ResultField::ListTotal], " 6");
+  EXPECT_EQ(windows.results[FakeWindows::Box::SourceTotal], " 6");
+  EXPECT_EQ(windows.results[FakeWindows::Box::ExtractTotal], " 6");
+  EXPECT_EQ(windows.results[FakeWindows::Box::ListTotal], " 6");
   // The layout's file is data02.csv: its extract is out.csv, which also
   // received the records appended after it.
   EXPECT_EQ(record.informationExtractFile, "out.csv");
@@ -187,9 +183,9 @@ TEST_F(FileSeriesTest, EmptyFirstEntryWithCheckBoxRunsNoFile) {
   EXPECT_EQ(Run("data@.csv", "out.csv", "data01.csv"), RunOutcome::Finished);
   EXPECT_TRUE(windows.list.empty());
   EXPECT_EQ(windows.progressShowings, 0);
-  EXPECT_EQ(windows.results[ResultField::SourceTotal], " ");
-  EXPECT_EQ(windows.results[ResultField::ExtractTotal], " ");
-  EXPECT_EQ(windows.results[ResultField::EndTime], " 12:34:56");
+  EXPECT_EQ(windows.results[FakeWindows::Box::SourceTotal], " ");
+  EXPECT_EQ(windows.results[FakeWindows::Box::ExtractTotal], " ");
+  EXPECT_EQ(windows.results[FakeWindows::Box::EndTime], " 12:34:56");
   EXPECT_TRUE(windows.Finished());
   EXPECT_FALSE(windows.inProgress);
   EXPECT_FALSE(std::filesystem::exists("out.csv"));
@@ -228,8 +224,8 @@ TEST_F(FileSeriesTest, CancelInTheSecondOfThreeFiles) {
   EXPECT_FALSE(std::filesystem::exists("out03.csv"));
   EXPECT_EQ(windows.list, Join({Block("01", "data01.csv", "out01.csv", "3", "3"),
                                 Block("02", "data02.csv", "out02.csv", "2", "1")}));
-  EXPECT_EQ(windows.results[ResultField::SourceTotal], " 5");
-  EXPECT_EQ(windows.results[ResultField::ExtractTotal], " 4");
+  EXPECT_EQ(windows.results[FakeWindows::Box::SourceTotal], " 5");
+  EXPECT_EQ(windows.results[FakeWindows::Box::ExtractTotal], " 4");
   EXPECT_TRUE(windows.Finished());
 }
 
@@ -250,7 +246,7 @@ TEST_F(FileSeriesTest, FileWithoutRecordsListsEmptyCounts) {
   EXPECT_EQ(ReadBytes("out.csv"), CsvText({kProjectedHeading}));
   EXPECT_EQ(windows.list[2], " 元ﾌｧｲﾙﾚｺｰﾄﾞ数　：");
   EXPECT_EQ(windows.list[3], " 抽出ﾌｧｲﾙﾚｺｰﾄﾞ数：");
-  EXPECT_EQ(windows.results[ResultField::SourceTotal], " ");
+  EXPECT_EQ(windows.results[FakeWindows::Box::SourceTotal], " ");
 }
 
 TEST_F(FileSeriesTest, MissingFileInSeriesStopsTheRun) {
@@ -265,11 +261,10 @@ TEST_F(FileSeriesTest, MissingFileInSeriesStopsTheRun) {
   EXPECT_EQ(windows.list, expected);
   ASSERT_FALSE(windows.messages.empty());
   EXPECT_EQ(windows.messages.back(), "ファイルが見つかりません\r\ndata02.csv");
-  EXPECT_EQ(windows.log.end()[-3], "not running");
-  EXPECT_EQ(windows.log.end()[-2], "beep");
+  EXPECT_EQ(windows.log.back(), "run failed ファイルが見つかりません\r\ndata02.csv");
   // The run end steps are not carried out.
-  EXPECT_EQ(windows.results[ResultField::SourceTotal], "");
-  EXPECT_EQ(windows.results[ResultField::EndTime], " ");
+  EXPECT_EQ(windows.results[FakeWindows::Box::SourceTotal], "");
+  EXPECT_EQ(windows.results[FakeWindows::Box::EndTime], " ");
   EXPECT_FALSE(windows.inProgress);
 }
 
@@ -297,7 +292,7 @@ TEST_F(FileSeriesTest, RefusedConditionsTouchNothing) {
   EXPECT_EQ(Run("", "out.csv", "data.csv"), RunOutcome::Refused);
   EXPECT_EQ(windows.messages, (std::vector<std::string>{"** 元ファイルの指定がありません。"}));
   EXPECT_EQ(windows.log.back(), "plan error ** 元ファイルの指定がありません。");
-  EXPECT_EQ(windows.results[ResultField::StartTime], "");
+  EXPECT_EQ(windows.results[FakeWindows::Box::StartTime], "");
   // A refused run changes no total and keeps the extract of the run before.
   EXPECT_EQ(record.sourceTotal, 7);
   EXPECT_EQ(record.informationExtractFile, "earlier.csv");
