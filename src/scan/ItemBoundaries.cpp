@@ -78,16 +78,6 @@ struct NthBitTable {
 };
 constexpr NthBitTable kNthBitOfByte;
 
-// The last, short block of a line of at least 64 bytes is classified as the
-// 64 bytes that end the line; the bytes already seen are shifted out. A line
-// shorter than a block is classified from a copy.
-inline BlockMasks WithoutSeen(BlockMasks m, int seen) {
-  m.commas >>= seen;
-  m.quotes >>= seen;
-  m.leads >>= seen;
-  return m;
-}
-
 // Bit i set when byte i lies inside a quoted stretch (an opening quote
 // counts as inside, a closing one as outside).
 inline std::uint64_t PrefixXorByShifts(std::uint64_t x) {
@@ -143,6 +133,16 @@ struct Scalar {
 #if SIFTA_X86_SIMD
 
 // ---- SSE2: every x86-64 processor ----
+
+// The last, short block of a line of at least 64 bytes is classified as the
+// 64 bytes that end the line; the bytes already seen are shifted out. A line
+// shorter than a block is classified from a copy.
+inline BlockMasks WithoutSeen(BlockMasks m, int seen) {
+  m.commas >>= seen;
+  m.quotes >>= seen;
+  m.leads >>= seen;
+  return m;
+}
 
 struct Sse2 {
   static std::uint64_t Bits(__m128i marks, int part) {
