@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/Processor.h"
@@ -109,20 +110,61 @@ inline int NthBitByCounts(std::uint64_t mask, int k) {
   return 8 * byte + kNthBitOfByte.position[byteBits][k - before - 1];
 }
 
-// ---- Portable: any processor, one byte at a time ----
+// ---- Portable: any processor, eight bytes in a word at a time ----
 
 struct Scalar {
-  static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
-    const std::int32_t end = std::min(length, base + kBlock);
+  static constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  static constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  static constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+  // Byte i of the word is byte i of the text, on any byte order.
+  static std::uint64_t Load8(const char* bytes) {
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&word, bytes, 8);
+    } else {
+      for (int i = 0; i < 8; ++i) word |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+    }
+    return word;
+  }
+
+  // High bit of each byte of `low7` (bytes 0..127) that is at least k (1..128):
+  // no sum passes 255, so no carry crosses into the next byte.
+  static std::uint64_t AtLeast(std::uint64_t low7, unsigned k) { return (low7 + kOnes * (0x80 - k)) & kHigh; }
+  // High bit of each byte that equals c (below 0x80), exactly.
+  static std::uint64_t Equal(std::uint64_t word, unsigned char c) {
+    const std::uint64_t x = word ^ (kOnes * c);
+    return ~(((x & kLow7) + kLow7) | x) & kHigh;
+  }
+  // The high bits of the eight bytes as the bits 0..7.
+  static std::uint64_t Gather(std::uint64_t highBits) {
+    return ((highBits >> 7) * 0x0102040810204080ull) >> 56;
+  }
+
+  static BlockMasks Classify64(const char* block) {
     BlockMasks m;
-    for (std::int32_t i = base; i < end; ++i) {
-      const auto byte = static_cast<unsigned char>(data[i]);
-      const int bit = i - base;
-      m.commas |= std::uint64_t{byte == ','} << bit;
-      m.quotes |= std::uint64_t{byte == '"'} << bit;
-      m.leads |= std::uint64_t{IsLeadByte(byte)} << bit;
+    for (int part = 0; part < 8; ++part) {
+      const std::uint64_t word = Load8(block + 8 * part);
+      m.commas |= Gather(Equal(word, ',')) << (8 * part);
+      m.quotes |= Gather(Equal(word, '"')) << (8 * part);
+      const std::uint64_t high = word & kHigh;
+      if (high == 0) continue;
+      // Lead values: 0x80 plus 0x01-0x1F or 0x60-0x7C.
+      const std::uint64_t low7 = word & kLow7;
+      const std::uint64_t leads = high & ((AtLeast(low7, 0x01) & ~AtLeast(low7, 0x20)) |
+                                          (AtLeast(low7, 0x60) & ~AtLeast(low7, 0x7D)));
+      m.leads |= Gather(leads) << (8 * part);
     }
     return m;
+  }
+
+  // A short last block is classified from a copy: nothing is read outside
+  // the line, and the zero bytes after it are of no class.
+  static BlockMasks Classify(const char* data, std::int32_t length, std::int32_t base) {
+    if (length - base >= kBlock) return Classify64(data + base);
+    char tail[kBlock] = {};
+    std::memcpy(tail, data + base, static_cast<size_t>(length - base));
+    return Classify64(tail);
   }
 
   static int BitCount(std::uint64_t x) { return bits::BitCount(x); }

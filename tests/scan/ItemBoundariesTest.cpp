@@ -154,6 +154,19 @@ TEST_P(EveryInstructionSet, FindsTheItemsOfEveryCase) {
   for (const Case& c : kCases) EXPECT_EQ(FastItems(c.line, 1000), c.items) << c.name;
 }
 
+// Each byte value at each place of two blocks, between a letter and a comma:
+// the comma is the value's trail byte exactly when the value is a lead value.
+TEST_P(EveryInstructionSet, ClassifiesEveryByteValueAtEveryPlace) {
+  for (int value = 0; value < 256; ++value) {
+    for (int place = 0; place < 2 * 64; ++place) {
+      std::string line(static_cast<size_t>(place), 'a');
+      line += static_cast<char>(value);
+      line += ",b";
+      ASSERT_EQ(FastItems(line, 10), ReferenceItems(line, 10)) << "byte " << value << " at " << place;
+    }
+  }
+}
+
 // Generated lines of the bytes that matter, against LocateItems item by item,
 // with the line cut at every wanted count.
 TEST_P(EveryInstructionSet, AgreesWithLocateItemsOnGeneratedLines) {
