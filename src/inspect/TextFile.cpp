@@ -14,7 +14,7 @@ namespace sifta {
 namespace {
 
 constexpr size_t kNoMark = static_cast<size_t>(-1);
-constexpr size_t kLongestLine = INT_MAX - 1024;  // positions are 32-bit
+static_assert(LineReader::kLongestLine < INT_MAX - 1024, "positions in a line are 32-bit");
 
 }  // namespace
 
@@ -66,8 +66,20 @@ IoError DescribeIoError(int errnum, const std::filesystem::path& path) {
 
 namespace {
 
-IoError LineTooLong(const std::filesystem::path& path) {
-  IoError error{Sj("1行が長すぎます（2GB以上）")};
+// "1GB", "64KB" or "100バイト".
+std::string SizeText(std::size_t bytes) {
+  if (bytes % (std::size_t{1} << 30) == 0) return std::to_string(bytes >> 30) + "GB";
+  if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + "MB";
+  if (bytes % (std::size_t{1} << 10) == 0) return std::to_string(bytes >> 10) + "KB";
+  return std::to_string(bytes) + Sj("バイト");
+}
+
+// What happened and what to do; the usual cause is a file whose lines end in
+// LF alone, which reads as one line.
+IoError LineTooLong(const std::filesystem::path& path, std::size_t longest) {
+  IoError error{
+      Sj("1行が長すぎて読めません（1行は") + SizeText(longest) +
+      Sj("までです）。\r\n行末がLFだけのファイルは全体が1行になるので、行末をCR LFにしてください。")};
   if (!path.empty()) error.message += "\r\n" + Utf8ToCp932ForDisplay(platform::PathToUtf8(path));
   return error;
 }
@@ -104,11 +116,7 @@ std::optional<IoError> LineReader::Open(const std::filesystem::path& path) {
   // Two blocks, so that the rest of a line at the end of one block never
   // makes the buffer grow unless the line is longer than a block. The buffer
   // of a long line of an earlier file is given back.
-  if (buffer_.size() != 2 * blockSize_) {
-    buffer_.clear();
-    buffer_.shrink_to_fit();
-    buffer_.resize(2 * blockSize_);
-  }
+  buffer_.Reset(2 * blockSize_);
   return std::nullopt;
 }
 
@@ -125,14 +133,9 @@ bool LineReader::Fill() {
     consumedBefore_ += static_cast<std::int64_t>(begin_);
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < blockSize_) {
-    if (end_ > kLongestLine) {
-      error_ = LineTooLong(path_);
-      physicalEnd_ = true;
-      return false;
-    }
-    buffer_.resize(std::max(buffer_.size() * 2, end_ + blockSize_));
-  }
+  // The unfinished line is at most one byte longer than the longest line
+  // (its CR may wait for an LF): the buffer never grows beyond that and a block.
+  if (buffer_.size() - end_ < blockSize_) buffer_.Grow(end_ + blockSize_, longestLine_ + 1 + blockSize_);
   const platform::File::ReadResult read = file_.Read(buffer_.data() + end_, blockSize_);
   if (read.bytes > 0) {
     if (mark_ == kNoMark) {
@@ -164,6 +167,22 @@ bool LineReader::EndMarkBeforeEnd() {
   return Fill() && end_ > begin_ + 1;
 }
 
+bool LineReader::TooLong(std::size_t length) {
+  if (length <= longestLine_) return false;
+  if (!error_) error_ = LineTooLong(path_, longestLine_);
+  begin_ = end_;
+  mark_ = kNoMark;
+  physicalEnd_ = textEnded_ = true;
+  return true;
+}
+
+std::string_view LineReader::Take(std::size_t length, std::size_t next) {
+  if (TooLong(length)) return {};
+  const std::string_view line(buffer_.data() + begin_, length);
+  begin_ = next;
+  return line;
+}
+
 std::string_view LineReader::ReadLine() {
   if (AtEnd()) return {};
   size_t scanned = begin_;  // bytes before this hold no CR
@@ -176,29 +195,24 @@ std::string_view LineReader::ReadLine() {
       const size_t at = static_cast<size_t>(cr - base);
       if (at + 1 == end_ && !physicalEnd_) {
         // The LF that may follow is not read yet.
+        if (TooLong(at - begin_)) return {};
         const size_t offset = at - begin_;
         Fill();
         scanned = begin_ + offset;
         continue;
       }
-      std::string_view line(buffer_.data() + begin_, at - begin_);
-      begin_ = at + 1;
-      if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
-      return line;
+      const size_t next = at + 1 < end_ && buffer_[at + 1] == '\n' ? at + 2 : at + 1;
+      return Take(at - begin_, next);
     }
     if (mark_ != kNoMark) {
-      std::string_view line(base + begin_, mark_ - begin_);
-      begin_ = mark_;
       textEnded_ = true;
-      return line;
+      return Take(mark_ - begin_, mark_);
     }
     // No line end in what is read: read more, or the last line ends the file.
+    // A line already longer than allowed is not read on.
     const size_t offset = end_ - begin_;
-    if (!Fill()) {
-      std::string_view line(buffer_.data() + begin_, end_ - begin_);
-      begin_ = end_;
-      return line;
-    }
+    if (TooLong(offset)) return {};
+    if (!Fill()) return Take(end_ - begin_, end_);
     scanned = begin_ + offset;
   }
 }
@@ -255,6 +269,13 @@ void LineWriter::Append(std::string_view bytes) {
     HandOver();
     if (error_) return;
   }
+  if (bytes.size() >= bufferSize_) {
+    // A piece that fills the buffer by itself (a long line) is written from
+    // where it lies, once the bytes before it are written: it is never copied.
+    WaitForBackground();
+    WriteOut(bytes);
+    return;
+  }
   buffer_.append(bytes);
   if (buffer_.size() >= bufferSize_) HandOver();
 }
@@ -298,7 +319,7 @@ void LineWriter::StopBackground() {
   background_.reset();
 }
 
-void LineWriter::WriteOut(const std::string& bytes) {
+void LineWriter::WriteOut(std::string_view bytes) {
   if (bytes.empty() || error_) return;
   if (auto error = file_.Write(bytes.data(), bytes.size())) error_ = DescribeIoError(*error, path_);
 }

@@ -10,6 +10,7 @@
 // Every line written is followed by CR LF; no byte-order mark.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include <variant>
 #include <vector>
 
+#include "inspect/ByteBuffer.h"
 #include "platform/Files.h"
 
 namespace sifta {
@@ -40,15 +42,23 @@ IoError DescribeIoError(int errnum, const std::filesystem::path& path);
 std::optional<IoError> CheckFileName(std::string_view path);
 
 // Gives each line of a file as a view into a large buffer: one read per
-// block, a line costs O(its length), memory is O(the longest line).
+// block, a line costs O(its length), memory is about the longest line read
+// plus two blocks.
+//
+// A line longer than the longest line allowed (kLongestLine bytes, line end
+// not counted) is not read: the reading stops there with the error "line too
+// long", as at a read error, before its bytes past the limit take memory.
 class LineReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = 4u << 20;
+  static constexpr std::size_t kLongestLine = std::size_t{1} << 30;  // 1 GiB
 
   LineReader() = default;
   // Reads at most `blockSize` bytes at a time (at least 1); tests use small
-  // blocks to put a block boundary anywhere in a line.
-  explicit LineReader(std::size_t blockSize) : blockSize_(blockSize > 0 ? blockSize : 1) {}
+  // blocks to put a block boundary anywhere in a line, and a small
+  // `longestLine` to reach the limit.
+  explicit LineReader(std::size_t blockSize, std::size_t longestLine = kLongestLine)
+      : blockSize_(blockSize > 0 ? blockSize : 1), longestLine_(std::min(longestLine, kLongestLine)) {}
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
@@ -61,7 +71,7 @@ class LineReader {
   bool AtEnd();
 
   // The next line without its line end, valid until the next call of any
-  // member; the empty line past the end.
+  // member; the empty line past the end, and after an error.
   std::string_view ReadLine();
 
   // The first read error, if any: reading stopped there as at an end.
@@ -80,11 +90,14 @@ class LineReader {
 
  private:
   bool Fill();  // reads one more block after end_, keeping begin_..end_; false at the end
+  bool TooLong(std::size_t length);  // true (after ending the text) when a line of `length` is
+  std::string_view Take(std::size_t length, std::size_t next);  // the line at begin_; begin_ = next
 
   std::size_t blockSize_ = kDefaultBlockSize;
+  std::size_t longestLine_ = kLongestLine;
   platform::File file_;
   std::filesystem::path path_;
-  std::vector<char> buffer_;
+  ByteBuffer buffer_;
   size_t begin_ = 0;  // first byte not yet returned
   size_t end_ = 0;    // end of the bytes read
   bool physicalEnd_ = false;
@@ -138,7 +151,7 @@ class LineWriter {
   void HandOver();           // gives the full buffer to the background thread
   void WaitForBackground();  // until it has written what it holds; takes its error
   void StopBackground();
-  void WriteOut(const std::string& bytes);  // on this thread
+  void WriteOut(std::string_view bytes);  // on this thread
 
   std::size_t bufferSize_ = kDefaultBufferSize;
   platform::File file_;

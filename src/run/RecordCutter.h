@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "inspect/ByteBuffer.h"
 #include "run/ExtractionPlan.h"
 #include "scan/ItemBoundaries.h"
 
@@ -85,7 +86,7 @@ class RecordCutter {
   }
   // Keeps kSlack bytes of room after `more` more bytes, for CopyShort.
   void Reserve(std::size_t more) {
-    if (size_ + more + kSlack > out_.size()) out_.resize((size_ + more + kSlack) * 2);
+    if (size_ + more + kSlack > out_.size()) out_.Grow(size_ + more + kSlack);
   }
   // Copies `count` bytes; reads and writes only those. The spans of a record
   // are short: a few overlapping moves instead of a call of memcpy.
@@ -130,7 +131,7 @@ class RecordCutter {
   bool located_ = false;
   ItemBoundaries items_;
   ItemBoundaries fields_;  // of the output line, for the special strings
-  std::vector<char> out_;
+  ByteBuffer out_;         // grown to the longest output line; what lies past size_ is undefined
   std::size_t size_ = 0;
   std::string key_;
 };

@@ -154,6 +154,65 @@ TEST(LineReader, LineLongerThanTheBlockAndMemoryFollowsTheLongestLine) {
   EXPECT_EQ(reader.BufferSize(), afterLong);
 }
 
+// The longest line allowed, at every block size and line end: a line of
+// exactly the limit is read; one byte more ends the text there with the
+// message, every line before it is read as it stands, and the buffer never
+// grows much beyond the limit.
+TEST(LineReader, LineLongerThanTheLimitEndsTheTextWithItsMessage) {
+  TempFolder temp;
+  constexpr size_t kLimit = 12;
+  const std::string at(kLimit, 'a');
+  const std::string over(kLimit + 1, 'b');
+  struct Case {
+    std::string bytes;
+    Lines lines;  // read before the end
+    bool tooLong;
+  };
+  const std::vector<Case> cases{
+      {"x\r\n" + at + "\r\ny", {"x", at, "y"}, false},
+      {"x\r" + at + "\r", {"x", at}, false},
+      {"x\r\n" + at, {"x", at}, false},
+      {"x\r\n" + at + "\x1A" + over, {"x", at}, false},
+      {"x\r\n" + over + "\r\ny", {"x"}, true},
+      {"x\r\n" + over + "\r", {"x"}, true},
+      {"x\r\n" + over, {"x"}, true},
+      {"x\r\n" + over + "\x1A", {"x"}, true},
+      {over + std::string(100000, 'c') + "\r\ny", {}, true},
+  };
+  for (const Case& c : cases) {
+    const std::string path = temp.Write("long.csv", c.bytes);
+    for (size_t block = 1; block <= kLimit + 3; ++block) {
+      const std::string what =
+          ::testing::PrintToString(c.bytes.substr(0, 40)) + " block " + std::to_string(block);
+      LineReader reader(block, kLimit);
+      ASSERT_FALSE(reader.Open(path));
+      Lines lines;
+      while (!reader.AtEnd()) {
+        const std::string_view line = reader.ReadLine();
+        if (reader.Error()) break;
+        lines.emplace_back(line);
+      }
+      EXPECT_EQ(lines, c.lines) << what;
+      EXPECT_TRUE(reader.AtEnd()) << what;
+      EXPECT_EQ(reader.ReadLine(), "") << what;
+      EXPECT_LE(reader.BufferSize(), kLimit + 1 + 2 * block) << what;
+      ASSERT_EQ(reader.Error().has_value(), c.tooLong) << what;
+      if (c.tooLong) {
+        EXPECT_EQ(reader.Error()->message.find(Sj("1行が長すぎて読めません（1行は12バイトまでです）。")), 0u);
+        EXPECT_NE(reader.Error()->message.find(Sj("行末をCR LFにしてください")), std::string::npos);
+        EXPECT_NE(reader.Error()->message.find("long.csv"), std::string::npos) << "the file is named";
+      }
+    }
+  }
+  // The limit as the message states it.
+  const std::string path = temp.Write("kb.csv", std::string(1025, 'x'));
+  LineReader reader(64, 1024);
+  ASSERT_FALSE(reader.Open(path));
+  reader.ReadLine();
+  ASSERT_TRUE(reader.Error());
+  EXPECT_EQ(reader.Error()->message.find(Sj("1行が長すぎて読めません（1行は1KBまでです）。")), 0u);
+}
+
 TEST(LineReader, LfOnlyFileOfManyMegabytesIsOneLine) {
   TempFolder temp;
   std::string bytes;

@@ -276,5 +276,42 @@ TEST_F(RecordLoopTest, ReadFailureEndsTheFileBeforeAnyOutput) {
   EXPECT_EQ(ReadAll(extractPath), "");  // not even the heading
 }
 
+// A line past the longest line allowed (32 bytes here) ends the file with
+// its message; the heading and the records before it are in the extract.
+TEST_F(RecordLoopTest, LineTooLongEndsTheFileKeepingWhatCameBefore) {
+  const std::string tooLong(33, 'x');
+  const struct {
+    std::string source;
+    std::string extract;
+    int records;
+  } cases[] = {
+      {"ID,V\r\n" + Records(3) + tooLong + "\r\n" + Records(2, 4), "ID,V\r\n" + Records(3), 3},
+      {"ID,V\r\n" + Records(3) + std::string(32, 'y') + "\r\n",
+       "ID,V\r\n" + Records(3) + std::string(32, 'y') + ",\r\n", 4},
+      {tooLong + "\r\n" + Records(2), "", 0},
+  };
+  for (const auto& c : cases) {
+    const std::string sourcePath = folder_.Write("source.csv", c.source);
+    const std::string extractPath = folder_ / "extract.csv";
+    LineReader reader(8, 32);
+    ASSERT_FALSE(reader.Open(sourcePath));
+    LineWriter writer;
+    ASSERT_FALSE(writer.Open(extractPath, LineWriter::Mode::Create));
+    bool cancel = false;
+    FakeHook hook(cancel);
+    const FileRunResult result =
+        ProcessSourceFile(AllItems(), HeadingKind::User, reader, writer, false, cancel, hook);
+    ASSERT_FALSE(writer.Close());
+    EXPECT_EQ(ReadAll(extractPath), c.extract);
+    EXPECT_EQ(result.sourceRecords, c.records);
+    EXPECT_EQ(result.extractRecords, c.records);
+    const bool tooLongLine = c.source.find(tooLong) != std::string::npos;
+    ASSERT_EQ(result.failure.has_value(), tooLongLine);
+    if (tooLongLine) {
+      EXPECT_EQ(result.failure->message.find(Sj("1行が長すぎて読めません")), 0u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sifta
