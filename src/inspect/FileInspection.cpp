@@ -111,7 +111,7 @@ ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, Heading
   static const std::string cellName = Sj("ｾﾙ");
   LineReader reader;  // closes the file on every way out
   if (auto error = reader.Open(path)) return *error;
-  const std::string line1(reader.ReadLine());
+  const std::string_view line1 = reader.ReadLine();  // valid until line 2 is read
   if (reader.Error()) return *reader.Error();
 
   FileLayout layout;
@@ -128,7 +128,7 @@ ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, Heading
   }
   layout.bodyCellCount = layout.itemCount - layout.ridItemCount;
 
-  return ReadFirstRecord(reader, std::move(layout), line1);
+  return ReadFirstRecord(reader, std::move(layout), KeptLayoutText(line1));
 }
 
 std::vector<std::string> BuildItemList(const FileLayout& layout) {

@@ -1,5 +1,7 @@
 #include "inspect/FileLayout.h"
 
+#include <algorithm>
+
 #include "scan/Cp932.h"
 #include "scan/Scanning.h"
 
@@ -22,6 +24,21 @@ int CountItems(std::string_view line) { return CountUnquoted(line, 1, 0, ",", "\
 
 }  // namespace
 
+std::string KeptLayoutText(std::string_view line, std::size_t limit) {
+  if (line.size() <= limit) return std::string(line);
+  // The last comma outside quotes at a position up to limit + 1 ends the
+  // last item kept.
+  const int end = static_cast<int>(std::min<std::size_t>(limit + 1, line.size()));
+  size_t kept = 0;
+  for (int from = 1; from <= end;) {
+    const int comma = FindUnquoted(line, from, end, ",", "\"");
+    if (comma <= 0) break;
+    kept = static_cast<size_t>(comma - 1);
+    from = comma + 1;
+  }
+  return std::string(line.substr(0, kept));
+}
+
 int FindCellMarker(std::string_view line) {
   // A plain substring search that never starts on a trail byte; quotes are
   // not considered.
@@ -43,7 +60,7 @@ LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadi
 
   FileLayout layout;
   layout.fileName = platform::PathToUtf8(path);
-  const std::string line1(reader.ReadLine());
+  const std::string_view line1 = reader.ReadLine();  // valid until line 2 is read
   if (reader.Error()) return *reader.Error();
   layout.itemCount = CountItems(line1);
 
@@ -60,20 +77,20 @@ LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadi
   if (known) known(layout.headingKind);
 
   return std::visit([](auto&& outcome) -> LayoutResult { return std::move(outcome); },
-                    ReadFirstRecord(reader, std::move(layout), line1));
+                    ReadFirstRecord(reader, std::move(layout), KeptLayoutText(line1)));
 }
 
-RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, const std::string& line1) {
+RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, std::string line1) {
   if (layout.headingKind == HeadingKind::None) {
-    layout.firstRecord = line1;
+    layout.firstRecord = std::move(line1);
     return layout;
   }
-  layout.headingText = line1;
+  layout.headingText = std::move(line1);
   if (reader.AtEnd()) {
     if (reader.Error()) return *reader.Error();
     return LayoutNoData{std::move(layout)};
   }
-  layout.firstRecord = std::string(reader.ReadLine());
+  layout.firstRecord = KeptLayoutText(reader.ReadLine());
   if (reader.Error()) return *reader.Error();
   return layout;
 }

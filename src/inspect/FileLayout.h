@@ -3,6 +3,7 @@
 // leading RID items.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,8 +25,9 @@ enum class HeadingKind {
 // else BODY cell n - ridItemCount. itemCount always counts the items of line 1
 // (commas outside double quotes, plus 1); an unterminated quote on line 1
 // makes it 0, and such a layout is refused by the plan.
-// Texts are code page 932 bytes exactly as read; fileName is the
-// file's name in UTF-8, as chosen or typed.
+// Texts are code page 932 bytes exactly as read, of a line longer than
+// kLayoutTextLimit only what KeptLayoutText keeps; fileName is the file's
+// name in UTF-8, as chosen or typed.
 struct FileLayout {
   std::string fileName;
   HeadingKind headingKind = HeadingKind::None;
@@ -35,6 +37,15 @@ struct FileLayout {
   int ridItemCount = 0;
   int bodyCellCount = 0;
 };
+
+// What a layout keeps of a line: all of it up to `limit` bytes; of a longer
+// line the items that end within its first `limit` bytes (without the comma
+// after the last of them). A layout is held as long as its source is chosen,
+// beside the run's own line and output line; the item list shows the kept
+// items (the later ones as empty items) and a code key is learnt from them.
+// The counts of a layout are always those of the whole line.
+constexpr std::size_t kLayoutTextLimit = std::size_t{1} << 20;
+std::string KeptLayoutText(std::string_view line, std::size_t limit = kLayoutTextLimit);
 
 // Line 1 is a standard heading when ",ｾﾙ" occurs in it (never starting on a
 // trail byte; double quotes are not considered) and it does not begin with
@@ -66,9 +77,10 @@ using LayoutResult = std::variant<FileLayout, LayoutCancelled, LayoutNoData, IoE
 
 // The rest of a layout once line 1 is read and the kind is set: for None the
 // first record is line 1; otherwise line 1 is the heading and line 2 the first
-// record, or there is no data when the file ends after line 1.
+// record, or there is no data when the file ends after line 1. `line1` is
+// what the layout keeps of line 1.
 using RecordLayoutResult = std::variant<FileLayout, LayoutNoData, IoError>;
-RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, const std::string& line1);
+RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, std::string line1);
 
 // Opens `path`, reads at most two lines and closes the file on every outcome.
 LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadingKind& choose,

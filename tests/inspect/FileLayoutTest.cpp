@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scan/Cp932.h"
+#include "scan/Scanning.h"
 #include "scan/TempFolder.h"
 
 namespace sifta {
@@ -243,6 +244,53 @@ TEST_F(ReadFileLayoutTest, TextsAreKeptByteForByte) {
   EXPECT_EQ(layout.firstRecord, record);
   EXPECT_EQ(layout.itemCount, 3);
   EXPECT_EQ(layout.ridItemCount, 2);
+}
+
+// ---- What a layout keeps of a long line ----
+
+struct KeptCase {
+  const char* name;
+  std::string line;
+  std::string kept;
+};
+void PrintTo(const KeptCase& c, std::ostream* os) { *os << c.name; }
+
+class KeptLayoutTextTest : public ::testing::TestWithParam<KeptCase> {};
+
+// At a limit of 8 bytes: the items that end within the first 8 bytes.
+TEST_P(KeptLayoutTextTest, KeepsTheItemsEndingWithinTheLimit) {
+  EXPECT_EQ(KeptLayoutText(GetParam().line, 8), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KeptLayoutTextTest,
+                         ::testing::Values(KeptCase{"AtTheLimitWhole", "12,45,78", "12,45,78"},
+                                           KeptCase{"CommaRightAfterTheLimit", "12,45,78,0", "12,45,78"},
+                                           KeptCase{"ItemAcrossTheLimit", "12,45,789", "12,45"},
+                                           KeptCase{"QuotedCommaIsNoEnd", "1,\"3,5,7\",9", "1"},
+                                           KeptCase{"TrailByteCommaIsNoEnd", "1,\x81,\x81,\x81,xx", "1"},
+                                           KeptCase{"NoItemEndsWithin", "123456789,1", ""},
+                                           KeptCase{"UnclosedQuote", "12,\"45,78,0", "12"}),
+                         [](const ::testing::TestParamInfo<KeptCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(ReadFileLayoutTest, LinesLongerThanTheLimitKeepTheirFirstItemsAndAllCounts) {
+  std::string line1 = Sj("ID,ｾﾙ1");
+  std::string record = "0001,1";
+  for (int n = 2; line1.size() <= 2 * kLayoutTextLimit; ++n) {
+    line1 += Sj(",ｾﾙ") + std::to_string(n);
+    record.append(",").append(std::to_string(n));
+  }
+  const LayoutResult r = Read(line1 + "\r\n" + record + "\r\n");
+  ASSERT_TRUE(std::holds_alternative<FileLayout>(r));
+  const FileLayout& layout = std::get<FileLayout>(r);
+  EXPECT_EQ(layout.itemCount, CountUnquoted(line1, 1, 0, ",", "\"") + 1) << "counted over the whole line";
+  EXPECT_EQ(layout.ridItemCount, 1);
+  EXPECT_EQ(layout.headingText, KeptLayoutText(line1));
+  EXPECT_EQ(layout.firstRecord, KeptLayoutText(record));
+  EXPECT_LE(layout.headingText.size(), kLayoutTextLimit);
+  EXPECT_GT(layout.headingText.size(), kLayoutTextLimit - 16);
+  EXPECT_TRUE(line1.starts_with(layout.headingText + ","));
 }
 
 }  // namespace
