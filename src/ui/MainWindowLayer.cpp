@@ -94,7 +94,11 @@ void MainWindowLayer::RunEnded(const RunTotals& totals) {
   form_.Edit3->setText(CountBoxText(totals.extractRecords));
   form_.Edit5->setText(TimeBoxText(totals.endTime));
   form_.Button4->setFocus();
-  if (Form8) Form8->SetTotal(" " + FormatCount(totals.extractRecords));
+  if (Form8) {
+    std::string total = " ";
+    total += FormatCount(totals.extractRecords);
+    Form8->SetTotal(total);
+  }
 }
 
 void MainWindowLayer::RunFailed(const IoError& error) {
