@@ -18,6 +18,7 @@
 #include "run/RecordCutter.h"
 #include "run/RecordSelection.h"
 #include "scan/TempFolder.h"
+#include "support/Printing.h"
 #include "support/ReferenceSteps.h"
 
 namespace sifta {

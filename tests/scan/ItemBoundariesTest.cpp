@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scan/Scanning.h"
+#include "support/Printing.h"
 
 namespace sifta {
 namespace {
