@@ -127,7 +127,7 @@ FileKind KindOf(const std::filesystem::path& path);
 
 // Moves the file `from` to the name `to` in one step, replacing a file of that
 // name; both are in the same folder.
-std::optional<SystemError> ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+std::optional<SystemError> MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Whether two file names in one folder name the same file: the same bytes on
 // Linux; on Windows the same letters, upper and lower case alike.

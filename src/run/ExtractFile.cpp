@@ -110,7 +110,7 @@ bool ExtractFile::Holds(const std::string& path) const {
 
 std::optional<IoError> ExtractFile::Commit() {
   if (direct_ || !lock_.IsOpen()) return std::nullopt;
-  if (auto error = platform::ReplaceFile(temporary_, final_)) {
+  if (auto error = platform::MoveIntoPlace(temporary_, final_)) {
     Discard();
     return DescribeIoError(*error, platform::PathFromUtf8(name_));
   }

@@ -32,16 +32,21 @@ size_t RootLength(const Native& name) {
 
 }  // namespace
 
-void CreatePathFolders(const std::filesystem::path& path) {
+std::vector<std::filesystem::path> PathFoldersOf(const std::filesystem::path& path) {
+  std::vector<std::filesystem::path> folders;
   const Native& name = path.native();
   const size_t root = RootLength(name);
   for (size_t at = root; at < name.size(); ++at) {
     if (!IsSeparator(name[at])) continue;
     if (at == 0 || at <= root || IsSeparator(name[at - 1])) continue;  // the root, or a doubled separator
-    const std::filesystem::path folder(name.substr(0, at));
-    if (platform::Exists(folder)) continue;
-    platform::CreateFolder(folder);  // a failure is passed over
+    folders.emplace_back(name.substr(0, at));
   }
+  return folders;
+}
+
+void CreatePathFolders(const std::filesystem::path& path) {
+  for (const std::filesystem::path& folder : PathFoldersOf(path))
+    if (!platform::Exists(folder)) platform::CreateFolder(folder);  // a failure is passed over
 }
 
 }  // namespace sifta

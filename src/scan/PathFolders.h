@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 namespace sifta {
 
@@ -15,5 +16,8 @@ namespace sifta {
 // created is passed over: opening the file afterwards fails and the caller
 // reports that.
 void CreatePathFolders(const std::filesystem::path& path);
+
+// The folders that CreatePathFolders creates when none exists, in its order.
+std::vector<std::filesystem::path> PathFoldersOf(const std::filesystem::path& path);
 
 }  // namespace sifta

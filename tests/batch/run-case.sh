@@ -8,6 +8,8 @@
 #   exit      the exit status (0 when the file is missing)
 #   stdout    standard output, byte for byte
 #   stderr    standard error, when given
+#   stderr.windows  standard error of the Windows driver, where the system
+#             words an error otherwise (SIFTA_CASE_PLATFORM=windows)
 #   files/    every file the run creates or changes, byte for byte
 # and, beside conditions.json, optionally:
 #   file-size-limit   the run's file size limit (ulimit -f, 1024-byte blocks)
@@ -44,9 +46,11 @@ if ! cmp -s "$scratch/stdout" "$expected/stdout"; then
   fail "standard output differs"
   diff -u "$expected/stdout" "$scratch/stdout" >&2 || true
 fi
-if [[ -f "$expected/stderr" ]] && ! cmp -s "$scratch/stderr" "$expected/stderr"; then
+want_stderr="$expected/stderr"
+[[ -f "$expected/stderr.${SIFTA_CASE_PLATFORM:-}" ]] && want_stderr="$expected/stderr.$SIFTA_CASE_PLATFORM"
+if [[ -f "$want_stderr" ]] && ! cmp -s "$scratch/stderr" "$want_stderr"; then
   fail "standard error differs"
-  diff -u "$expected/stderr" "$scratch/stderr" >&2 || true
+  diff -u "$want_stderr" "$scratch/stderr" >&2 || true
 fi
 
 # Every expected file is there with its bytes.

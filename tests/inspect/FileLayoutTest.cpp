@@ -14,11 +14,15 @@ namespace {
 
 using testing::TempFolder;
 
+#ifndef _WIN32
 int OpenFileCount() {
   int n = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
   return n;
 }
+#else
+int OpenFileCount() { return 0; }  // the open files are counted on Linux alone
+#endif
 
 // ---- DetectStandardHeading ----
 

@@ -1,7 +1,6 @@
 #include "inspect/TextFile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>

@@ -10,11 +10,10 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -169,7 +168,8 @@ class RunFolder {
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     for (char& c : name)
       if (c == '/') c = '_';
-    path_ = std::filesystem::temp_directory_path() / ("sifta-run-" + std::to_string(::getpid()) + "-" + name);
+    path_ = std::filesystem::temp_directory_path() /
+            ("sifta-run-" + std::to_string(std::random_device{}()) + "-" + name);
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
     previous_ = std::filesystem::current_path();
@@ -186,13 +186,18 @@ class RunFolder {
   std::filesystem::path previous_;
 };
 
+// A file name of the tests (UTF-8) as a path, as the engine takes it.
+inline std::filesystem::path Utf8Path(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(Utf8Path(path), std::ios::binary);
   out << bytes;
 }
 
 inline std::optional<std::string> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), {});
 }

@@ -4,21 +4,23 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace sifta::testing {
 
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sifta-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = std::filesystem::temp_directory_path() / ("sifta-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(path_)) return;  // a new folder, not one of another test
+    }
+    throw std::runtime_error("no temporary folder");
   }
   ~TempFolder() {
     std::error_code ignored;

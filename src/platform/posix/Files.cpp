@@ -196,7 +196,7 @@ FileKind KindOf(const std::filesystem::path& path) {
   return KindOfStat(info);
 }
 
-std::optional<SystemError> ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+std::optional<SystemError> MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) return ErrorFromErrno(errno);
   return std::nullopt;
 }

@@ -317,7 +317,7 @@ FileKind KindOf(const std::filesystem::path& path) {
   return kind;
 }
 
-std::optional<SystemError> ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+std::optional<SystemError> MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (auto bad = CheckName(to)) return bad;
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return LastError();
   return std::nullopt;
