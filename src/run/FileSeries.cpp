@@ -1,9 +1,11 @@
 #include "run/FileSeries.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -53,6 +55,41 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
   return a.normalised == b.normalised;
 }
 
+// The files a run reads, looked up in constant time however many there are:
+// a name is in the set when SameIdentity holds for it and one of the files added.
+class SourceSet {
+ public:
+  void Add(const FileIdentity& identity) {
+    if (identity.file) {
+      files_.insert(*identity.file);
+      namesWithFile_.insert(identity.normalised);
+    } else {
+      namesWithoutFile_.insert(identity.normalised);
+    }
+  }
+
+  bool Contains(const FileIdentity& identity) const {
+    // A file on disk matches by its identity, or a name added without a file.
+    if (namesWithoutFile_.count(identity.normalised) > 0) return true;
+    if (identity.file) return files_.count(*identity.file) > 0;
+    return namesWithFile_.count(identity.normalised) > 0;
+  }
+
+ private:
+  struct IdentityHash {
+    std::size_t operator()(const platform::FileIdentity& id) const {
+      return std::hash<std::uint64_t>{}(id.index ^ (id.volume * 0x9E3779B97F4A7C15ull));
+    }
+  };
+  struct PathHash {
+    std::size_t operator()(const fs::path& path) const { return fs::hash_value(path); }
+  };
+
+  std::unordered_set<platform::FileIdentity, IdentityHash> files_;
+  std::unordered_set<fs::path, PathHash> namesWithFile_;
+  std::unordered_set<fs::path, PathHash> namesWithoutFile_;
+};
+
 // A range entry the stepping can walk: two texts of digits of one width up to
 // 8 with the first below the last. Anything else is taken as a single text.
 bool IsSteppableRange(const std::string& first, const std::string& last) {
@@ -87,8 +124,7 @@ class SeriesRun {
   std::optional<RunStop> TakeSubstitution(const std::string& text);
   // One file: true when it ended on a cancel request.
   std::variant<bool, RunStop> RunIteration();
-  bool IsSourceOfRun(const fs::path& path) const;
-  bool IsLaterSourceOfRange(const std::string& name, const fs::path& path) const;
+  bool IsLaterSourceOfRange(const std::string& name, const FileIdentity& identity);
   // The extract of the iteration, begun or continued; `appending` tells which.
   std::optional<RunStop> TakeExtract(const std::string& extractName, bool& appending);
   // Moves the extract being written into place; the stop to report when that fails.
@@ -111,7 +147,12 @@ class SeriesRun {
   RunSignals signals_;
   // The files this run reads: the file chosen for the layout, and the
   // source files opened so far.
-  std::vector<FileIdentity> sources_;
+  SourceSet sources_;
+  // Kept from file to file with their buffers, closed between iterations.
+  LineReader source_;
+  LineWriter extractWriter_;
+  // The source name made absolute and canonical, once a range needs it.
+  std::optional<std::string> canonicalPattern_;
   // The extract being written: the current iteration's, or the previous
   // iteration's until the next one knows whether it appends to it.
   std::unique_ptr<ExtractFile> extract_;
@@ -121,7 +162,7 @@ class SeriesRun {
 
 RunOutcome SeriesRun::Run() {
   platform::IgnoreFileSizeSignal();
-  if (!layout_.fileName.empty()) sources_.push_back(IdentityOf(platform::PathFromUtf8(layout_.fileName)));
+  if (!layout_.fileName.empty()) sources_.Add(IdentityOf(platform::PathFromUtf8(layout_.fileName)));
   windows_.RunStarted(windows_.TimeOfDay());
   lastEntry_ = false;
 
@@ -205,13 +246,6 @@ std::optional<RunStop> SeriesRun::TakeSubstitution(const std::string& text) {
   return std::nullopt;
 }
 
-bool SeriesRun::IsSourceOfRun(const fs::path& path) const {
-  const FileIdentity identity = IdentityOf(path);
-  for (const FileIdentity& source : sources_)
-    if (SameIdentity(identity, source)) return true;
-  return false;
-}
-
 // The text that the source name's @ would have to stand for to give `name`,
 // when there is one: "d@.csv" and "d07.csv" give "07".
 std::optional<std::string> SolveSubstitution(std::string_view pattern, std::string_view name) {
@@ -225,15 +259,17 @@ std::optional<std::string> SolveSubstitution(std::string_view pattern, std::stri
   return text;
 }
 
-bool SeriesRun::IsLaterSourceOfRange(const std::string& name, const fs::path& path) const {
+bool SeriesRun::IsLaterSourceOfRange(const std::string& name, const FileIdentity& identity) {
   // Only the members of an entered numeric range are known before their turn.
   if (rangeCurrent_ == rangeEnd_ || !IsSteppableRange(rangeCurrent_, rangeEnd_)) return false;
-  const FileIdentity identity = IdentityOf(path);
-  std::error_code error;
-  const std::string canonicalPattern = platform::PathToUtf8(
-      fs::weakly_canonical(fs::absolute(platform::PathFromUtf8(plan_.sourceName)), error));
+  if (!canonicalPattern_) {
+    // The source name's folders, resolved once for the run.
+    std::error_code error;
+    canonicalPattern_ = platform::PathToUtf8(
+        fs::weakly_canonical(fs::absolute(platform::PathFromUtf8(plan_.sourceName)), error));
+  }
   for (const auto& [pattern, candidate] : {std::pair<std::string, std::string>{plan_.sourceName, name},
-                                           {canonicalPattern, platform::PathToUtf8(identity.normalised)}}) {
+                                           {*canonicalPattern_, platform::PathToUtf8(identity.normalised)}}) {
     const std::optional<std::string> text = SolveSubstitution(pattern, candidate);
     if (!text || text->size() != rangeCurrent_.size() || IsAllDigits(*text) != 0) continue;
     if (*text <= rangeCurrent_ || *text > rangeEnd_) continue;
@@ -249,7 +285,12 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   // The names stay texts as typed for every rule of the run; only opening
   // takes them as paths.
   const fs::path sourcePath = platform::PathFromUtf8(sourceName);
-  LineReader source;
+  LineReader& source = source_;
+  // Every way out of the iteration leaves the source closed.
+  struct CloseAtEnd {
+    LineReader& reader;
+    ~CloseAtEnd() { reader.Close(); }
+  } closeAtEnd{source};
   if (auto error = source.Open(sourcePath)) return RunStop{RunStop::Kind::IoError, error->message};
   windows_.ListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
   if (extract_ && extract_->Holds(sourceName)) {
@@ -259,13 +300,13 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     extract_.reset();
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   }
-  sources_.push_back(IdentityOf(sourcePath));
+  sources_.Add(IdentityOf(sourcePath));
 
   const std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
   bool appending = false;
   if (auto stop = TakeExtract(extractName, appending)) return *stop;
-  LineWriter extract;
+  LineWriter& extract = extractWriter_;
   if (auto error = extract_->OpenWriter(extract, appending))
     return RunStop{RunStop::Kind::IoError, error->message};
   record_.previousExtractFile = extractName;
@@ -314,7 +355,8 @@ std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bo
   // input: the layout's file, a source read already, or one that the
   // entered range is still to read.
   const fs::path extractPath = platform::PathFromUtf8(extractName);
-  if (IsSourceOfRun(extractPath) || IsLaterSourceOfRange(extractName, extractPath))
+  const FileIdentity extractIdentity = IdentityOf(extractPath);
+  if (sources_.Contains(extractIdentity) || IsLaterSourceOfRange(extractName, extractIdentity))
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   CreatePathFolders(extractPath);
   // The same file as the previous iteration's extract, however it is spelled.

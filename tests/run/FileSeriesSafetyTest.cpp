@@ -121,6 +121,33 @@ TEST_F(FileSeriesSafetyTest, ExtractThatIsAnEarlierSourceOfTheSeriesIsRefused) {
   EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。");
 }
 
+TEST_F(FileSeriesSafetyTest, ExtractThatIsAnyFileReadSoFarIsRefused) {
+  // Sources met several files back, by another spelling, and a layout file
+  // that has no file on disk (any more): each is matched.
+  WriteBytes("xa.csv", kSource);
+  for (const char* name : {"a.csv", "b.csv", "c.csv"}) WriteBytes(name, kSource);
+  struct Case {
+    const char* name;
+    std::vector<SubstitutionTexts> entries;
+    std::string extract;
+    std::string layout;
+  };
+  const std::vector<Case> cases{
+      {"first of four", {Entry("xa"), Entry("b"), Entry("c"), LastEntry("a")}, "./x@.csv", "b.csv"},
+      {"layout without file", {LastEntry("b")}, "./gone.csv", "gone.csv"},
+  };
+  for (const Case& c : cases) {
+    FakeWindows windows;
+    windows.entries.assign(c.entries.begin(), c.entries.end());
+    EXPECT_EQ(RunExtraction(Everything("@.csv", c.extract), Layout(c.layout), windows, record),
+              RunOutcome::Failed)
+        << c.name;
+    EXPECT_EQ(windows.messages.back(), "** 抽出ﾌｧｲﾙが元ﾌｧｲﾙと同じです。") << c.name;
+    EXPECT_EQ(ReadBytes("xa.csv"), kSource) << c.name;
+    EXPECT_FALSE(std::filesystem::exists("gone.csv")) << c.name;
+  }
+}
+
 TEST_F(FileSeriesSafetyTest, ExtractInSeriesThatIsItsSourceIsRefusedBeforeWriting) {
   WriteBytes("data01.csv", kSource);
   WriteBytes("data02.csv", kSource);
