@@ -3,8 +3,10 @@
 // the item count of line 1, the ",ｾﾙ" marker, the kinds and their counts, the
 // no-data and cancel outcomes; the question is asked only when line 1 is no
 // standard heading, and the file is closed on every outcome. On the same
-// file: the record count (at small block sizes) against the line rule, the
-// extract layout, and the item list against the items LocateItems delimits.
+// file: the record count against the line rule, the extract layout, and the
+// item list against the items LocateItems delimits. Every read is in blocks
+// of 1 to 70 bytes, so that a block boundary falls anywhere in a line and an
+// input costs no large buffer.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <optional>
@@ -28,10 +30,14 @@ constexpr std::string_view kMarker = "\x2C\xBE\xD9";
 
 int MarkerPosition(std::string_view line) { return ref::Find(line, 1, 0, kMarker, ""); }
 
-std::string ItemText(std::string_view line, int n) {
-  const ref::Span span = ref::Locate(line, n, n);
-  return span.length > 0
-             ? std::string(line.substr(static_cast<size_t>(span.start - 1), static_cast<size_t>(span.length)))
+// Item n of `line` as ref::Locate(line, n, n) delimits it, from the items
+// worked out once for the line.
+std::string ItemText(std::string_view line, const ref::Items& items, int n) {
+  if (n > items.CountItems()) return {};
+  const int start = items.Start(n);
+  const int end = items.End(n);
+  return end >= start
+             ? std::string(line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(end - start + 1)))
              : std::string();
 }
 
@@ -41,12 +47,14 @@ void CheckItemList(const sifta::FileLayout& layout, const std::string& what) {
   const std::vector<std::string> list = sifta::BuildItemList(layout);
   CHECK(list.size() == static_cast<size_t>(std::max(layout.itemCount, 0)),
         what + ": item list of " + std::to_string(list.size()) + " lines");
+  const ref::Items heading(layout.headingText);
+  const ref::Items record(layout.firstRecord);
   for (int n = 1; n <= static_cast<int>(list.size()); ++n) {
     const bool rid = n <= layout.ridItemCount;
     std::string want =
         rid ? "(" + std::to_string(n) + ") " : "<" + std::to_string(n - layout.ridItemCount) + "> ";
-    if (layout.headingKind != HeadingKind::None) want += ItemText(layout.headingText, n);
-    want += " \x81\x63 " + ItemText(layout.firstRecord, n);
+    if (layout.headingKind != HeadingKind::None) want += ItemText(layout.headingText, heading, n);
+    want += " \x81\x63 " + ItemText(layout.firstRecord, record, n);
     CHECK(list[static_cast<size_t>(n - 1)] == want, what + ": item line " + std::to_string(n) + " \"" +
                                                         Printable(list[static_cast<size_t>(n - 1)]) +
                                                         "\" want \"" + Printable(want) + "\"");
@@ -67,7 +75,7 @@ void CheckInspection(const std::string& path, const std::vector<std::string>& li
   }
   // An extract of a Standard source: no question, the RID count by the marker.
   const std::string line1 = lines.empty() ? std::string() : lines[0];
-  const auto extract = sifta::ReadExtractLayout(path, HeadingKind::Standard);
+  const auto extract = sifta::ReadExtractLayout(path, HeadingKind::Standard, block);
   CHECK(!std::holds_alternative<sifta::IoError>(extract), what + ": extract layout failed");
   const sifta::FileLayout& layout = std::holds_alternative<sifta::FileLayout>(extract)
                                         ? std::get<sifta::FileLayout>(extract)
@@ -124,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ++asked;
         return answer;
       },
-      [&](HeadingKind k) { told.push_back(k); });
+      [&](HeadingKind k) { told.push_back(k); }, block);
   CHECK(fuzz::LowestFreeDescriptor() == freeBefore, what + ": the file was left open");
   CHECK(asked == (standard ? 0 : 1), what + ": asked " + std::to_string(asked) + " times");
   CHECK(!std::holds_alternative<sifta::IoError>(result),

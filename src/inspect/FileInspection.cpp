@@ -107,9 +107,10 @@ std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& pa
   return lines;
 }
 
-ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind) {
+ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind,
+                                      std::size_t blockSize) {
   static const std::string cellName = Sj("ｾﾙ");
-  LineReader reader;  // closes the file on every way out
+  LineReader reader(blockSize);  // closes the file on every way out
   if (auto error = reader.Open(path)) return *error;
   const std::string_view line1 = reader.ReadLine();  // valid until line 2 is read
   if (reader.Error()) return *reader.Error();

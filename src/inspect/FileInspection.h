@@ -29,7 +29,8 @@ std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& pa
 // with ｾﾙ has no RID item and one without ",ｾﾙ" has no BODY cell. The file is
 // closed on every outcome.
 using ExtractLayoutResult = RecordLayoutResult;
-ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind);
+ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind,
+                                      std::size_t blockSize = LineReader::kDefaultBlockSize);
 
 // One line for every item 1..itemCount: "(n) " for a RID item or "<n> " for
 // BODY cell n, then (unless the kind is None) the item of the heading, then

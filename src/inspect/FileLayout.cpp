@@ -54,8 +54,8 @@ std::optional<StandardHeading> DetectStandardHeading(std::string_view line) {
 }
 
 LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadingKind& choose,
-                            const HeadingKindKnown& known) {
-  LineReader reader;  // closes the file on every way out
+                            const HeadingKindKnown& known, std::size_t blockSize) {
+  LineReader reader(blockSize);  // closes the file on every way out
   if (auto error = reader.Open(path)) return *error;
 
   FileLayout layout;

@@ -83,7 +83,9 @@ using RecordLayoutResult = std::variant<FileLayout, LayoutNoData, IoError>;
 RecordLayoutResult ReadFirstRecord(LineReader& reader, FileLayout layout, std::string line1);
 
 // Opens `path`, reads at most two lines and closes the file on every outcome.
+// `blockSize` is the reader's (tests read small files in small blocks).
 LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadingKind& choose,
-                            const HeadingKindKnown& known = {});
+                            const HeadingKindKnown& known = {},
+                            std::size_t blockSize = LineReader::kDefaultBlockSize);
 
 }  // namespace sifta
