@@ -2,7 +2,8 @@
 # File names as a Windows user types them, run by the Windows driver under
 # Wine (WINEPREFIX set; C: is its drive_c):
 #  - a source and an extract in folders with Japanese names, given with the
-#    drive letter and backslashes; C:\a\b\x.csv creates C:\a and C:\a\b;
+#    drive letter and backslashes, also from a conditions file whose name is
+#    Japanese; C:\a\b\x.csv creates C:\a and C:\a\b;
 #  - an extract that is the source by another spelling (upper case, slash for
 #    backslash, a hard link) is refused and the source stays as it was; an
 #    extract that is another file is written;
@@ -68,6 +69,15 @@ source='C:\\sifta 名前\\元データ\\データ.csv'
 run japanese "$source" 'C:\\sifta 名前\\抽出先\\結果\\抽出.csv'
 expect japanese 0
 cmp -s "$top/抽出先/結果/抽出.csv" "$want" || fail japanese "no extract in C:\\sifta 名前\\抽出先\\結果"
+
+# The conditions file in a folder with a Japanese name, given on the command line.
+mkdir "$scratch/条件"
+printf '{"rid": {"choice": "all"}, "cells": {"choice": "listed", "rows": [["2"]]}, "records": {"mode": "all"},
+         "source": "%s", "extract": "C:\\\\sifta 名前\\\\条件から.csv"}\n' "$source" >"$scratch/条件/抽出 条件.json"
+status=0
+(cd "$scratch" && "$batch" '条件\抽出 条件.json' >/dev/null 2>"$scratch/stderr") || status=$?
+expect japanese-conditions 0
+cmp -s "$top/条件から.csv" "$want" || fail japanese-conditions "no extract C:\\sifta 名前\\条件から.csv"
 
 run drive-folders "$source" 'C:\\a\\b\\x.csv'
 expect drive-folders 0
