@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "scan/Scanning.h"
+
 namespace sifta {
 
 namespace {
@@ -67,6 +69,7 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
       specialsByLength_[length].push_back({special.text, word});
       shortSpecialList_.push_back({length, word});
     }
+    noEmptySpecial_ = specialsByLength_.empty() || specialsByLength_[0].empty();
     shortSpecials_ = shortSpecialList_.size() <= 8 &&
                      std::all_of(shortSpecialList_.begin(), shortSpecialList_.end(),
                                  [](const ShortSpecial& special) { return special.length <= 8; });
@@ -202,6 +205,29 @@ void RecordCutter::PutZeroed(int first, int last) {
   if (next <= last) Put(items_.Begin(next), items_.End(last));
 }
 
+// PutZeroed, and every field (an item as written) that equals a special
+// string written as 0. The items between two changed ones go out in one copy.
+void RecordCutter::PutZeroedWithSpecials(int first, int last) {
+  int next = first;  // the first item not written yet
+  for (int item = first; item <= last; ++item) {
+    const std::uint32_t begin = items_.Begin(item);
+    const std::int32_t quote = items_.FirstQuote(item);
+    if (quote < 0 && !LineFieldIsSpecial(begin, items_.End(item))) continue;
+    if (item > next) Put(items_.Begin(next), begin);  // with the comma
+    const std::size_t field = size_;
+    if (quote >= 0) Put(begin, static_cast<std::uint32_t>(quote));
+    Reserve(1);
+    out_[size_++] = '0';
+    if (quote >= 0 && FieldIsSpecial(out_.data() + field, size_ - field)) {
+      size_ = field;
+      out_[size_++] = '0';
+    }
+    if (item < last) PutComma();
+    next = item + 1;
+  }
+  if (next <= last) Put(items_.Begin(next), items_.End(last));
+}
+
 // The piece's items joined by commas, then a comma; an item the line does not
 // hold is written as an empty item.
 inline void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
@@ -211,7 +237,9 @@ inline void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
     return;
   }
   const int present = std::min(piece.last, count);
-  if (zeroQuoted && !items_.QuotedItems().empty()) {
+  if (zeroQuoted && specialsWhileCutting_) {
+    PutZeroedWithSpecials(piece.first, present);
+  } else if (zeroQuoted && !items_.QuotedItems().empty()) {
     PutZeroed(piece.first, present);
   } else {
     const Bytes span = SpanOf(piece, !zeroQuoted_ && fewEnds_);
@@ -224,11 +252,19 @@ std::string_view RecordCutter::OutputLine(bool zeroing) {
   Locate();
   size_ = 0;
   const bool zeroQuoted = zeroing && zeroQuoted_;
+  // With quoted items zeroed, the fields of the output's BODY part are its
+  // items, each ending at a comma of a single-byte position in the output as
+  // in the line: unless an item runs to the line's end open-quoted (its
+  // commas would separate fields) or the line ends in a lead byte value (the
+  // comma written after it could be its trail byte), or an empty special
+  // string would make the written empty items special too.
+  specialsWhileCutting_ = zeroQuoted && zeroSpecial_ && noEmptySpecial_ && items_.UnterminatedItem() == 0 &&
+                          !(!line_.empty() && IsLeadByte(static_cast<unsigned char>(line_.back())));
   for (size_t i = 0; i < ridPieces_; ++i) PutPiece(pieces_[i], false);
   const size_t bodyStart = size_;
   for (size_t i = ridPieces_; i < pieces_.size(); ++i) PutPiece(pieces_[i], zeroQuoted);
   if (size_ > 0) --size_;  // the comma after the last piece
-  if (zeroing && zeroSpecial_) ZeroSpecialStrings(bodyStart);
+  if (zeroing && zeroSpecial_ && !specialsWhileCutting_) ZeroSpecialStrings(bodyStart);
   return {out_.data(), size_};
 }
 
@@ -269,6 +305,22 @@ inline bool RecordCutter::IsShortSpecial(const char* field, size_t length) const
   for (const ShortSpecial& special : shortSpecialList_)
     equal |= (special.length == length) & (special.word == word);
   return equal;
+}
+
+// `field` may be read 8 bytes on.
+inline bool RecordCutter::FieldIsSpecial(const char* field, size_t length) const {
+  if (shortSpecials_) return IsShortSpecial(field, length);
+  const auto shortest = static_cast<size_t>(std::max(specialMin_, 0));
+  return length >= shortest && static_cast<int>(length) <= specialMax_ && IsSpecial(field, length);
+}
+
+// Bytes [from, to) of the line; near the line's end they are read from a copy.
+inline bool RecordCutter::LineFieldIsSpecial(std::uint32_t from, std::uint32_t to) const {
+  const size_t length = to - from;
+  if (line_.size() - from >= 8) return FieldIsSpecial(line_.data() + from, length);
+  char copy[8] = {};
+  std::memcpy(copy, line_.data() + from, length);
+  return FieldIsSpecial(copy, length);
 }
 
 // Every field of the BODY part that equals a special string becomes 0. Fields

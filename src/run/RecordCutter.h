@@ -66,6 +66,9 @@ class RecordCutter {
   void Locate();
   void PutPiece(const Piece& piece, bool zeroQuoted);
   void PutZeroed(int first, int last);
+  void PutZeroedWithSpecials(int first, int last);
+  bool FieldIsSpecial(const char* field, std::size_t length) const;
+  bool LineFieldIsSpecial(std::uint32_t from, std::uint32_t to) const;
   void ZeroSpecialStrings(std::size_t bodyStart);
   bool IsSpecial(const char* field, std::size_t length) const;
 
@@ -103,6 +106,10 @@ class RecordCutter {
   std::vector<Piece> keyPieces_;  // the key ranges of Value mode as pieces of keyEnds_
   bool zeroQuoted_ = false;
   bool zeroSpecial_ = false;
+  bool noEmptySpecial_ = true;
+  // This line's special strings are replaced as its BODY items are written
+  // (both zeroings on), not in a pass of their own over the output.
+  bool specialsWhileCutting_ = false;
   int specialMin_ = 0;
   int specialMax_ = -1;
   struct Special {
