@@ -111,12 +111,14 @@ bool ExtractFile::Holds(const std::string& path) const {
 std::optional<IoError> ExtractFile::Commit() {
   if (direct_ || !lock_.IsOpen()) return std::nullopt;
   if (auto error = platform::MoveIntoPlace(temporary_, final_)) {
-    Discard();
+    Release();
     return DescribeIoError(*error, platform::PathFromUtf8(name_));
   }
   Release();
   return std::nullopt;
 }
+
+std::string ExtractFile::KeptName() const { return platform::PathToUtf8(temporary_); }
 
 void ExtractFile::Discard() {
   if (!lock_.IsOpen()) return;

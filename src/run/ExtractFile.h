@@ -53,9 +53,13 @@ class ExtractFile {
   // under any name (links included).
   bool Holds(const std::string& path) const;
 
-  // The temporary file becomes the extract; the lock ends. On an error the
-  // temporary file is removed and the error returned.
+  // The temporary file becomes the extract; the lock ends. When it cannot
+  // (on Windows, another program holds the older extract open), the older
+  // file stays as it was and the temporary file is kept, with the records:
+  // the error is returned, and KeptName() names that file.
   std::optional<IoError> Commit();
+  // The temporary file that a failed Commit kept (UTF-8).
+  std::string KeptName() const;
 
   // The temporary file is removed; an older extract file stays untouched.
   void Discard();

@@ -375,9 +375,10 @@ std::optional<RunStop> SeriesRun::CommitExtract() {
   if (!extract_) return std::nullopt;
   const std::optional<IoError> error = extract_->Commit();
   const std::string shown = Utf8ToCp932ForDisplay(extract_->Name());
+  const std::string kept = Utf8ToCp932ForDisplay(extract_->KeptName());
   extract_.reset();
   if (!error) return std::nullopt;
-  return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(error->message, shown)};
+  return RunStop{RunStop::Kind::IoError, ExtractNotReplacedMessage(error->message, shown, kept)};
 }
 
 void SeriesRun::EndRun() {

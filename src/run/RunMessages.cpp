@@ -33,6 +33,20 @@ std::string IncompleteExtractMessage(std::string_view errorText, std::string_vie
   return text;
 }
 
+std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_view extractName,
+                                      std::string_view keptName) {
+  static const std::string notReplaced = Sj("** 次の抽出ﾌｧｲﾙを置き換えられませんでした：");
+  static const std::string kept = Sj("** 抽出したﾚｺｰﾄﾞは次のﾌｧｲﾙにあります：");
+  std::string text(errorText);
+  for (const auto& [label, name] : {std::pair{&notReplaced, extractName}, std::pair{&kept, keptName}}) {
+    text += "\r\n";
+    text += *label;
+    text += "\r\n";
+    text += name;
+  }
+  return text;
+}
+
 std::string CancelledRunMessage(std::string_view extractName) {
   static const std::string cancelled = Sj("** キャンセルしました。");
   return IncompleteExtractMessage(cancelled, extractName);

@@ -16,6 +16,10 @@ const std::string& ExtractIsSourceMessage();
 // Added to an input/output error that stopped a run after an extract file
 // was opened: the error text, then which extract file is incomplete.
 std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName);
+// The finished extract could not replace the older file `extractName`, which
+// stays as it was; the records are in the file `keptName` (code page 932).
+std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_view extractName,
+                                      std::string_view keptName);
 // The batch driver after a cancel: the extract file `extractName` (code page
 // 932) holds only the records written before it.
 std::string CancelledRunMessage(std::string_view extractName);

@@ -175,6 +175,33 @@ TEST_F(FileSeriesSafetyTest, WriteErrorNamesTheIncompleteExtract) {
   EXPECT_EQ(ReadBytes("data.csv"), kSource);
 }
 
+// A folder takes the extract's name while the file is cut, so the finished
+// extract cannot be moved into place (on Windows the same happens when
+// another program holds the older extract open).
+class FolderInTheWay : public FakeWindows {
+ public:
+  void FileDone(const FileRunResult& result) override {
+    FakeWindows::FileDone(result);
+    std::filesystem::create_directories("out.csv/inside");
+  }
+};
+
+TEST_F(FileSeriesSafetyTest, ExtractThatCannotReplaceTheOlderFileKeepsItsRecords) {
+  WriteBytes("data.csv", kSource);
+  FolderInTheWay blocked;
+  EXPECT_EQ(RunExtraction(Everything("data.csv", "out.csv"), Layout("data.csv"), blocked, record),
+            RunOutcome::Failed);
+  ASSERT_EQ(blocked.messages.size(), 1u);
+  const std::string& message = blocked.messages[0];
+  EXPECT_NE(message.find("** 次の抽出ﾌｧｲﾙを置き換えられませんでした：\r\nout.csv"), std::string::npos)
+      << message;
+  EXPECT_NE(message.find("** 抽出したﾚｺｰﾄﾞは次のﾌｧｲﾙにあります：\r\n"), std::string::npos) << message;
+  EXPECT_EQ(message.find("不完全"), std::string::npos) << message;
+  // The records the run reported are where the message says.
+  EXPECT_EQ(ReadBytes("out.csv.sifta-tmp"), kSource);
+  EXPECT_EQ(ReadBytes("data.csv"), kSource);
+}
+
 TEST_F(FileSeriesSafetyTest, ExtractFolderThatCannotBeCreated) {
   WriteBytes("data.csv", kSource);
   WriteBytes("blocker", "");
