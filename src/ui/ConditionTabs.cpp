@@ -232,10 +232,9 @@ void ConditionTabs::BuildRecordTab() {
 
 // --- state -----------------------------------------------------------------
 
-void ConditionTabs::StartState() {
-  SetupRidGrid(false);
-  SetupCellGrid(false);
-  SetupSpecialGrid(false);
+// The record tab with no mode chosen: its labels, key and value grids and
+// "all except" off, the key grid under its start titles.
+void ConditionTabs::RecordTabWithoutMode() {
   Label4->setEnabled(false);
   Label5->setEnabled(false);
   SetGroupBoxOn(GroupBox4, false);
@@ -243,6 +242,13 @@ void ConditionTabs::StartState() {
   SetupKeyGrid(false, RecordMode::All);
   SetupValueGrid(false, RecordMode::All);
   CheckBox3->setEnabled(false);
+}
+
+void ConditionTabs::StartState() {
+  SetupRidGrid(false);
+  SetupCellGrid(false);
+  SetupSpecialGrid(false);
+  RecordTabWithoutMode();
   SetGroupBoxOn(GroupBox3, true);
   PageControl1->setCurrentIndex(0);
 }
@@ -621,13 +627,7 @@ void ConditionTabs::ApplyConditions(const sifta::ExtractionConditions& condition
                                                                        ? RadioButton7
                                                                        : RadioButton13);
   if (!mode) {
-    Label4->setEnabled(false);
-    Label5->setEnabled(false);
-    SetGroupBoxOn(GroupBox4, false);
-    sifta::WriteKeyGridStartTitles(*StringGrid4);
-    SetupKeyGrid(false, RecordMode::All);
-    SetupValueGrid(false, RecordMode::All);
-    CheckBox3->setEnabled(false);
+    RecordTabWithoutMode();
   } else if (*mode == RecordMode::All) {
     RadioButton5Click();
   } else if (*mode == RecordMode::Count) {

@@ -151,6 +151,8 @@ class ConditionTabs : public QObject {
   QRadioButton* RadioButton10 = nullptr;
 
  private:
+  // The record tab with no mode chosen (at the start, or opened so).
+  void RecordTabWithoutMode();
   void BuildRidTab();
   void BuildCellTab();
   void BuildRecordTab();
