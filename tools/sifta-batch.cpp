@@ -16,8 +16,10 @@
 // input/output error, also of the conditions file or of the record count
 // list; 64 on a wrong command line or a malformed conditions file; 130 after
 // a cancel. Relative file names are taken from the current folder.
+#include <charconv>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -44,11 +46,11 @@ enum ExitStatus { kDone = 0, kRefused = 1, kIoError = 2, kUsage = 64, kCancelled
 void Say(const std::string& cp932) { std::fprintf(stderr, "%s\n", TerminalText(cp932).c_str()); }
 
 int Usage() {
-  std::fputs("usage: sifta-batch CONDITIONS.json\n", stderr);
+  std::fputs("usage: sifta-batch [--workers=N] CONDITIONS.json\n", stderr);
   return kUsage;
 }
 
-int Run(const std::string& argument) {
+int Run(const std::string& argument, const RunOptions& options) {
   const char* conditionsPath = argument.c_str();  // UTF-8
   auto content = ReadConditionsFile(platform::PathFromUtf8(argument));
   if (const auto* error = std::get_if<IoError>(&content)) {
@@ -94,7 +96,7 @@ int Run(const std::string& argument) {
   TerminalWindows windows(std::move(request.series), stdout, stderr);
   RunRecord record;
   int status = kRefused;
-  switch (RunExtraction(request.conditions, layout, windows, record)) {
+  switch (RunExtraction(request.conditions, layout, windows, record, options)) {
     case RunOutcome::Finished:
       status = kDone;
       break;
@@ -124,11 +126,25 @@ int Run(const std::string& argument) {
 int main(int argc, char** argv) {
   platform::PrepareStandardStreams();
   const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
-  if (arguments.size() != 1 || arguments[0].empty()) return Usage();
-  if (arguments[0] == "-h" || arguments[0] == "--help") return Usage();
+  std::vector<std::string_view> rest(arguments.begin(), arguments.end());
+  RunOptions options;
+  // --workers=N: the threads that cut records besides the reading one, 0 to
+  // 64 (for measurements; the default is one per hardware thread).
+  constexpr std::string_view kWorkers = "--workers=";
+  if (!rest.empty() && rest[0].substr(0, kWorkers.size()) == kWorkers) {
+    const std::string_view number = rest[0].substr(kWorkers.size());
+    unsigned workers = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), workers);
+    if (number.empty() || error != std::errc{} || end != number.data() + number.size() || workers > 64)
+      return Usage();
+    options.cutWorkers = workers;
+    rest.erase(rest.begin());
+  }
+  if (rest.size() != 1 || rest[0].empty()) return Usage();
+  if (rest[0] == "-h" || rest[0] == "--help") return Usage();
   // A write beyond the file size limit, or into a closed pipe, fails as a
   // write error does, so that the extract is finished and named.
   platform::IgnoreFileSizeSignal();
   platform::IgnoreBrokenPipeSignal();
-  return Run(arguments[0]);
+  return Run(std::string(rest[0]), options);
 }

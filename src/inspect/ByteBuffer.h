@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 namespace sifta {
 
@@ -35,6 +36,11 @@ class ByteBuffer {
     if (!grown) throw std::bad_alloc();
     data_ = static_cast<char*>(grown);
     size_ = size;
+  }
+
+  friend void swap(ByteBuffer& a, ByteBuffer& b) noexcept {
+    std::swap(a.data_, b.data_);
+    std::swap(a.size_, b.size_);
   }
 
   // Exactly `size` bytes of undefined content; a larger block is given back.

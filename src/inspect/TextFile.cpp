@@ -217,6 +217,67 @@ std::string_view LineReader::ReadLine() {
   }
 }
 
+std::string_view LineReader::TakeLines(ByteBuffer& into) {
+  if (AtEnd()) return {};
+  size_t scanned = begin_;  // bytes from here on may hold the last line end
+  for (;;) {
+    const size_t limit = mark_ == kNoMark ? end_ : mark_;
+    // A CR that ends what is read may wait for its LF.
+    const bool lfUnknown = mark_ == kNoMark && !physicalEnd_;
+    const size_t searchEnd = lfUnknown && limit > begin_ && buffer_[limit - 1] == '\r' ? limit - 1 : limit;
+    size_t at = searchEnd;
+    while (at > scanned && buffer_[at - 1] != '\r') --at;
+    if (at > scanned) {
+      const size_t cut = at < end_ && buffer_[at] == '\n' ? at + 1 : at;
+      return Hand(into, cut);
+    }
+    if (mark_ != kNoMark) {
+      const std::string_view lines = Hand(into, mark_);
+      textEnded_ = true;
+      return lines;
+    }
+    // No line end in what is read: read more, or the last line ends the file.
+    if (TooLong(searchEnd - begin_)) return {};
+    const size_t offset = searchEnd - begin_;
+    if (!Fill()) {
+      if (error_) {
+        begin_ = end_;  // the line is cut short: it is no line
+        return {};
+      }
+      return Hand(into, end_);
+    }
+    scanned = begin_ + offset;
+  }
+}
+
+std::string_view LineReader::Hand(ByteBuffer& into, std::size_t cut) {
+  // A line longer than allowed can only be among them when they are.
+  size_t end = cut;
+  if (cut - begin_ > longestLine_) {
+    for (size_t line = begin_; line < cut;) {
+      const void* cr = std::memchr(buffer_.data() + line, '\r', cut - line);
+      const size_t at = cr ? static_cast<size_t>(static_cast<const char*>(cr) - buffer_.data()) : cut;
+      if (at - line > longestLine_) {
+        end = line;
+        break;
+      }
+      line = at + 1 < cut && buffer_[at + 1] == '\n' ? at + 2 : at + 1;
+    }
+  }
+  // The rest moves into the buffer that comes in.
+  const size_t rest = end_ - cut;
+  if (into.size() < rest) into.Grow(rest);
+  std::memcpy(into.data(), buffer_.data() + cut, rest);
+  swap(into, buffer_);
+  const std::string_view lines(into.data() + begin_, end - begin_);
+  consumedBefore_ += static_cast<std::int64_t>(cut);
+  if (mark_ != kNoMark) mark_ -= cut;
+  begin_ = 0;
+  end_ = rest;
+  if (end < cut) TooLong(longestLine_ + 1);
+  return lines;
+}
+
 // ---- LineWriter ----
 
 // The thread that writes full buffers. Only `pending`, `busy`, `stop` and

@@ -74,6 +74,16 @@ class LineReader {
   // member; the empty line past the end, and after an error.
   std::string_view ReadLine();
 
+  // As many whole lines as are read, from the next line on, for another
+  // thread to split by the same rule: `into` and the reader's buffer change
+  // places, and the view into `into` holds the lines, each but the text's
+  // last ending at a CR (with the LF after it, when there is one); no line
+  // end is split. The same lines as ReadLine would give one by one, up to a
+  // line it would refuse (too long, or cut short by a read error), which is
+  // not given (Error() says why). Empty when no line is left. Valid until
+  // `into` changes.
+  std::string_view TakeLines(ByteBuffer& into);
+
   // The first read error, if any: reading stopped there as at an end.
   const std::optional<IoError>& Error() const { return error_; }
 
@@ -92,6 +102,8 @@ class LineReader {
   bool Fill();  // reads one more block after end_, keeping begin_..end_; false at the end
   bool TooLong(std::size_t length);  // true (after ending the text) when a line of `length` is
   std::string_view Take(std::size_t length, std::size_t next);  // the line at begin_; begin_ = next
+  // The lines at begin_ up to `cut`, handed over in `into`; the rest stays.
+  std::string_view Hand(ByteBuffer& into, std::size_t cut);
 
   std::size_t blockSize_ = kDefaultBlockSize;
   std::size_t longestLine_ = kLongestLine;

@@ -111,8 +111,9 @@ struct RunStop {
 // One run over a checked plan, from the series start to the run end.
 class SeriesRun {
  public:
-  SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows, RunRecord& record)
-      : plan_(plan), layout_(layout), windows_(windows), record_(record) {}
+  SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows, RunRecord& record,
+            const RunOptions& options)
+      : plan_(plan), layout_(layout), windows_(windows), record_(record), options_(options) {}
 
   RunOutcome Run();
 
@@ -135,6 +136,7 @@ class SeriesRun {
   const FileLayout& layout_;
   WindowLayer& windows_;
   RunRecord& record_;
+  const RunOptions options_;
 
   std::string substitution_;      // code page 932, as entered
   std::string substitutionPath_;  // its UTF-8 form, for the file names
@@ -316,11 +318,10 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
 
   windows_.FileStarted(plan_.sourceIsSeries, substitution_, signals_);
   const FileRunResult result = ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending,
-                                                 signals_.cancelRequest, windows_);
+                                                 signals_.cancelRequest, windows_, options_.cutWorkers);
   windows_.FileDone(result);
 
   std::optional<IoError> failure = result.failure;
-  if (!failure) failure = source.Error();
   if (!failure) failure = extract.Error();
   if (failure) {
     // What was written goes into place; the user learns which file is cut short.
@@ -329,8 +330,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(failure->message, extractShown)};
   }
 
-  if (!result.cancelled && source.EndMarkBeforeEnd())
-    endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
+  if (result.endMarkBeforeEnd) endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
   source.Close();
   windows_.ListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
   record_.sourceTotal += result.sourceRecords;
@@ -416,7 +416,7 @@ std::string ReplacePlaceholder(std::string_view name, std::string_view text) {
 bool IsSameFile(const fs::path& a, const fs::path& b) { return SameIdentity(IdentityOf(a), IdentityOf(b)); }
 
 RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayout& layout,
-                         WindowLayer& windows, RunRecord& record) {
+                         WindowLayer& windows, RunRecord& record, const RunOptions& options) {
   windows.RunRequested();
 
   PlanResult planned = BuildExtractionPlan(conditions, layout);
@@ -432,7 +432,7 @@ RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayou
   // is added to or appended to. A refused run changes nothing, so the extract
   // information of the run before stays available.
   record = RunRecord{};
-  SeriesRun run(std::get<ExtractionPlan>(planned), layout, windows, record);
+  SeriesRun run(std::get<ExtractionPlan>(planned), layout, windows, record, options);
   return run.Run();
 }
 

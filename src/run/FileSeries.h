@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "inspect/FileLayout.h"
+#include "run/ChunkPipeline.h"
 #include "run/ExtractionConditions.h"
 #include "run/WindowLayer.h"
 
@@ -48,10 +49,17 @@ enum class RunOutcome {
   Abandoned,  // the window layer gave up asking for @ entries (WindowLayer::AbandonsRun)
 };
 
+// How a run uses the machine; nothing of it changes what a run does.
+struct RunOptions {
+  // Threads that cut records besides the one that reads, counts and writes
+  // (0: every record cut by that one).
+  unsigned cutWorkers = DefaultCutWorkers();
+};
+
 // The handler of "抽出する". `layout` is the layout of the chosen source file;
 // `record` is reset at the start and filled during the run.
 RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayout& layout,
-                         WindowLayer& windows, RunRecord& record);
+                         WindowLayer& windows, RunRecord& record, const RunOptions& options = {});
 
 // Pieces of the run, usable on their own.
 

@@ -249,8 +249,19 @@ inline void RecordCutter::PutPiece(const Piece& piece, bool zeroQuoted) {
 }
 
 std::string_view RecordCutter::OutputLine(bool zeroing) {
-  Locate();
   size_ = 0;
+  Build(zeroing);
+  return {out_.data(), size_};
+}
+
+void RecordCutter::AppendRecordLine() {
+  Build(true);
+  Put("\r\n", 2);
+}
+
+void RecordCutter::Build(bool zeroing) {
+  Locate();
+  const size_t lineStart = size_;
   const bool zeroQuoted = zeroing && zeroQuoted_;
   // With quoted items zeroed, the fields of the output's BODY part are its
   // items, each ending at a comma of a single-byte position in the output as
@@ -263,9 +274,8 @@ std::string_view RecordCutter::OutputLine(bool zeroing) {
   for (size_t i = 0; i < ridPieces_; ++i) PutPiece(pieces_[i], false);
   const size_t bodyStart = size_;
   for (size_t i = ridPieces_; i < pieces_.size(); ++i) PutPiece(pieces_[i], zeroQuoted);
-  if (size_ > 0) --size_;  // the comma after the last piece
+  if (size_ > lineStart) --size_;  // the comma after the last piece
   if (zeroing && zeroSpecial_ && !specialsWhileCutting_) ZeroSpecialStrings(bodyStart);
-  return {out_.data(), size_};
 }
 
 std::string_view RecordCutter::OutputLineWithEnd(bool zeroing) {

@@ -34,6 +34,17 @@ class RecordCutter {
   // The same followed by CR LF, as the line is written to the extract file.
   std::string_view OutputLineWithEnd(bool zeroing);
 
+  // Cutting many records into one buffer: the record's output line with its
+  // CR LF (zeroing on) added after the lines added before. The buffer of
+  // output lines is `output`'s, taken with the bytes it holds: `size` of
+  // them, and given back by the same call with the cutter's.
+  void AppendRecordLine();
+  std::size_t AppendedSize() const { return size_; }
+  void SwapOutput(ByteBuffer& output, std::size_t& size) {
+    swap(out_, output);
+    std::swap(size_, size);
+  }
+
   // The key of the line (modes Code and Value), double quotes and commas
   // deleted. Valid until the next Load or Key.
   std::string_view Key();
@@ -64,6 +75,7 @@ class RecordCutter {
   Bytes SpanOf(const Piece& piece, bool listed) const;
 
   void Locate();
+  void Build(bool zeroing);  // the output line after the bytes held
   void PutPiece(const Piece& piece, bool zeroQuoted);
   void PutZeroed(int first, int last);
   void PutZeroedWithSpecials(int first, int last);

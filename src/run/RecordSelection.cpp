@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "run/ChunkPipeline.h"
 #include "run/RecordCutter.h"
 
 namespace sifta {
@@ -19,8 +20,9 @@ std::int64_t CountRangeLast(const NumberRange& range) {
 class RecordLoop {
  public:
   RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract, const bool& cancelRequest,
-             ServiceHook& service)
+             ServiceHook& service, unsigned cutWorkers)
       : plan_(plan),
+        cutWorkers_(cutWorkers),
         cutter_(plan),
         source_(source),
         extract_(extract),
@@ -37,10 +39,12 @@ class RecordLoop {
         if (Failed()) return Finish();
       }
     }
-    if (plan_.recordMode == RecordMode::All || plan_.recordMode == RecordMode::Count)
+    if (plan_.recordMode == RecordMode::Count || (plan_.recordMode == RecordMode::All && cutWorkers_ == 0))
       CountLoop();
-    else
+    else if (cutWorkers_ == 0)
       KeyLoop();
+    else
+      ChunkLoop();
     return Finish();
   }
 
@@ -102,10 +106,50 @@ class RecordLoop {
     Failed();
   }
 
+  // Every record cut by the workers, then taken here in order as the loops
+  // above take them: counted, the cancel request tested, the window
+  // serviced, the output written. The reader runs ahead of the records
+  // taken, so what it met past them (a read error, the end of the text)
+  // counts only once every chunk read is taken.
+  void ChunkLoop() {
+    ChunkPipeline pipeline(plan_, cutWorkers_);
+    for (;;) {
+      pipeline.ReadAhead(source_);
+      const CutChunk* chunk = pipeline.Oldest();
+      if (!chunk) break;
+      if (!TakeChunk(*chunk)) {
+        // An early stop at the last line read meets the end of the text, as
+        // the loops above would.
+        sourceReadAhead_ = true;
+        textEndMet_ = chunk->stopped && chunk->stoppedAtEnd && pipeline.IsNewest(chunk);
+        return;
+      }
+      pipeline.Release();
+    }
+    Failed();
+  }
+
+  // False when the loop must end.
+  bool TakeChunk(const CutChunk& chunk) {
+    std::size_t written = 0;
+    for (const std::size_t end : chunk.ends) {
+      ++result_.sourceRecords;
+      if (cancelRequest_) return false;
+      service_.ServicePendingEvents();
+      if (end > written) {
+        extract_.Append(chunk.Output(written, end));
+        ++result_.extractRecords;
+        if (extract_.Error()) return false;
+      }
+      written = end;
+    }
+    return !chunk.stopped;
+  }
+
   // Takes the first read or write error into the result; true when there is one.
   bool Failed() {
     if (result_.failure) return true;
-    if (source_.Error())
+    if (source_.Error() && !sourceReadAhead_)
       result_.failure = source_.Error();
     else if (extract_.Error())
       result_.failure = extract_.Error();
@@ -115,10 +159,19 @@ class RecordLoop {
   FileRunResult Finish() {
     Failed();
     result_.cancelled = cancelRequest_;
+    // A loop that stopped before the end of the text has not met its end.
+    result_.endMarkBeforeEnd =
+        !result_.cancelled && !result_.failure && textEndMet_ && source_.EndMarkBeforeEnd();
     return result_;
   }
 
   const ExtractionPlan& plan_;
+  const unsigned cutWorkers_;
+  // The chunk loop stopped before taking every chunk read: the reader's
+  // errors lie past the records taken, and its end of text unless
+  // textEndMet_.
+  bool sourceReadAhead_ = false;
+  bool textEndMet_ = true;
   RecordCutter cutter_;
   LineReader& source_;
   LineWriter& extract_;
@@ -131,8 +184,8 @@ class RecordLoop {
 
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, const bool& cancelRequest,
-                                ServiceHook& service) {
-  return RecordLoop(plan, source, extract, cancelRequest, service).Run(headingKind, appending);
+                                ServiceHook& service, unsigned cutWorkers) {
+  return RecordLoop(plan, source, extract, cancelRequest, service, cutWorkers).Run(headingKind, appending);
 }
 
 }  // namespace sifta

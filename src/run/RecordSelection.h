@@ -29,19 +29,27 @@ class ServiceHook {
 // which a cancel was seen and the record that ended the loop early included);
 // extractRecords counts the records written (not the heading). `failure` is a
 // read or write error, which ended the file at once.
+// `endMarkBeforeEnd`: the loop read to the end of the text, which ended at a
+// 0x1A byte with more bytes of the file after it.
 struct FileRunResult {
   std::int64_t sourceRecords = 0;
   std::int64_t extractRecords = 0;
   bool cancelled = false;
   std::optional<IoError> failure;
+  bool endMarkBeforeEnd = false;
 };
 
 // Reads `source` from its first line to the end (or to the early stop) and
 // writes to `extract`. The heading (when `headingKind` is not None) is written
 // projected only when not `appending`. `cancelRequest` is read after every
 // record read.
+//
+// The records are cut by `cutWorkers` threads besides this one (0: on this
+// thread alone), which may read the source ahead of the records counted;
+// what the result says, what is written and when the windows are serviced
+// are the same whatever their number. A count range is always cut here.
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, const bool& cancelRequest,
-                                ServiceHook& service);
+                                ServiceHook& service, unsigned cutWorkers = 0);
 
 }  // namespace sifta

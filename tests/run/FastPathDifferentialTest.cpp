@@ -492,5 +492,117 @@ TEST_P(FastPathDifferentialTest, WholeFilesEqualTheReferenceLoop) {
   }
 }
 
+// ---- The records cut on several threads ----
+
+// Sets the cancel request at its n-th call (never when n is 0).
+class CancellingHook : public ServiceHook {
+ public:
+  CancellingHook(bool& cancel, std::int64_t at) : cancel_(cancel), at_(at) {}
+  void ServicePendingEvents() override {
+    if (++calls == at_) cancel_ = true;
+  }
+  std::int64_t calls = 0;
+
+ private:
+  bool& cancel_;
+  std::int64_t at_;
+};
+
+struct LoopRun {
+  FileRunResult result;
+  std::int64_t serviceCalls = 0;
+  std::string extract;
+};
+
+LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& source,
+                const std::string& extract, size_t block, size_t longest, size_t writeBuffer,
+                unsigned workers, std::int64_t cancelAt) {
+  LoopRun run;
+  LineReader reader(block, longest);
+  EXPECT_FALSE(reader.Open(source));
+  LineWriter writer(writeBuffer);
+  EXPECT_FALSE(writer.Open(extract, LineWriter::Mode::Create));
+  bool cancel = false;
+  CancellingHook hook(cancel, cancelAt);
+  run.result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader, writer,
+                                 false, cancel, hook, workers);
+  writer.Close();
+  run.serviceCalls = hook.calls;
+  if (extract.rfind("/dev/", 0) != 0) run.extract = ReadAll(extract);
+  return run;
+}
+
+void ExpectSameRun(const LoopRun& parallel, const LoopRun& single) {
+  EXPECT_EQ(parallel.result.sourceRecords, single.result.sourceRecords);
+  EXPECT_EQ(parallel.result.extractRecords, single.result.extractRecords);
+  EXPECT_EQ(parallel.result.cancelled, single.result.cancelled);
+  EXPECT_EQ(parallel.result.failure.has_value(), single.result.failure.has_value());
+  if (parallel.result.failure && single.result.failure) {
+    EXPECT_EQ(parallel.result.failure->message, single.result.failure->message);
+  }
+  EXPECT_EQ(parallel.result.endMarkBeforeEnd, single.result.endMarkBeforeEnd);
+  EXPECT_EQ(parallel.serviceCalls, single.serviceCalls);
+  EXPECT_EQ(Visible(parallel.extract), Visible(single.extract));
+}
+
+// Any chunk size, any number of workers, a cancel at any record, early
+// stops, the end mark and the line limit: everything the loop says and
+// writes is what it says and writes on one thread.
+TEST(ParallelCutDifferential, EqualsTheLoopOnOneThread) {
+  testing::TempFolder folder;
+  Random random(2024);
+  for (int round = 0; round < 60; ++round) {
+    const int itemCount = Uniform(random, 1, 10);
+    const Layout layout{itemCount, Uniform(random, 0, itemCount - 1)};
+    std::vector<std::string> lines;
+    const int lineCount = Uniform(random, 1, 25);
+    for (int i = 0; i < lineCount; ++i) lines.push_back(RandomLine(random, itemCount));
+    if (round % 2 == 0) std::sort(lines.begin(), lines.end());  // keys grouped in order
+    ExtractionPlan plan = RandomPlan(random, layout, lines);
+    if (plan.recordMode == RecordMode::Count) plan = RandomPlan(random, layout, lines);
+    const bool hasHeading = Chance(random, 50);
+
+    // Line ends of every kind, a last line without one, an end mark with
+    // bytes after it.
+    std::string file;
+    for (const std::string& line : lines) {
+      const int end = Uniform(random, 0, 9);
+      file += line + (end == 0 ? "\r" : end == 1 ? "\n\r\n" : "\r\n");
+    }
+    if (Chance(random, 30)) file.resize(file.size() - (file.back() == '\n' ? 2 : 1));
+    if (Chance(random, 25))
+      file.insert(static_cast<size_t>(Uniform(random, 0, static_cast<int>(file.size()))), "\x1A");
+    if (Chance(random, 20)) file += "\x1A,junk\r\n";
+    const std::string source = folder.Write("source.csv", file);
+    const std::string extract = folder / "extract.csv";
+    const size_t longest = Chance(random, 15) ? static_cast<size_t>(Uniform(random, 5, 40)) : 1u << 20;
+    SCOPED_TRACE("plan " + Describe(plan) + "\nfile " + Visible(file));
+
+    const LoopRun single = RunLoop(plan, hasHeading, source, extract, 4096, longest, 4096, 0, 0);
+    const std::int64_t records = single.result.sourceRecords;
+    for (size_t block = 1; block <= 70; block += block < 12 ? 1 : 7) {
+      const unsigned workers = static_cast<unsigned>(1 + block % 3);
+      // A cancel at every record with one chunk size, elsewhere at one.
+      std::vector<std::int64_t> cancels = {0, Uniform(random, 1, static_cast<int>(records) + 1)};
+      if (block == 3)
+        for (std::int64_t at = 1; at <= records; ++at) cancels.push_back(at);
+      for (const std::int64_t at : cancels) {
+        SCOPED_TRACE("block " + std::to_string(block) + ", workers " + std::to_string(workers) +
+                     ", cancel at " + std::to_string(at));
+        const LoopRun expected =
+            at == 0 ? single : RunLoop(plan, hasHeading, source, extract, 4096, longest, 4096, 0, at);
+        ExpectSameRun(RunLoop(plan, hasHeading, source, extract, block, longest, 4096, workers, at),
+                      expected);
+      }
+    }
+    // A write error at a buffer boundary stops both loops at the same record.
+    if (std::filesystem::exists("/dev/full")) {
+      const size_t buffer = static_cast<size_t>(Uniform(random, 1, 40));
+      ExpectSameRun(RunLoop(plan, hasHeading, source, "/dev/full", 5, longest, buffer, 2, 0),
+                    RunLoop(plan, hasHeading, source, "/dev/full", 4096, longest, buffer, 0, 0));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sifta

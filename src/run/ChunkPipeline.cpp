@@ -1,0 +1,141 @@
+#include "run/ChunkPipeline.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace sifta {
+
+void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk) {
+  const bool keyed = plan.recordMode == RecordMode::Code || plan.recordMode == RecordMode::Value;
+  const bool stopsEarly = keyed && plan.grouping == CodeGrouping::GroupedInOrder && !plan.extractAllExcept;
+  chunk.ends.clear();
+  chunk.stopped = chunk.stoppedAtEnd = false;
+  chunk.outputSize = 0;
+  cutter.SwapOutput(chunk.output, chunk.outputSize);
+  const char* const text = chunk.lines.data();
+  const std::size_t size = chunk.lines.size();
+  for (std::size_t at = 0; at < size;) {
+    // The line rule of LineReader: up to a CR, an LF right after it belonging
+    // to the line end; the last line may have none.
+    const void* cr = std::memchr(text + at, '\r', size - at);
+    const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - text) : size;
+    cutter.Load({text + at, end - at});
+    at = end + 1 < size && text[end + 1] == '\n' ? end + 2 : end + 1;
+    if (!keyed) {
+      cutter.AppendRecordLine();
+      chunk.ends.push_back(cutter.AppendedSize());
+      continue;
+    }
+    const std::string_view key = cutter.Key();
+    const bool passedLastRange = stopsEarly && cutter.BeyondLastRange(key);
+    if (cutter.KeyMatches(key) != plan.extractAllExcept) cutter.AppendRecordLine();
+    chunk.ends.push_back(cutter.AppendedSize());
+    if (passedLastRange) {
+      chunk.stopped = true;
+      chunk.stoppedAtEnd = at >= size;
+      break;
+    }
+  }
+  cutter.SwapOutput(chunk.output, chunk.outputSize);
+}
+
+unsigned DefaultCutWorkers() { return std::max(2u, std::thread::hardware_concurrency()); }
+
+ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers)
+    : plan_(plan), workers_(std::max(workers, 1u)), inFlightMost_(workers_ + 2), ownCutter_(plan) {}
+
+ChunkPipeline::~ChunkPipeline() {
+  {
+    std::lock_guard<std::mutex> held(lock_);
+    stop_ = true;
+  }
+  workToDo_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void ChunkPipeline::ReadAhead(LineReader& source) {
+  while (inFlight_.size() < inFlightMost_) {
+    if (spare_.empty()) {
+      chunks_.push_back(std::make_unique<CutChunk>());
+      spare_.push_back(chunks_.back().get());
+    }
+    CutChunk* chunk = spare_.back();
+    chunk->lines = source.TakeLines(chunk->input);
+    if (chunk->lines.empty()) return;
+    spare_.pop_back();
+    chunk->cut = false;
+    chunk->failure = nullptr;
+    // The first chunk waits: a file of one chunk is cut without threads.
+    if (threads_.empty() && inFlight_.empty()) {
+      inFlight_.push_back(chunk);
+      continue;
+    }
+    inFlight_.push_back(chunk);
+    if (threads_.empty()) {
+      Start();
+      continue;
+    }
+    {
+      std::lock_guard<std::mutex> held(lock_);
+      toCut_.push_back(chunk);
+    }
+    workToDo_.notify_one();
+  }
+}
+
+void ChunkPipeline::Start() {
+  // The chunk waiting since the first read goes first.
+  {
+    std::lock_guard<std::mutex> held(lock_);
+    toCut_.assign(inFlight_.begin(), inFlight_.end());
+  }
+  for (unsigned i = 0; i < workers_; ++i) threads_.emplace_back([this] { Work(); });
+}
+
+void ChunkPipeline::Work() {
+  RecordCutter cutter(plan_);
+  std::unique_lock<std::mutex> held(lock_);
+  for (;;) {
+    workToDo_.wait(held, [this] { return stop_ || !toCut_.empty(); });
+    if (stop_) return;
+    CutChunk* chunk = toCut_.front();
+    toCut_.pop_front();
+    held.unlock();
+    try {
+      CutLines(plan_, cutter, *chunk);
+    } catch (...) {
+      chunk->failure = std::current_exception();
+    }
+    held.lock();
+    chunk->cut = true;
+    chunkCut_.notify_all();
+  }
+}
+
+CutChunk* ChunkPipeline::Oldest() {
+  if (inFlight_.empty()) return nullptr;
+  CutChunk* chunk = inFlight_.front();
+  if (threads_.empty()) {
+    if (!chunk->cut) {
+      try {
+        CutLines(plan_, ownCutter_, *chunk);
+      } catch (...) {
+        chunk->failure = std::current_exception();
+      }
+      chunk->cut = true;
+    }
+  } else {
+    std::unique_lock<std::mutex> held(lock_);
+    chunkCut_.wait(held, [chunk] { return chunk->cut; });
+  }
+  if (chunk->failure) std::rethrow_exception(chunk->failure);
+  return chunk;
+}
+
+void ChunkPipeline::Release() {
+  spare_.push_back(inFlight_.front());
+  inFlight_.pop_front();
+}
+
+}  // namespace sifta

@@ -1,0 +1,102 @@
+// Cutting a source file on several threads. A line ends at its CR and no
+// line ever joins the next, so the source splits at any line end into
+// chunks that are cut independently: the reading thread takes chunks of
+// whole lines (LineReader::TakeLines), worker threads cut them, each with
+// its own RecordCutter, and the chunks come back in the order of the file.
+// Only the reading thread counts, writes and services the windows; a worker
+// touches nothing but its chunk.
+//
+// A fixed number of chunks is in flight, each about one read block, so that
+// memory stays at that many blocks plus their output whatever the file's
+// size. A file of one chunk is cut on the reading thread, without starting
+// any thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "inspect/ByteBuffer.h"
+#include "inspect/TextFile.h"
+#include "run/ExtractionPlan.h"
+#include "run/RecordCutter.h"
+
+namespace sifta {
+
+// One chunk of lines and what was cut of it. After the cut, `ends` has one
+// entry per line cut, the size of `output` after that line's output (the
+// same as before it when the line is not written); the cut goes through the
+// chunk unless `stopped`.
+struct CutChunk {
+  ByteBuffer input;  // the lines lie in it; it takes turns with the reader's buffer
+  std::string_view lines;
+  ByteBuffer output;
+  std::size_t outputSize = 0;
+  std::vector<std::size_t> ends;
+  // The last line cut is the first beyond the last code range of a grouped
+  // key: no later line is looked at.
+  bool stopped = false;
+  bool stoppedAtEnd = false;   // at the chunk's last line
+  std::exception_ptr failure;  // thrown while cutting (out of memory), thrown again when taken
+  bool cut = false;
+
+  std::string_view Output(std::size_t from, std::size_t to) const {
+    return {output.data() + from, to - from};
+  }
+};
+
+// Cuts every line of `chunk` by the plan of `cutter`: in the modes All and
+// Code/Value (Count needs the record numbers, which only the reading thread
+// knows).
+void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk);
+
+// One per hardware thread, at least two.
+unsigned DefaultCutWorkers();
+
+class ChunkPipeline {
+ public:
+  // `workers` threads (at least 1), started when a second chunk is read.
+  ChunkPipeline(const ExtractionPlan& plan, unsigned workers);
+  ChunkPipeline(const ChunkPipeline&) = delete;
+  ChunkPipeline& operator=(const ChunkPipeline&) = delete;
+  ~ChunkPipeline();  // the chunks in flight are dropped
+
+  // Reads chunks from `source` until the set in flight is full or no line
+  // is left. Read errors stay with the reader.
+  void ReadAhead(LineReader& source);
+
+  // The oldest chunk in flight, once cut (rethrowing what its cut threw);
+  // null when none is in flight. Valid until Release.
+  CutChunk* Oldest();
+  void Release();  // done with the oldest chunk
+  // Whether no chunk was read after `chunk`.
+  bool IsNewest(const CutChunk* chunk) const { return !inFlight_.empty() && inFlight_.back() == chunk; }
+
+ private:
+  void Start();
+  void Work();
+
+  const ExtractionPlan& plan_;
+  unsigned workers_;
+  std::size_t inFlightMost_;
+  RecordCutter ownCutter_;                         // for a chunk cut on the reading thread
+  std::vector<std::unique_ptr<CutChunk>> chunks_;  // all there are
+  std::vector<CutChunk*> spare_;
+  std::deque<CutChunk*> inFlight_;  // in the order of the file
+  // Shared with the workers, under lock_, with the `cut` and `failure` of
+  // every chunk handed to them.
+  std::mutex lock_;
+  std::condition_variable workToDo_;
+  std::condition_variable chunkCut_;
+  std::deque<CutChunk*> toCut_;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace sifta
