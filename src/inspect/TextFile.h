@@ -154,6 +154,11 @@ class LineWriter {
   std::optional<IoError> Close();
   bool IsOpen() const { return file_.IsOpen(); }
 
+  // Bytes buffered now, and how many make the buffer go out: appending
+  // fewer than their difference only adds to the buffer.
+  std::size_t Buffered() const { return buffer_.size(); }
+  std::size_t BufferSize() const { return bufferSize_; }
+
   // The first write error, if any; later writes are dropped.
   const std::optional<IoError>& Error() const { return error_; }
 

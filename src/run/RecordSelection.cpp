@@ -131,18 +131,35 @@ class RecordLoop {
 
   // False when the loop must end.
   bool TakeChunk(const CutChunk& chunk) {
-    std::size_t written = 0;
+    // The output of the records taken is appended in runs: a run that
+    // cannot fill the writer's buffer gives what the records appended one
+    // by one give, and no write error can show on its way. A record that
+    // could fill it is appended by itself, when the loop on one thread
+    // would append it.
+    std::size_t run = 0;    // the output from here on is not appended yet
+    std::size_t taken = 0;  // the output of the records taken ends here
+    const auto appendRun = [&] {
+      if (taken > run) extract_.Append(chunk.Output(run, taken));
+      run = taken;
+    };
     for (const std::size_t end : chunk.ends) {
       ++result_.sourceRecords;
-      if (cancelRequest_) return false;
-      service_.ServicePendingEvents();
-      if (end > written) {
-        extract_.Append(chunk.Output(written, end));
-        ++result_.extractRecords;
-        if (extract_.Error()) return false;
+      if (cancelRequest_) {
+        appendRun();
+        return false;
       }
-      written = end;
+      service_.ServicePendingEvents();
+      if (end == taken) continue;  // not written
+      ++result_.extractRecords;
+      if (extract_.Buffered() + (end - run) >= extract_.BufferSize()) {
+        appendRun();
+        extract_.Append(chunk.Output(taken, end));
+        run = end;
+      }
+      taken = end;
+      if (extract_.Error()) return false;
     }
+    appendRun();
     return !chunk.stopped;
   }
 
