@@ -571,7 +571,7 @@ TEST(ParallelCutDifferential, EqualsTheLoopOnOneThread) {
     }
     if (Chance(random, 30)) file.resize(file.size() - (file.back() == '\n' ? 2 : 1));
     if (Chance(random, 25))
-      file.insert(static_cast<size_t>(Uniform(random, 0, static_cast<int>(file.size()))), "\x1A");
+      file.insert(static_cast<size_t>(Uniform(random, 0, static_cast<int>(file.size()))), 1, '\x1A');
     if (Chance(random, 20)) file += "\x1A,junk\r\n";
     const std::string source = folder.Write("source.csv", file);
     const std::string extract = folder / "extract.csv";
