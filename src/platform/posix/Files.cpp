@@ -107,11 +107,12 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
   }
   if (access == Access::Read) {
     struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    const bool known = ::fstat(fd, &info) == 0;
+    if (known && S_ISDIR(info.st_mode)) {
       ::close(fd);
       return ErrorFromErrno(EISDIR);
     }
-    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (known && !S_ISREG(info.st_mode)) {
       ::close(fd);
       return SystemError{ErrorKind::NotAFile, 0};
     }
@@ -174,6 +175,10 @@ File::Lock File::TryLock() {
 }
 
 std::optional<SystemError> File::Truncate() {
+  // An empty file is left alone: a truncation marks the file on some file
+  // systems (ext4) to be flushed to the disk at once when it is closed.
+  struct stat info;
+  if (::fstat(Descriptor(handle_), &info) == 0 && info.st_size == 0) return std::nullopt;
   if (::ftruncate(Descriptor(handle_), 0) != 0) return ErrorFromErrno(errno);
   return std::nullopt;
 }
