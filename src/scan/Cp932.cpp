@@ -42,8 +42,15 @@ std::string Utf8ToCp932ForDisplay(std::string_view utf8) {
   // A character that does not convert is skipped byte by byte; only its first
   // byte leaves a '?', its UTF-8 continuation bytes leave nothing.
   std::string out;
+  out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
+    // Code page 932 keeps the ASCII characters as they are (0x5C and 0x7E
+    // too): a path, mostly ASCII, needs the converter only for the rest.
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      out += utf8[i++];
+      continue;
+    }
     size_t j = i + 1;
     while (j < utf8.size() && (static_cast<unsigned char>(utf8[j]) & 0xC0) == 0x80) ++j;
     if (auto c = Utf8ToCp932(utf8.substr(i, j - i)))
