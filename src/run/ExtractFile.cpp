@@ -46,7 +46,8 @@ ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
   if (auto bad = CheckFileName(path)) return *bad;
   const fs::path shown = platform::PathFromUtf8(path);
   file->final_ = Followed(path);
-  switch (platform::KindOf(file->final_)) {
+  const platform::FileKind kind = platform::KindOf(file->final_);
+  switch (kind) {
     case platform::FileKind::Folder:
       return FolderAsFile(path);
     case platform::FileKind::Other:
@@ -72,6 +73,7 @@ ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
     const std::optional<platform::FileIdentity> id = opened.Identity();
     if ((id && id == platform::IdentityOf(file->temporary_)) || attempt + 1 == kLockAttempts) {
       file->lock_ = std::move(opened);
+      file->temporaryId_ = id;
       break;
     }
   }
@@ -80,7 +82,7 @@ ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
     file->Discard();
     return DescribeIoError(*error, shown);
   }
-  file->lock_.TakePermissionsOf(file->final_);
+  if (kind == platform::FileKind::Regular) file->lock_.TakePermissionsOf(file->final_);
   file->folderId_ = platform::IdentityOf(place.folder);
   return file;
 }
@@ -102,10 +104,13 @@ bool ExtractFile::IsTarget(const std::string& path) const {
 }
 
 bool ExtractFile::Holds(const std::string& path) const {
-  const std::optional<platform::FileIdentity> id = platform::IdentityOf(platform::PathFromUtf8(path));
+  return Holds(platform::IdentityOf(platform::PathFromUtf8(path)));
+}
+
+bool ExtractFile::Holds(const std::optional<platform::FileIdentity>& id) const {
   if (!id) return false;
   if (direct_) return id == directId_;
-  return (lock_.IsOpen() && id == lock_.Identity()) || id == platform::IdentityOf(final_);
+  return (lock_.IsOpen() && id == temporaryId_) || id == platform::IdentityOf(final_);
 }
 
 std::optional<IoError> ExtractFile::Commit() {

@@ -52,6 +52,8 @@ class ExtractFile {
   // Whether the existing file `path` is this extract or its temporary file,
   // under any name (links included).
   bool Holds(const std::string& path) const;
+  // The same for the identity of an existing file (nothing: no file).
+  bool Holds(const std::optional<platform::FileIdentity>& id) const;
 
   // The temporary file becomes the extract; the lock ends. When it cannot
   // (on Windows, another program holds the older extract open), the older
@@ -76,7 +78,8 @@ class ExtractFile {
   bool direct_ = false;
   std::optional<platform::FileIdentity> directId_;  // the pipe or device written directly
   std::filesystem::path temporary_;
-  platform::File lock_;  // open on the temporary file, holding its lock
+  platform::File lock_;                                // open on the temporary file, holding its lock
+  std::optional<platform::FileIdentity> temporaryId_;  // of the file lock_ holds
   std::optional<platform::FileIdentity> folderId_;
   std::filesystem::path fileName_;  // the last component of final_
 };

@@ -47,6 +47,40 @@ FileIdentity IdentityOf(const fs::path& path) {
   return identity;
 }
 
+// IdentityOf for the many names of a run, most of them in a few folders: the
+// folder of the last name is resolved once, so a name costs a look at the file
+// itself instead of a walk along every folder of its path. The folders are
+// taken as they were when first met; the file is looked at every time.
+class IdentityResolver {
+ public:
+  FileIdentity Of(const fs::path& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    const fs::path name = absolute.filename();
+    // A link as the last component, or a name that moves up or stays, is
+    // resolved the long way.
+    if (error || name.empty() || name == "." || name == "..") return IdentityOf(path);
+    const fs::file_status status = fs::symlink_status(absolute, error);
+    if (fs::is_symlink(status) || (error && status.type() != fs::file_type::not_found))
+      return IdentityOf(path);
+    const fs::path folder = absolute.parent_path();
+    if (folder != folder_ || canonicalFolder_.empty()) {
+      fs::path canonical = fs::canonical(folder, error);
+      if (error) return IdentityOf(path);  // a missing folder: not kept
+      folder_ = folder;
+      canonicalFolder_ = std::move(canonical);
+    }
+    FileIdentity identity;
+    identity.normalised = canonicalFolder_ / name;
+    identity.file = platform::IdentityOf(path);
+    return identity;
+  }
+
+ private:
+  fs::path folder_;           // absolute, as spelled
+  fs::path canonicalFolder_;  // its canonical form; empty until one is resolved
+};
+
 // Two files on disk are the same by their identity alone, whatever the
 // spelling of their names (another case, a short name, a hard link); a name
 // without a file is the same as another by its normalised form.
@@ -150,6 +184,10 @@ class SeriesRun {
   // The files this run reads: the file chosen for the layout, and the
   // source files opened so far.
   SourceSet sources_;
+  IdentityResolver sourceIdentities_;
+  IdentityResolver extractIdentities_;
+  // The folder of the last extract, made when it was missing.
+  fs::path extractFolder_;
   // Kept from file to file with their buffers, closed between iterations.
   LineReader source_;
   LineWriter extractWriter_;
@@ -164,7 +202,7 @@ class SeriesRun {
 
 RunOutcome SeriesRun::Run() {
   platform::IgnoreFileSizeSignal();
-  if (!layout_.fileName.empty()) sources_.Add(IdentityOf(platform::PathFromUtf8(layout_.fileName)));
+  if (!layout_.fileName.empty()) sources_.Add(sourceIdentities_.Of(platform::PathFromUtf8(layout_.fileName)));
   windows_.RunStarted(windows_.TimeOfDay());
   lastEntry_ = false;
 
@@ -295,14 +333,15 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   } closeAtEnd{source};
   if (auto error = source.Open(sourcePath)) return RunStop{RunStop::Kind::IoError, error->message};
   windows_.ListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
-  if (extract_ && extract_->Holds(sourceName)) {
+  const FileIdentity sourceIdentity = sourceIdentities_.Of(sourcePath);
+  if (extract_ && extract_->Holds(sourceIdentity.file)) {
     // The extract written so far would replace this source: it is dropped,
     // and the file stays as it was.
     extract_->Discard();
     extract_.reset();
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   }
-  sources_.Add(IdentityOf(sourcePath));
+  sources_.Add(sourceIdentity);
 
   const std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
@@ -355,10 +394,16 @@ std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bo
   // input: the layout's file, a source read already, or one that the
   // entered range is still to read.
   const fs::path extractPath = platform::PathFromUtf8(extractName);
-  const FileIdentity extractIdentity = IdentityOf(extractPath);
+  const FileIdentity extractIdentity = extractIdentities_.Of(extractPath);
   if (sources_.Contains(extractIdentity) || IsLaterSourceOfRange(extractName, extractIdentity))
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
-  CreatePathFolders(extractPath);
+  // The folders of the path are made once; while the folder is there, every
+  // folder leading to it is.
+  const fs::path extractFolder = extractPath.parent_path();
+  if (extractFolder.empty() || extractFolder != extractFolder_ || !platform::Exists(extractFolder)) {
+    CreatePathFolders(extractPath);
+    extractFolder_ = extractFolder;
+  }
   // The same file as the previous iteration's extract, however it is spelled.
   appending = extract_ && extract_->IsTarget(extractName);
   if (appending) return std::nullopt;
@@ -374,10 +419,13 @@ std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bo
 std::optional<RunStop> SeriesRun::CommitExtract() {
   if (!extract_) return std::nullopt;
   const std::optional<IoError> error = extract_->Commit();
+  if (!error) {
+    extract_.reset();
+    return std::nullopt;
+  }
   const std::string shown = Utf8ToCp932ForDisplay(extract_->Name());
   const std::string kept = Utf8ToCp932ForDisplay(extract_->KeptName());
   extract_.reset();
-  if (!error) return std::nullopt;
   return RunStop{RunStop::Kind::IoError, ExtractNotReplacedMessage(error->message, shown, kept)};
 }
 
