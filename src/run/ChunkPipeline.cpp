@@ -40,8 +40,6 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk)
   cutter.SwapOutput(chunk.output, chunk.outputSize);
 }
 
-unsigned DefaultCutWorkers() { return std::max(2u, std::thread::hardware_concurrency()); }
-
 ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers)
     : plan_(plan), workers_(std::max(workers, 1u)), inFlightMost_(workers_ + 1), ownCutter_(plan) {}
 

@@ -56,9 +56,6 @@ struct CutChunk {
 // knows).
 void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk);
 
-// One per hardware thread, at least two.
-unsigned DefaultCutWorkers();
-
 class ChunkPipeline {
  public:
   // `workers` threads (at least 1), started when a second chunk is read.

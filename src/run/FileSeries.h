@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "inspect/FileLayout.h"
-#include "run/ChunkPipeline.h"
 #include "run/ExtractionConditions.h"
+#include "run/RecordSelection.h"
 #include "run/WindowLayer.h"
 
 namespace sifta {

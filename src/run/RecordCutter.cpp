@@ -67,6 +67,7 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) {
       std::uint64_t word = 0;
       std::memcpy(&word, special.text.data(), std::min<size_t>(length, 8));
       specialsByLength_[length].push_back({special.text, word});
+      if (length < 64) specialLengths_ |= std::uint64_t{1} << length;
       shortSpecialList_.push_back({length, word});
     }
     noEmptySpecial_ = specialsByLength_.empty() || specialsByLength_[0].empty();
@@ -207,13 +208,26 @@ void RecordCutter::PutZeroed(int first, int last) {
 
 // PutZeroed, and every field (an item as written) that equals a special
 // string written as 0. The items between two changed ones go out in one copy.
+// Most items are neither quoted nor special: the loop over them reads two
+// arrays and, for an item of a special string's length, compares one word.
 void RecordCutter::PutZeroedWithSpecials(int first, int last) {
-  int next = first;  // the first item not written yet
+  const std::int32_t* const ends = items_.EndsArray();
+  const std::int32_t* const quotes = items_.FirstQuotesArray();
+  // A field beginning at or before this offset can be read 8 bytes on.
+  const std::int64_t wordSafe = static_cast<std::int64_t>(line_.size()) - 8;
+  std::uint32_t pending = static_cast<std::uint32_t>(ends[first - 1] + 1);  // not written yet
   for (int item = first; item <= last; ++item) {
-    const std::uint32_t begin = items_.Begin(item);
-    const std::int32_t quote = items_.FirstQuote(item);
-    if (quote < 0 && !LineFieldIsSpecial(begin, items_.End(item))) continue;
-    if (item > next) Put(items_.Begin(next), begin);  // with the comma
+    const auto begin = static_cast<std::uint32_t>(ends[item - 1] + 1);
+    const auto end = static_cast<std::uint32_t>(ends[item]);
+    const std::int32_t quote = quotes[item];
+    if (quote < 0) {
+      const std::uint32_t length = end - begin;
+      if (length < 64 ? ((specialLengths_ >> length) & 1) == 0 : static_cast<int>(length) > specialMax_)
+        continue;
+      if (begin <= wordSafe ? !FieldIsSpecial(line_.data() + begin, length) : !LineFieldIsSpecial(begin, end))
+        continue;
+    }
+    Put(pending, begin);  // the items before, with the comma after them
     const std::size_t field = size_;
     if (quote >= 0) Put(begin, static_cast<std::uint32_t>(quote));
     Reserve(1);
@@ -222,10 +236,9 @@ void RecordCutter::PutZeroedWithSpecials(int first, int last) {
       size_ = field;
       out_[size_++] = '0';
     }
-    if (item < last) PutComma();
-    next = item + 1;
+    pending = end;  // from the comma after it on
   }
-  if (next <= last) Put(items_.Begin(next), items_.End(last));
+  Put(pending, static_cast<std::uint32_t>(ends[last]));
 }
 
 // The piece's items joined by commas, then a comma; an item the line does not

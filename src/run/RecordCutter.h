@@ -129,6 +129,7 @@ class RecordCutter {
     std::uint64_t word;  // its first (up to) 8 bytes
   };
   std::vector<std::vector<Special>> specialsByLength_;
+  std::uint64_t specialLengths_ = 0;  // bit n: a special string of n bytes (n < 64)
   static constexpr std::uint64_t WordMask(std::size_t length) {
     return length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
   }

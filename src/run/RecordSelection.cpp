@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <thread>
 
 #include "run/ChunkPipeline.h"
 #include "run/RecordCutter.h"
@@ -204,5 +205,7 @@ FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingK
                                 ServiceHook& service, unsigned cutWorkers) {
   return RecordLoop(plan, source, extract, cancelRequest, service, cutWorkers).Run(headingKind, appending);
 }
+
+unsigned DefaultCutWorkers() { return std::max(2u, std::thread::hardware_concurrency()); }
 
 }  // namespace sifta

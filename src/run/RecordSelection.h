@@ -52,4 +52,8 @@ FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingK
                                 LineWriter& extract, bool appending, const bool& cancelRequest,
                                 ServiceHook& service, unsigned cutWorkers = 0);
 
+// The cutting threads a run uses unless told otherwise: one per hardware
+// thread, at least two.
+unsigned DefaultCutWorkers();
+
 }  // namespace sifta

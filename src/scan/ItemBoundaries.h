@@ -85,6 +85,12 @@ class ItemBoundaries {
   // The item whose quote never closes (it runs to the end of the line), or 0.
   int UnterminatedItem() const { return unterminatedItem_; }
 
+  // After Locate, for a loop over many items: EndsArray()[i] is End(i), and
+  // EndsArray()[i - 1] + 1 is Begin(i) (EndsArray()[0] is -1);
+  // FirstQuotesArray()[i] is FirstQuote(i).
+  const std::int32_t* EndsArray() const { return ends_.data(); }
+  const std::int32_t* FirstQuotesArray() const { return firstQuote_.data(); }
+
  private:
   friend struct ItemScan;  // the scan proper, one for each ScanInstructions
   void Prepare(std::size_t listed);

@@ -200,11 +200,14 @@ ExtractionPlan RandomPlan(Random& random, const Layout& layout, const std::vecto
       static const std::vector<std::string> pool = {"0",     "1",        "X", "-",   "12",  "101",
                                                     "200.5", "\x82\x40", "A", "abc", "\xA1"};
       const int count = Uniform(random, 1, 3);
+      // Sometimes one longer than a word, which no field here equals: the
+      // others are then compared the long way.
+      const bool longOne = Chance(random, 30);
       plan.specialMinLength = 99;
       plan.specialMaxLength = 0;
-      for (int i = 0; i < count; ++i) {
-        std::string text = Pick(random, pool);
-        if (Chance(random, 20)) text = std::to_string(Uniform(random, 0, 99));
+      for (int i = 0; i < count + (longOne ? 1 : 0); ++i) {
+        std::string text = i == count ? "123456789" : Pick(random, pool);
+        if (i < count && Chance(random, 20)) text = std::to_string(Uniform(random, 0, 99));
         const int length = static_cast<int>(text.size());
         plan.specialStrings.push_back({length, text});
         plan.specialMinLength = std::min(plan.specialMinLength, length);
