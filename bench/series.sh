@@ -47,6 +47,9 @@ fi
 
 if [[ $mode == one ]]; then extract="$folder/out.csv"; else extract="$folder/out/@.csv"; fi
 rm -rf out out.csv
+# The disk finishes what the last run and the removal left it (writing back,
+# freeing inodes) before the clock starts, or that work is timed with this run.
+sync
 cat > series.json <<EOF
 {"source": "$folder/$src/s@.csv", "extract": "$extract", "layout": "$folder/$src/s00001.csv",
  "rid": {"choice": "all"}, "cells": {"choice": "listed", "rows": [["1", "2"]]},
