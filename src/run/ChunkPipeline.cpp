@@ -6,22 +6,27 @@
 
 namespace sifta {
 
-void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk) {
+ChunkLine LineAt(std::string_view lines, std::size_t at) {
+  const char* const text = lines.data();
+  const std::size_t size = lines.size();
+  const void* cr = std::memchr(text + at, '\r', size - at);
+  const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - text) : size;
+  return {{text + at, end - at}, end + 1 < size && text[end + 1] == '\n' ? end + 2 : end + 1};
+}
+
+void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk, std::size_t outputLimit) {
   const bool keyed = plan.recordMode == RecordMode::Code || plan.recordMode == RecordMode::Value;
   const bool stopsEarly = keyed && plan.grouping == CodeGrouping::GroupedInOrder && !plan.extractAllExcept;
   chunk.ends.clear();
   chunk.stopped = chunk.stoppedAtEnd = false;
   chunk.outputSize = 0;
   cutter.SwapOutput(chunk.output, chunk.outputSize);
-  const char* const text = chunk.lines.data();
   const std::size_t size = chunk.lines.size();
-  for (std::size_t at = 0; at < size;) {
-    // The line rule of LineReader: up to a CR, an LF right after it belonging
-    // to the line end; the last line may have none.
-    const void* cr = std::memchr(text + at, '\r', size - at);
-    const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - text) : size;
-    cutter.Load({text + at, end - at});
-    at = end + 1 < size && text[end + 1] == '\n' ? end + 2 : end + 1;
+  std::size_t at = 0;
+  while (at < size && cutter.AppendedSize() < outputLimit) {
+    const ChunkLine line = LineAt(chunk.lines, at);
+    at = line.next;
+    cutter.Load(line.line);
     if (!keyed) {
       cutter.AppendRecordLine();
       chunk.ends.push_back(cutter.AppendedSize());
@@ -33,15 +38,20 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk)
     chunk.ends.push_back(cutter.AppendedSize());
     if (passedLastRange) {
       chunk.stopped = true;
-      chunk.stoppedAtEnd = at >= size;
+      chunk.stoppedAtEnd = at > size;
       break;
     }
   }
+  chunk.cutThrough = std::min(at, size);
   cutter.SwapOutput(chunk.output, chunk.outputSize);
 }
 
-ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers)
-    : plan_(plan), workers_(std::max(workers, 1u)), inFlightMost_(workers_ + 1), ownCutter_(plan) {}
+ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::size_t outputLimit)
+    : plan_(plan),
+      workers_(std::max(workers, 1u)),
+      outputLimit_(outputLimit),
+      inFlightMost_(workers_ + 1),
+      ownCutter_(plan) {}
 
 ChunkPipeline::~ChunkPipeline() {
   {
@@ -101,7 +111,7 @@ void ChunkPipeline::Work() {
     toCut_.pop_front();
     held.unlock();
     try {
-      CutLines(plan_, cutter, *chunk);
+      CutLines(plan_, cutter, *chunk, outputLimit_);
     } catch (...) {
       chunk->failure = std::current_exception();
     }
@@ -117,7 +127,7 @@ CutChunk* ChunkPipeline::Oldest() {
   if (threads_.empty()) {
     if (!chunk->cut) {
       try {
-        CutLines(plan_, ownCutter_, *chunk);
+        CutLines(plan_, ownCutter_, *chunk, outputLimit_);
       } catch (...) {
         chunk->failure = std::current_exception();
       }

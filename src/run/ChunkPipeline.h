@@ -8,8 +8,11 @@
 //
 // A fixed number of chunks is in flight, each about one read block, so that
 // memory stays at that many blocks plus their output whatever the file's
-// size. A file of one chunk is cut on the reading thread, without starting
-// any thread.
+// size. A chunk's output stops growing once it passes a limit (records
+// padded with many empty items can give far more output than input): the
+// lines after are left uncut, for the reading thread to cut one at a time as
+// it writes them. A file of one chunk is cut on the reading thread, without
+// starting any thread.
 #pragma once
 
 #include <condition_variable>
@@ -31,18 +34,21 @@ namespace sifta {
 
 // One chunk of lines and what was cut of it. After the cut, `ends` has one
 // entry per line cut, the size of `output` after that line's output (the
-// same as before it when the line is not written); the cut goes through the
-// chunk unless `stopped`.
+// same as before it when the line is not written); the lines cut end at
+// `cutThrough`, which is the chunk's end unless the output reached its limit
+// or the cut `stopped`.
 struct CutChunk {
   ByteBuffer input;  // the lines lie in it; it takes turns with the reader's buffer
   std::string_view lines;
   ByteBuffer output;
   std::size_t outputSize = 0;
   std::vector<std::size_t> ends;
+  std::size_t cutThrough = 0;
   // The last line cut is the first beyond the last code range of a grouped
   // key: no later line is looked at.
   bool stopped = false;
-  bool stoppedAtEnd = false;   // at the chunk's last line
+  // At a last line without a line end: the text ends with it (at an end mark).
+  bool stoppedAtEnd = false;
   std::exception_ptr failure;  // thrown while cutting (out of memory), thrown again when taken
   bool cut = false;
 
@@ -51,15 +57,26 @@ struct CutChunk {
   }
 };
 
-// Cuts every line of `chunk` by the plan of `cutter`: in the modes All and
-// Code/Value (Count needs the record numbers, which only the reading thread
-// knows).
-void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk);
+// The line of `lines` that begins at `at`, by the line rule of LineReader (up
+// to a CR, an LF right after it belonging to the line end; the last line may
+// have none), and where the next one begins: past the end of `lines` for a
+// last line without a line end.
+struct ChunkLine {
+  std::string_view line;
+  std::size_t next;
+};
+ChunkLine LineAt(std::string_view lines, std::size_t at);
+
+// Cuts the lines of `chunk` by the plan of `cutter`, until the output holds
+// `outputLimit` bytes or more: in the modes All and Code/Value (Count needs
+// the record numbers, which only the reading thread knows).
+void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk, std::size_t outputLimit);
 
 class ChunkPipeline {
  public:
-  // `workers` threads (at least 1), started when a second chunk is read.
-  ChunkPipeline(const ExtractionPlan& plan, unsigned workers);
+  // `workers` threads (at least 1), started when a second chunk is read;
+  // `outputLimit` as for CutLines.
+  ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::size_t outputLimit);
   ChunkPipeline(const ChunkPipeline&) = delete;
   ChunkPipeline& operator=(const ChunkPipeline&) = delete;
   ~ChunkPipeline();  // the chunks in flight are dropped
@@ -81,6 +98,7 @@ class ChunkPipeline {
 
   const ExtractionPlan& plan_;
   unsigned workers_;
+  std::size_t outputLimit_;
   std::size_t inFlightMost_;
   RecordCutter ownCutter_;                         // for a chunk cut on the reading thread
   std::vector<std::unique_ptr<CutChunk>> chunks_;  // all there are

@@ -33,6 +33,12 @@ class RecordCutter {
   std::string_view OutputLine(bool zeroing);
   // The same followed by CR LF, as the line is written to the extract file.
   std::string_view OutputLineWithEnd(bool zeroing);
+  // Gives back the output buffer when it has grown beyond `bytes` (after a
+  // long line whose like is not expected again).
+  void ReleaseOutputOver(std::size_t bytes) {
+    if (out_.size() > bytes) out_.Reset(0);
+    size_ = 0;
+  }
 
   // Cutting many records into one buffer: the record's output line with its
   // CR LF (zeroing on) added after the lines added before. The buffer of

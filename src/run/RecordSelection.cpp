@@ -21,9 +21,10 @@ std::int64_t CountRangeLast(const NumberRange& range) {
 class RecordLoop {
  public:
   RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract, const bool& cancelRequest,
-             ServiceHook& service, unsigned cutWorkers)
+             ServiceHook& service, unsigned cutWorkers, std::size_t chunkOutputLimit)
       : plan_(plan),
         cutWorkers_(cutWorkers),
+        chunkOutputLimit_(chunkOutputLimit),
         cutter_(plan),
         source_(source),
         extract_(extract),
@@ -38,6 +39,8 @@ class RecordLoop {
         cutter_.Load(heading);
         extract_.Append(cutter_.OutputLineWithEnd(false));
         if (Failed()) return Finish();
+        // The output of a long heading is not kept beside the chunks.
+        if (cutWorkers_ > 0) cutter_.ReleaseOutputOver(chunkOutputLimit_);
       }
     }
     if (plan_.recordMode == RecordMode::Count || (plan_.recordMode == RecordMode::All && cutWorkers_ == 0))
@@ -58,10 +61,33 @@ class RecordLoop {
       Failed();
       return false;
     }
+    return CountRecord();
+  }
+
+  // Counts the record read, tests the cancel request and services the window.
+  bool CountRecord() {
     ++result_.sourceRecords;
     if (cancelRequest_) return false;
     service_.ServicePendingEvents();
     return true;
+  }
+
+  // Cuts the record counted and writes it when the mode (All, Code or Value)
+  // keeps it. False when the loop must end after it: a write error, or the
+  // first record beyond the last code range of a grouped key.
+  bool KeepRecord(std::string_view line) {
+    cutter_.Load(line);
+    if (plan_.recordMode == RecordMode::All) {
+      Write();
+      return !Failed();
+    }
+    const std::string_view key = cutter_.Key();
+    const bool passedLastRange = stopsEarly_ && cutter_.BeyondLastRange(key);
+    if (cutter_.KeyMatches(key) != plan_.extractAllExcept) {
+      Write();
+      if (Failed()) return false;
+    }
+    return !passedLastRange;
   }
 
   // Writes the loaded record.
@@ -91,18 +117,9 @@ class RecordLoop {
   }
 
   void KeyLoop() {
-    const bool stopsEarly = plan_.grouping == CodeGrouping::GroupedInOrder && !plan_.extractAllExcept;
     std::string_view line;
     while (!source_.AtEnd()) {
-      if (!NextRecord(line)) return;
-      cutter_.Load(line);
-      const std::string_view key = cutter_.Key();
-      const bool passedLastRange = stopsEarly && cutter_.BeyondLastRange(key);
-      if (cutter_.KeyMatches(key) != plan_.extractAllExcept) {
-        Write();
-        if (Failed()) return;
-      }
-      if (passedLastRange) return;
+      if (!NextRecord(line) || !KeepRecord(line)) return;
     }
     Failed();
   }
@@ -113,14 +130,14 @@ class RecordLoop {
   // taken, so what it met past them (a read error, the end of the text)
   // counts only once every chunk read is taken.
   void ChunkLoop() {
-    ChunkPipeline pipeline(plan_, cutWorkers_);
+    ChunkPipeline pipeline(plan_, cutWorkers_, chunkOutputLimit_);
     for (;;) {
       pipeline.ReadAhead(source_);
-      const CutChunk* chunk = pipeline.Oldest();
+      CutChunk* chunk = pipeline.Oldest();
       if (!chunk) break;
       if (!TakeChunk(*chunk)) {
-        // An early stop at the last line read meets the end of the text, as
-        // the loops above would.
+        // An early stop at the last line read, when no line end follows it,
+        // meets the end of the text, as the loops above would.
         sourceReadAhead_ = true;
         textEndMet_ = chunk->stopped && chunk->stoppedAtEnd && pipeline.IsNewest(chunk);
         return;
@@ -131,7 +148,7 @@ class RecordLoop {
   }
 
   // False when the loop must end.
-  bool TakeChunk(const CutChunk& chunk) {
+  bool TakeChunk(CutChunk& chunk) {
     // The output of the records taken is appended in runs: a run that
     // cannot fill the writer's buffer gives what the records appended one
     // by one give, and no write error can show on its way. A record that
@@ -161,7 +178,19 @@ class RecordLoop {
       if (extract_.Error()) return false;
     }
     appendRun();
-    return !chunk.stopped;
+    if (chunk.stopped) return false;
+    // The lines left uncut, as the loop on one thread takes them.
+    for (std::size_t at = chunk.cutThrough; at < chunk.lines.size();) {
+      const ChunkLine line = LineAt(chunk.lines, at);
+      at = line.next;
+      if (!CountRecord()) return false;
+      if (!KeepRecord(line.line)) {
+        chunk.stopped = true;
+        chunk.stoppedAtEnd = at > chunk.lines.size();
+        return false;
+      }
+    }
+    return true;
   }
 
   // Takes the first read or write error into the result; true when there is one.
@@ -185,6 +214,8 @@ class RecordLoop {
 
   const ExtractionPlan& plan_;
   const unsigned cutWorkers_;
+  const std::size_t chunkOutputLimit_;
+  const bool stopsEarly_ = plan_.grouping == CodeGrouping::GroupedInOrder && !plan_.extractAllExcept;
   // The chunk loop stopped before taking every chunk read: the reader's
   // errors lie past the records taken, and its end of text unless
   // textEndMet_.
@@ -202,8 +233,9 @@ class RecordLoop {
 
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, const bool& cancelRequest,
-                                ServiceHook& service, unsigned cutWorkers) {
-  return RecordLoop(plan, source, extract, cancelRequest, service, cutWorkers).Run(headingKind, appending);
+                                ServiceHook& service, unsigned cutWorkers, std::size_t chunkOutputLimit) {
+  return RecordLoop(plan, source, extract, cancelRequest, service, cutWorkers, chunkOutputLimit)
+      .Run(headingKind, appending);
 }
 
 unsigned DefaultCutWorkers() { return std::max(2u, std::thread::hardware_concurrency()); }

@@ -519,7 +519,7 @@ struct LoopRun {
 
 LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& source,
                 const std::string& extract, size_t block, size_t longest, size_t writeBuffer,
-                unsigned workers, std::int64_t cancelAt) {
+                unsigned workers, std::int64_t cancelAt, size_t chunkOutputLimit = kChunkOutputLimit) {
   LoopRun run;
   LineReader reader(block, longest);
   EXPECT_FALSE(reader.Open(source));
@@ -528,7 +528,7 @@ LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& 
   bool cancel = false;
   CancellingHook hook(cancel, cancelAt);
   run.result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader, writer,
-                                 false, cancel, hook, workers);
+                                 false, cancel, hook, workers, chunkOutputLimit);
   writer.Close();
   run.serviceCalls = hook.calls;
   if (extract.rfind("/dev/", 0) != 0) run.extract = ReadAll(extract);
@@ -585,25 +585,61 @@ TEST(ParallelCutDifferential, EqualsTheLoopOnOneThread) {
     const std::int64_t records = single.result.sourceRecords;
     for (size_t block = 1; block <= 70; block += block < 12 ? 1 : 7) {
       const unsigned workers = static_cast<unsigned>(1 + block % 3);
+      // Chunks whose output passes the limit after any line, so that the
+      // reading thread cuts the rest.
+      const size_t outputLimit = std::vector<size_t>{kChunkOutputLimit, 1, 9, 40}[block % 4];
       // A cancel at every record with one chunk size, elsewhere at one.
       std::vector<std::int64_t> cancels = {0, Uniform(random, 1, static_cast<int>(records) + 1)};
       if (block == 3)
         for (std::int64_t at = 1; at <= records; ++at) cancels.push_back(at);
       for (const std::int64_t at : cancels) {
         SCOPED_TRACE("block " + std::to_string(block) + ", workers " + std::to_string(workers) +
-                     ", cancel at " + std::to_string(at));
+                     ", output limit " + std::to_string(outputLimit) + ", cancel at " + std::to_string(at));
         const LoopRun expected =
             at == 0 ? single : RunLoop(plan, hasHeading, source, extract, 4096, longest, 4096, 0, at);
-        ExpectSameRun(RunLoop(plan, hasHeading, source, extract, block, longest, 4096, workers, at),
-                      expected);
+        ExpectSameRun(
+            RunLoop(plan, hasHeading, source, extract, block, longest, 4096, workers, at, outputLimit),
+            expected);
       }
     }
     // A write error at a buffer boundary stops both loops at the same record.
     if (std::filesystem::exists("/dev/full")) {
       const size_t buffer = static_cast<size_t>(Uniform(random, 1, 40));
-      ExpectSameRun(RunLoop(plan, hasHeading, source, "/dev/full", 5, longest, buffer, 2, 0),
-                    RunLoop(plan, hasHeading, source, "/dev/full", 4096, longest, buffer, 0, 0));
+      ExpectSameRun(
+          RunLoop(plan, hasHeading, source, "/dev/full", 5, longest, buffer, 2, 0, Uniform(random, 1, 40)),
+          RunLoop(plan, hasHeading, source, "/dev/full", 4096, longest, buffer, 0, 0));
     }
+  }
+}
+
+// A grouped key loop that stops at the record just before the end mark has
+// met the end of the text (on one thread the reader meets the mark reading
+// that record, when no line end comes between); one that stops earlier has
+// not. The parallel loop must say the same wherever the chunks end and
+// whoever cuts the stopping record.
+TEST(ParallelCutDifferential, EarlyStopBeforeTheEndMark) {
+  testing::TempFolder folder;
+  ExtractionPlan plan;
+  plan.ridRanges.push_back({1, 2});
+  plan.recordMode = RecordMode::Value;
+  KeyRange key;
+  key.firstItem = key.lastItem = 1;
+  plan.keyRanges.push_back(key);
+  plan.keyLength = 2;
+  plan.codeRanges.push_back({"k1", "k2"});
+  plan.grouping = CodeGrouping::GroupedInOrder;
+  for (const std::string file : {"k1,a\r\nk2,b\r\nk9,c\x1A,junk\r\n", "k1,a\r\nk9,b\r\nk9,c\x1A,junk",
+                                 "k1,a\r\nk2,b\r\nk9,c\r\n\x1A,junk"}) {
+    const std::string source = folder.Write("source.csv", file);
+    const std::string extract = folder / "extract.csv";
+    const LoopRun single = RunLoop(plan, false, source, extract, 4096, 1u << 20, 4096, 0, 0);
+    for (size_t block = 1; block <= 24; ++block)
+      for (const size_t outputLimit : {size_t{1}, kChunkOutputLimit}) {
+        SCOPED_TRACE(Visible(file) + ", block " + std::to_string(block) + ", output limit " +
+                     std::to_string(outputLimit));
+        ExpectSameRun(RunLoop(plan, false, source, extract, block, 1u << 20, 4096, 2, 0, outputLimit),
+                      single);
+      }
   }
 }
 
