@@ -75,17 +75,19 @@ class RecordLoop {
   // Cuts the record counted and writes it when the mode (All, Code or Value)
   // keeps it. False when the loop must end after it: a write error, or the
   // first record beyond the last code range of a grouped key.
+  // Only a write error counts here: the reader may have met its own error
+  // ahead of the record.
   bool KeepRecord(std::string_view line) {
     cutter_.Load(line);
     if (plan_.recordMode == RecordMode::All) {
       Write();
-      return !Failed();
+      return !extract_.Error();
     }
     const std::string_view key = cutter_.Key();
     const bool passedLastRange = stopsEarly_ && cutter_.BeyondLastRange(key);
     if (cutter_.KeyMatches(key) != plan_.extractAllExcept) {
       Write();
-      if (Failed()) return false;
+      if (extract_.Error()) return false;
     }
     return !passedLastRange;
   }

@@ -643,5 +643,22 @@ TEST(ParallelCutDifferential, EarlyStopBeforeTheEndMark) {
   }
 }
 
+// A line too long for the reader lies ahead of records that the reading
+// thread cuts itself (their chunk's output reached its limit): the error
+// counts only once they are written, as on one thread.
+TEST(ParallelCutDifferential, ReadErrorAheadOfTheRecordsCutHere) {
+  testing::TempFolder folder;
+  ExtractionPlan plan;
+  plan.ridRanges.push_back({1, 1});
+  plan.countRanges.push_back({1, OpenEndCount});
+  const std::string source = folder.Write("source.csv", "a\r\nb\r\nc\r\nd\r\ntoo long\r\ne\r\n");
+  const std::string extract = folder / "extract.csv";
+  const LoopRun single = RunLoop(plan, false, source, extract, 4096, 5, 4096, 0, 0);
+  for (size_t block = 1; block <= 24; ++block) {
+    SCOPED_TRACE("block " + std::to_string(block));
+    ExpectSameRun(RunLoop(plan, false, source, extract, block, 5, 4096, 1, 0, 1), single);
+  }
+}
+
 }  // namespace
 }  // namespace sifta
