@@ -82,8 +82,9 @@ class LineReader {
   // last ending at a CR (with the LF after it, when there is one); no line
   // end is split. The same lines as ReadLine would give one by one, up to a
   // line it would refuse (too long, or cut short by a read error), which is
-  // not given (Error() says why). Empty when no line is left. Valid until
-  // `into` changes.
+  // not given (Error() says why). The text's last line, when it has no line
+  // end, comes by itself. Empty when no line is left. Valid until `into`
+  // changes.
   std::string_view TakeLines(ByteBuffer& into);
 
   // The first read error, if any: reading stopped there as at an end.

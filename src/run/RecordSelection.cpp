@@ -135,7 +135,7 @@ class RecordLoop {
     ChunkPipeline pipeline(plan_, cutWorkers_, chunkOutputLimit_);
     for (;;) {
       pipeline.ReadAhead(source_);
-      CutChunk* chunk = pipeline.Oldest();
+      const CutChunk* chunk = pipeline.Oldest();
       if (!chunk) break;
       if (!TakeChunk(*chunk)) {
         // An early stop at the last line read, when no line end follows it,
@@ -150,7 +150,7 @@ class RecordLoop {
   }
 
   // False when the loop must end.
-  bool TakeChunk(CutChunk& chunk) {
+  bool TakeChunk(const CutChunk& chunk) {
     // The output of the records taken is appended in runs: a run that
     // cannot fill the writer's buffer gives what the records appended one
     // by one give, and no write error can show on its way. A record that
@@ -181,16 +181,13 @@ class RecordLoop {
     }
     appendRun();
     if (chunk.stopped) return false;
-    // The lines left uncut, as the loop on one thread takes them.
+    // The lines left uncut, as the loop on one thread takes them. None of
+    // them ends the text: a last line without a line end is a chunk of its
+    // own (LineReader::TakeLines), always cut by a worker.
     for (std::size_t at = chunk.cutThrough; at < chunk.lines.size();) {
       const ChunkLine line = LineAt(chunk.lines, at);
       at = line.next;
-      if (!CountRecord()) return false;
-      if (!KeepRecord(line.line)) {
-        chunk.stopped = true;
-        chunk.stoppedAtEnd = at > chunk.lines.size();
-        return false;
-      }
+      if (!CountRecord() || !KeepRecord(line.line)) return false;
     }
     return true;
   }
