@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
+
+#include "scan/ByteCount.h"
 
 namespace sifta {
 
@@ -15,6 +18,7 @@ ChunkLine LineAt(std::string_view lines, std::size_t at) {
 }
 
 void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk, std::size_t outputLimit) {
+  const bool counted = plan.recordMode == RecordMode::Count;
   const bool keyed = plan.recordMode == RecordMode::Code || plan.recordMode == RecordMode::Value;
   const bool stopsEarly = keyed && plan.grouping == CodeGrouping::GroupedInOrder && !plan.extractAllExcept;
   chunk.ends.clear();
@@ -23,20 +27,28 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
   cutter.SwapOutput(chunk.output, chunk.outputSize);
   const std::size_t size = chunk.lines.size();
   std::size_t at = 0;
+  std::int64_t record = chunk.firstRecord;
   while (at < size && cutter.AppendedSize() < outputLimit) {
     const ChunkLine line = LineAt(chunk.lines, at);
     at = line.next;
-    cutter.Load(line.line);
-    if (!keyed) {
-      cutter.AppendRecordLine();
-      chunk.ends.push_back(cutter.AppendedSize());
-      continue;
+    bool keep = true;
+    bool last = false;  // no later line can be kept
+    if (counted) {
+      keep = cutter.CountKeeps(record);
+      last = cutter.BeyondLastCount(record);
+      ++record;
+      if (keep) cutter.Load(line.line);
+    } else {
+      cutter.Load(line.line);
+      if (keyed) {
+        const std::string_view key = cutter.Key();
+        last = stopsEarly && cutter.BeyondLastRange(key);
+        keep = cutter.KeyMatches(key) != plan.extractAllExcept;
+      }
     }
-    const std::string_view key = cutter.Key();
-    const bool passedLastRange = stopsEarly && cutter.BeyondLastRange(key);
-    if (cutter.KeyMatches(key) != plan.extractAllExcept) cutter.AppendRecordLine();
+    if (keep) cutter.AppendRecordLine();
     chunk.ends.push_back(cutter.AppendedSize());
-    if (passedLastRange) {
+    if (last) {
       chunk.stopped = true;
       chunk.stoppedAtEnd = at > size;
       break;
@@ -46,12 +58,32 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
   cutter.SwapOutput(chunk.output, chunk.outputSize);
 }
 
+namespace {
+
+// The lines of a chunk: one per CR, and the last line of the text when it
+// has no line end.
+std::int64_t LineCount(std::string_view lines) {
+  const auto ends = static_cast<std::int64_t>(CountByte(lines, '\r'));
+  const std::size_t lastEnd = lines.rfind('\r');
+  if (lastEnd == std::string_view::npos) return 1;
+  const std::size_t after =
+      lastEnd + 1 < lines.size() && lines[lastEnd + 1] == '\n' ? lastEnd + 2 : lastEnd + 1;
+  return ends + (after < lines.size() ? 1 : 0);
+}
+
+}  // namespace
+
 ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::size_t outputLimit)
     : plan_(plan),
       workers_(std::max(workers, 1u)),
       outputLimit_(outputLimit),
       inFlightMost_(workers_ + 1),
-      ownCutter_(plan) {}
+      ownCutter_(plan) {
+  if (plan.recordMode == RecordMode::Count) {
+    const std::int64_t lastKept = CountRangeCursor(plan.countRanges).LastKept();
+    lastLineNeeded_ = lastKept == std::numeric_limits<std::int64_t>::max() ? lastKept : lastKept + 1;
+  }
+}
 
 ChunkPipeline::~ChunkPipeline() {
   {
@@ -63,7 +95,9 @@ ChunkPipeline::~ChunkPipeline() {
 }
 
 void ChunkPipeline::ReadAhead(LineReader& source) {
+  const bool counted = plan_.recordMode == RecordMode::Count;
   while (inFlight_.size() < inFlightMost_) {
+    if (counted && nextRecord_ > lastLineNeeded_) return;  // the loop ends before any later line
     if (spare_.empty()) {
       chunks_.push_back(std::make_unique<CutChunk>());
       spare_.push_back(chunks_.back().get());
@@ -72,6 +106,10 @@ void ChunkPipeline::ReadAhead(LineReader& source) {
     chunk->lines = source.TakeLines(chunk->input);
     if (chunk->lines.empty()) return;
     spare_.pop_back();
+    if (counted) {
+      chunk->firstRecord = nextRecord_;
+      nextRecord_ += LineCount(chunk->lines);
+    }
     chunk->cut = false;
     chunk->failure = nullptr;
     // The first chunk waits: a file of one chunk is cut without threads.

@@ -17,6 +17,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -44,8 +45,9 @@ struct CutChunk {
   std::size_t outputSize = 0;
   std::vector<std::size_t> ends;
   std::size_t cutThrough = 0;
+  std::int64_t firstRecord = 1;  // mode Count: the record number of its first line
   // The last line cut is the first beyond the last code range of a grouped
-  // key: no later line is looked at.
+  // key, or beyond the last count range: no later line is looked at.
   bool stopped = false;
   // At a last line without a line end: the text ends with it (at an end mark).
   bool stoppedAtEnd = false;
@@ -68,8 +70,7 @@ struct ChunkLine {
 ChunkLine LineAt(std::string_view lines, std::size_t at);
 
 // Cuts the lines of `chunk` by the plan of `cutter`, until the output holds
-// `outputLimit` bytes or more: in the modes All and Code/Value (Count needs
-// the record numbers, which only the reading thread knows).
+// `outputLimit` bytes or more.
 void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk, std::size_t outputLimit);
 
 class ChunkPipeline {
@@ -82,7 +83,8 @@ class ChunkPipeline {
   ~ChunkPipeline();  // the chunks in flight are dropped
 
   // Reads chunks from `source` until the set in flight is full or no line
-  // is left. Read errors stay with the reader.
+  // is left; in mode Count, also once the first line beyond the last count
+  // range is read. Read errors stay with the reader.
   void ReadAhead(LineReader& source);
 
   // The oldest chunk in flight, once cut (rethrowing what its cut threw);
@@ -100,6 +102,10 @@ class ChunkPipeline {
   unsigned workers_;
   std::size_t outputLimit_;
   std::size_t inFlightMost_;
+  // Mode Count: the number of the next line read, and of the line that
+  // ends the loop (the first beyond the last count range).
+  std::int64_t nextRecord_ = 1;
+  std::int64_t lastLineNeeded_ = 0;
   RecordCutter ownCutter_;                         // for a chunk cut on the reading thread
   std::vector<std::unique_ptr<CutChunk>> chunks_;  // all there are
   std::vector<CutChunk*> spare_;

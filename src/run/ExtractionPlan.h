@@ -3,8 +3,12 @@
 // again.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -129,6 +133,34 @@ struct ExtractionPlan {
   std::vector<CodeRange> codeRanges;
   CodeGrouping grouping = CodeGrouping::Unknown;
   bool extractAllExcept = false;
+};
+
+// Which record numbers the count ranges of a plan keep. The ranges ascend;
+// the cursor stays at the range of the number asked last, so numbers asked
+// in rising order (a pass over a file, or one chunk after another) cost a
+// step per record however many ranges there are.
+class CountRangeCursor {
+ public:
+  explicit CountRangeCursor(std::vector<NumberRange> ranges) : ranges_(std::move(ranges)) {}
+
+  // Whether record `n` (1 for the first record) lies in a range.
+  bool Keeps(std::int64_t n) {
+    while (current_ > 0 && Last(ranges_[current_ - 1]) >= n) --current_;
+    while (current_ < ranges_.size() && Last(ranges_[current_]) < n) ++current_;
+    return current_ < ranges_.size() && ranges_[current_].first <= n;
+  }
+  // Whether no record after `n` can be kept.
+  bool PassedLast(std::int64_t n) const { return ranges_.empty() || Last(ranges_.back()) < n; }
+  // The last record number any range keeps (the largest number for a range
+  // open to the end); 0 when there are no ranges.
+  std::int64_t LastKept() const { return ranges_.empty() ? 0 : Last(ranges_.back()); }
+
+ private:
+  static std::int64_t Last(const NumberRange& range) {
+    return range.last == OpenEndCount ? std::numeric_limits<std::int64_t>::max() : range.last;
+  }
+  std::vector<NumberRange> ranges_;
+  std::size_t current_ = 0;  // the first range not yet behind the numbers asked
 };
 
 enum class FocusTarget {

@@ -23,7 +23,7 @@ inline void Store16(char* to, const Bytes16& v) { std::memcpy(to, &v, 16); }
 
 }  // namespace
 
-RecordCutter::RecordCutter(const ExtractionPlan& plan) {
+RecordCutter::RecordCutter(const ExtractionPlan& plan) : counts_(plan.countRanges) {
   // Item numbers are at least 1 by the plan's invariants; a piece that broke
   // them would still be cut within the line.
   auto addPiece = [this](int first, int last) {

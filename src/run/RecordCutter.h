@@ -60,6 +60,11 @@ class RecordCutter {
   // Whether the key is beyond the high of the last code range.
   bool BeyondLastRange(std::string_view key) const;
 
+  // Count mode: whether record `n` (1 for the first record) lies in a count
+  // range, and whether no record after it can.
+  bool CountKeeps(std::int64_t n) { return counts_.Keeps(n); }
+  bool BeyondLastCount(std::int64_t n) const { return counts_.PassedLast(n); }
+
  private:
   // Items first..last, absolute item numbers: one RID range or one block of
   // a cell rule.
@@ -147,6 +152,7 @@ class RecordCutter {
   bool shortSpecials_ = false;  // at most 8 of them, none longer than 8 bytes
   bool IsShortSpecial(const char* field, std::size_t length) const;
   RecordMode mode_ = RecordMode::All;
+  CountRangeCursor counts_;
   std::vector<KeyRange> keyRanges_;
   std::vector<CodeRange> codeRanges_;
   bool rangesAscend_ = false;  // disjoint and ascending: searched by halving

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <thread>
 
 #include "run/ChunkPipeline.h"
@@ -11,12 +10,6 @@
 namespace sifta {
 
 namespace {
-
-// The last record number that a count range can keep; a range open to the end
-// keeps every record after its first, however many the file has.
-std::int64_t CountRangeLast(const NumberRange& range) {
-  return range.last == OpenEndCount ? std::numeric_limits<std::int64_t>::max() : range.last;
-}
 
 class RecordLoop {
  public:
@@ -43,10 +36,10 @@ class RecordLoop {
         if (cutWorkers_ > 0) cutter_.ReleaseOutputOver(chunkOutputLimit_);
       }
     }
-    if (plan_.recordMode == RecordMode::Count || (plan_.recordMode == RecordMode::All && cutWorkers_ == 0))
-      CountLoop();
-    else if (cutWorkers_ == 0)
-      KeyLoop();
+    // No count range: no record is read.
+    if (plan_.recordMode == RecordMode::Count && plan_.countRanges.empty()) return Finish();
+    if (cutWorkers_ == 0)
+      OneByOneLoop();
     else
       ChunkLoop();
     return Finish();
@@ -72,12 +65,21 @@ class RecordLoop {
     return true;
   }
 
-  // Cuts the record counted and writes it when the mode (All, Code or Value)
-  // keeps it. False when the loop must end after it: a write error, or the
-  // first record beyond the last code range of a grouped key.
-  // Only a write error counts here: the reader may have met its own error
-  // ahead of the record.
+  // Cuts the record counted and writes it when the mode keeps it. False when
+  // the loop must end after it: a write error, or no later record can be
+  // kept (the first record beyond the last count range, or beyond the last
+  // code range of a grouped key). Only a write error counts here: the reader
+  // may have met its own error ahead of the record.
   bool KeepRecord(std::string_view line) {
+    if (plan_.recordMode == RecordMode::Count) {
+      const std::int64_t n = result_.sourceRecords;
+      if (cutter_.CountKeeps(n)) {
+        cutter_.Load(line);
+        Write();
+        if (extract_.Error()) return false;
+      }
+      return !cutter_.BeyondLastCount(n);
+    }
     cutter_.Load(line);
     if (plan_.recordMode == RecordMode::All) {
       Write();
@@ -98,27 +100,8 @@ class RecordLoop {
     ++result_.extractRecords;
   }
 
-  void CountLoop() {
-    const std::vector<NumberRange>& ranges = plan_.countRanges;
-    if (ranges.empty()) return;
-    const std::int64_t lastKept = CountRangeLast(ranges.back());
-    size_t current = 0;  // the ranges ascend: the first one not yet behind us
-    std::string_view line;
-    while (!source_.AtEnd()) {
-      if (!NextRecord(line)) return;
-      const std::int64_t n = result_.sourceRecords;
-      while (current < ranges.size() && CountRangeLast(ranges[current]) < n) ++current;
-      if (current < ranges.size() && ranges[current].first <= n) {
-        cutter_.Load(line);
-        Write();
-        if (Failed()) return;
-      }
-      if (lastKept < n) return;  // no later record can be kept
-    }
-    Failed();
-  }
-
-  void KeyLoop() {
+  // Every record read, cut and written in turn on this thread.
+  void OneByOneLoop() {
     std::string_view line;
     while (!source_.AtEnd()) {
       if (!NextRecord(line) || !KeepRecord(line)) return;
@@ -126,8 +109,8 @@ class RecordLoop {
     Failed();
   }
 
-  // Every record cut by the workers, then taken here in order as the loops
-  // above take them: counted, the cancel request tested, the window
+  // Every record cut by the workers, then taken here in order as the loop
+  // above takes them: counted, the cancel request tested, the window
   // serviced, the output written. The reader runs ahead of the records
   // taken, so what it met past them (a read error, the end of the text)
   // counts only once every chunk read is taken.

@@ -48,10 +48,9 @@ struct FileRunResult {
 // The records are cut by `cutWorkers` threads besides this one (0: on this
 // thread alone), which may read the source ahead of the records counted;
 // what the result says, what is written and when the windows are serviced
-// are the same whatever their number. A count range is always cut here. The
-// records of a chunk whose output passes `chunkOutputLimit` bytes are cut
-// here from there on, so that memory stays bounded however much output a
-// record gives (tests make the limit small).
+// are the same whatever their number. The records of a chunk whose output passes `chunkOutputLimit` bytes are
+// cut here from there on, so that memory stays bounded however much output a record gives (tests make the
+// limit small).
 constexpr std::size_t kChunkOutputLimit = std::size_t{4} << 20;
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, const bool& cancelRequest,

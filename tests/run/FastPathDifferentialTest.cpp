@@ -561,8 +561,7 @@ TEST(ParallelCutDifferential, EqualsTheLoopOnOneThread) {
     const int lineCount = Uniform(random, 1, 25);
     for (int i = 0; i < lineCount; ++i) lines.push_back(RandomLine(random, itemCount));
     if (round % 2 == 0) std::sort(lines.begin(), lines.end());  // keys grouped in order
-    ExtractionPlan plan = RandomPlan(random, layout, lines);
-    if (plan.recordMode == RecordMode::Count) plan = RandomPlan(random, layout, lines);
+    const ExtractionPlan plan = RandomPlan(random, layout, lines);
     const bool hasHeading = Chance(random, 50);
 
     // Line ends of every kind, a last line without one, an end mark with
@@ -612,35 +611,40 @@ TEST(ParallelCutDifferential, EqualsTheLoopOnOneThread) {
   }
 }
 
-// A grouped key loop that stops at the record just before the end mark has
-// met the end of the text (on one thread the reader meets the mark reading
-// that record, when no line end comes between); one that stops earlier has
-// not. The parallel loop must say the same wherever the chunks end and
-// whoever cuts the stopping record.
+// A loop that stops early (a grouped key, a count range) at the record just
+// before the end mark has met the end of the text (on one thread the reader
+// meets the mark reading that record, when no line end comes between); one
+// that stops earlier has not. The parallel loop must say the same wherever
+// the chunks end and whoever cuts the stopping record.
 TEST(ParallelCutDifferential, EarlyStopBeforeTheEndMark) {
   testing::TempFolder folder;
-  ExtractionPlan plan;
-  plan.ridRanges.push_back({1, 2});
-  plan.recordMode = RecordMode::Value;
+  ExtractionPlan grouped;
+  grouped.ridRanges.push_back({1, 2});
+  grouped.recordMode = RecordMode::Value;
   KeyRange key;
   key.firstItem = key.lastItem = 1;
-  plan.keyRanges.push_back(key);
-  plan.keyLength = 2;
-  plan.codeRanges.push_back({"k1", "k2"});
-  plan.grouping = CodeGrouping::GroupedInOrder;
-  for (const std::string file : {"k1,a\r\nk2,b\r\nk9,c\x1A,junk\r\n", "k1,a\r\nk9,b\r\nk9,c\x1A,junk",
-                                 "k1,a\r\nk2,b\r\nk9,c\r\n\x1A,junk"}) {
-    const std::string source = folder.Write("source.csv", file);
-    const std::string extract = folder / "extract.csv";
-    const LoopRun single = RunLoop(plan, false, source, extract, 4096, 1u << 20, 4096, 0, 0);
-    for (size_t block = 1; block <= 24; ++block)
-      for (const size_t outputLimit : {size_t{1}, kChunkOutputLimit}) {
-        SCOPED_TRACE(Visible(file) + ", block " + std::to_string(block) + ", output limit " +
-                     std::to_string(outputLimit));
-        ExpectSameRun(RunLoop(plan, false, source, extract, block, 1u << 20, 4096, 2, 0, outputLimit),
-                      single);
-      }
-  }
+  grouped.keyRanges.push_back(key);
+  grouped.keyLength = 2;
+  grouped.codeRanges.push_back({"k1", "k2"});
+  grouped.grouping = CodeGrouping::GroupedInOrder;
+  ExtractionPlan counted;
+  counted.ridRanges.push_back({1, 2});
+  counted.recordMode = RecordMode::Count;
+  counted.countRanges.push_back({2, 2});
+  for (const ExtractionPlan& plan : {grouped, counted})
+    for (const std::string file : {"k1,a\r\nk2,b\r\nk9,c\x1A,junk\r\n", "k1,a\r\nk9,b\r\nk9,c\x1A,junk",
+                                   "k1,a\r\nk2,b\r\nk9,c\r\n\x1A,junk"}) {
+      const std::string source = folder.Write("source.csv", file);
+      const std::string extract = folder / "extract.csv";
+      const LoopRun single = RunLoop(plan, false, source, extract, 4096, 1u << 20, 4096, 0, 0);
+      for (size_t block = 1; block <= 24; ++block)
+        for (const size_t outputLimit : {size_t{1}, kChunkOutputLimit}) {
+          SCOPED_TRACE(Describe(plan) + Visible(file) + ", block " + std::to_string(block) +
+                       ", output limit " + std::to_string(outputLimit));
+          ExpectSameRun(RunLoop(plan, false, source, extract, block, 1u << 20, 4096, 2, 0, outputLimit),
+                        single);
+        }
+    }
 }
 
 // A line too long for the reader lies ahead of records that the reading
