@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <utility>
 
 #include "scan/ByteCount.h"
@@ -60,15 +59,10 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
 
 namespace {
 
-// The lines of a chunk: one per CR, and the last line of the text when it
-// has no line end.
+// The lines of a chunk: one per CR. A last line without a line end comes
+// in a chunk by itself (LineReader::TakeLines), which has no CR.
 std::int64_t LineCount(std::string_view lines) {
-  const auto ends = static_cast<std::int64_t>(CountByte(lines, '\r'));
-  const std::size_t lastEnd = lines.rfind('\r');
-  if (lastEnd == std::string_view::npos) return 1;
-  const std::size_t after =
-      lastEnd + 1 < lines.size() && lines[lastEnd + 1] == '\n' ? lastEnd + 2 : lastEnd + 1;
-  return ends + (after < lines.size() ? 1 : 0);
+  return std::max<std::int64_t>(static_cast<std::int64_t>(CountByte(lines, '\r')), 1);
 }
 
 }  // namespace
@@ -78,12 +72,7 @@ ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::
       workers_(std::max(workers, 1u)),
       outputLimit_(outputLimit),
       inFlightMost_(workers_ + 1),
-      ownCutter_(plan) {
-  if (plan.recordMode == RecordMode::Count) {
-    const std::int64_t lastKept = CountRangeCursor(plan.countRanges).LastKept();
-    lastLineNeeded_ = lastKept == std::numeric_limits<std::int64_t>::max() ? lastKept : lastKept + 1;
-  }
-}
+      ownCutter_(plan) {}
 
 ChunkPipeline::~ChunkPipeline() {
   {
@@ -97,7 +86,8 @@ ChunkPipeline::~ChunkPipeline() {
 void ChunkPipeline::ReadAhead(LineReader& source) {
   const bool counted = plan_.recordMode == RecordMode::Count;
   while (inFlight_.size() < inFlightMost_) {
-    if (counted && nextRecord_ > lastLineNeeded_) return;  // the loop ends before any later line
+    // The loop ends at the last line read, or before it.
+    if (counted && ownCutter_.BeyondLastCount(nextRecord_ - 1)) return;
     if (spare_.empty()) {
       chunks_.push_back(std::make_unique<CutChunk>());
       spare_.push_back(chunks_.back().get());

@@ -102,10 +102,7 @@ class ChunkPipeline {
   unsigned workers_;
   std::size_t outputLimit_;
   std::size_t inFlightMost_;
-  // Mode Count: the number of the next line read, and of the line that
-  // ends the loop (the first beyond the last count range).
-  std::int64_t nextRecord_ = 1;
-  std::int64_t lastLineNeeded_ = 0;
+  std::int64_t nextRecord_ = 1;                    // mode Count: the number of the next line read
   RecordCutter ownCutter_;                         // for a chunk cut on the reading thread
   std::vector<std::unique_ptr<CutChunk>> chunks_;  // all there are
   std::vector<CutChunk*> spare_;

@@ -151,9 +151,6 @@ class CountRangeCursor {
   }
   // Whether no record after `n` can be kept.
   bool PassedLast(std::int64_t n) const { return ranges_.empty() || Last(ranges_.back()) < n; }
-  // The last record number any range keeps (the largest number for a range
-  // open to the end); 0 when there are no ranges.
-  std::int64_t LastKept() const { return ranges_.empty() ? 0 : Last(ranges_.back()); }
 
  private:
   static std::int64_t Last(const NumberRange& range) {
