@@ -27,7 +27,12 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
   const std::size_t size = chunk.lines.size();
   std::size_t at = 0;
   std::int64_t record = chunk.firstRecord;
-  while (at < size && cutter.AppendedSize() < outputLimit) {
+  // While every line cut is its own record and ends in CR LF, the output is
+  // the lines as they stand: nothing is copied. From the first line that is
+  // not on, the output goes into the buffer, after a copy of the lines before.
+  bool verbatim = true;
+  while (at < size && (verbatim ? at : cutter.AppendedSize()) < outputLimit) {
+    const std::size_t lineStart = at;
     const ChunkLine line = LineAt(chunk.lines, at);
     at = line.next;
     bool keep = true;
@@ -45,6 +50,16 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
         keep = cutter.KeyMatches(key) != plan.extractAllExcept;
       }
     }
+    if (verbatim) {
+      if (keep && at == lineStart + line.line.size() + 2 && cutter.LineIsItsRecord()) {
+        chunk.ends.push_back(at);
+        if (!last) continue;
+        chunk.stopped = true;
+        break;
+      }
+      cutter.AppendBytes(chunk.lines.substr(0, lineStart));
+      verbatim = false;
+    }
     if (keep) cutter.AppendRecordLine();
     chunk.ends.push_back(cutter.AppendedSize());
     if (last) {
@@ -54,6 +69,7 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
     }
   }
   chunk.cutThrough = std::min(at, size);
+  chunk.verbatim = verbatim;
   cutter.SwapOutput(chunk.output, chunk.outputSize);
 }
 

@@ -37,7 +37,8 @@ namespace sifta {
 // entry per line cut, the size of `output` after that line's output (the
 // same as before it when the line is not written); the lines cut end at
 // `cutThrough`, which is the chunk's end unless the output reached its limit
-// or the cut `stopped`.
+// or the cut `stopped`. When the output of every line cut is that line with
+// its CR LF (`verbatim`), nothing was copied: the output is `lines` itself.
 struct CutChunk {
   ByteBuffer input;  // the lines lie in it; it takes turns with the reader's buffer
   std::string_view lines;
@@ -52,10 +53,11 @@ struct CutChunk {
   // At a last line without a line end: the text ends with it (at an end mark).
   bool stoppedAtEnd = false;
   std::exception_ptr failure;  // thrown while cutting (out of memory), thrown again when taken
+  bool verbatim = false;
   bool cut = false;
 
   std::string_view Output(std::size_t from, std::size_t to) const {
-    return {output.data() + from, to - from};
+    return {(verbatim ? lines.data() : output.data()) + from, to - from};
   }
 };
 

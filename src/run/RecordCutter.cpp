@@ -56,6 +56,7 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) : counts_(plan.countRange
   }
   pieces_ = std::move(joined);
   ridPieces_ = joinedRid;
+  wholeLines_ = pieces_.size() == 1 && pieces_[0].first == 1 && !zeroQuoted_ && !zeroSpecial_;
   if (zeroSpecial_) {
     specialMin_ = plan.specialMinLength;
     specialMax_ = plan.specialMaxLength;
@@ -289,6 +290,21 @@ void RecordCutter::Build(bool zeroing) {
   for (size_t i = ridPieces_; i < pieces_.size(); ++i) PutPiece(pieces_[i], zeroQuoted);
   if (size_ > lineStart) --size_;  // the comma after the last piece
   if (zeroing && zeroSpecial_ && !specialsWhileCutting_) ZeroSpecialStrings(bodyStart);
+}
+
+void RecordCutter::AppendBytes(std::string_view bytes) {
+  Reserve(bytes.size());
+  std::memcpy(out_.data() + size_, bytes.data(), bytes.size());
+  size_ += bytes.size();
+}
+
+bool RecordCutter::LineIsItsRecord() {
+  if (!wholeLines_) return false;
+  Locate();
+  const Piece& piece = pieces_[0];
+  if (piece.last > items_.Count()) return false;  // empty items would be added
+  const Bytes span = SpanOf(piece, fewEnds_);
+  return span.from == 0 && span.to == line_.size();
 }
 
 std::string_view RecordCutter::OutputLineWithEnd(bool zeroing) {

@@ -51,6 +51,13 @@ class RecordCutter {
     std::swap(size_, size);
   }
 
+  // Whether the record's output line is the loaded line itself, byte for
+  // byte: the plan keeps items 1 to n as they stand (no zeroing) and the
+  // line holds exactly n items.
+  bool LineIsItsRecord();
+  // Adds `bytes` to the output lines, as AppendRecordLine adds a line.
+  void AppendBytes(std::string_view bytes);
+
   // The key of the line (modes Code and Value), double quotes and commas
   // deleted. Valid until the next Load or Key.
   std::string_view Key();
@@ -127,6 +134,7 @@ class RecordCutter {
   bool fewEnds_ = false;          // few of them among many items: LocateEnds
   std::vector<int> keyEnds_;      // the item ends of the key in Value mode, ascending
   std::vector<Piece> keyPieces_;  // the key ranges of Value mode as pieces of keyEnds_
+  bool wholeLines_ = false;       // one piece from item 1 on, no zeroing: see LineIsItsRecord
   bool zeroQuoted_ = false;
   bool zeroSpecial_ = false;
   bool noEmptySpecial_ = true;
