@@ -50,18 +50,16 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
         keep = cutter.KeyMatches(key) != plan.extractAllExcept;
       }
     }
-    if (verbatim) {
-      if (keep && at == lineStart + line.line.size() + 2 && cutter.LineIsItsRecord()) {
-        chunk.ends.push_back(at);
-        if (!last) continue;
-        chunk.stopped = true;
-        break;
-      }
+    if (verbatim && !(keep && at == lineStart + line.line.size() + 2 && cutter.LineIsItsRecord())) {
       cutter.AppendBytes(chunk.lines.substr(0, lineStart));
       verbatim = false;
     }
-    if (keep) cutter.AppendRecordLine();
-    chunk.ends.push_back(cutter.AppendedSize());
+    if (verbatim) {
+      chunk.ends.push_back(at);
+    } else {
+      if (keep) cutter.AppendRecordLine();
+      chunk.ends.push_back(cutter.AppendedSize());
+    }
     if (last) {
       chunk.stopped = true;
       chunk.stoppedAtEnd = at > size;

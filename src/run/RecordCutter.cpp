@@ -292,11 +292,7 @@ void RecordCutter::Build(bool zeroing) {
   if (zeroing && zeroSpecial_ && !specialsWhileCutting_) ZeroSpecialStrings(bodyStart);
 }
 
-void RecordCutter::AppendBytes(std::string_view bytes) {
-  Reserve(bytes.size());
-  std::memcpy(out_.data() + size_, bytes.data(), bytes.size());
-  size_ += bytes.size();
-}
+void RecordCutter::AppendBytes(std::string_view bytes) { Put(bytes.data(), bytes.size()); }
 
 bool RecordCutter::LineIsItsRecord() {
   if (!wholeLines_) return false;
