@@ -51,6 +51,8 @@ std::string Instructions() {
       return " sse2";
     case sifta::ScanInstructions::Avx2:
       return " avx2";
+    case sifta::ScanInstructions::Avx2FastPdep:
+      return " avx2-pdep";
     case sifta::ScanInstructions::Avx512:
       return " avx512";
   }

@@ -287,6 +287,15 @@ struct Avx2 {
   static int NthBit(std::uint64_t mask, int k) { return NthBitByCounts(mask, k); }
 };
 
+// The k-th set bit as the one bit that PDEP deposits there.
+SIFTA_AVX2 inline int NthBitByPdep(std::uint64_t mask, int k) {
+  return static_cast<int>(_tzcnt_u64(_pdep_u64(std::uint64_t{1} << (k - 1), mask)));
+}
+
+struct Avx2FastPdep : Avx2 {
+  SIFTA_AVX2 static int NthBit(std::uint64_t mask, int k) { return NthBitByPdep(mask, k); }
+};
+
 // ---- AVX-512 ----
 
 #define SIFTA_AVX512 __attribute__((target("avx512f,avx512bw,avx2,bmi,bmi2,popcnt,lzcnt,pclmul")))
@@ -313,9 +322,7 @@ struct Avx512 {
   SIFTA_AVX512 static int BitCount(std::uint64_t x) { return bits::BitCountInstruction(x); }
   SIFTA_AVX512 static std::uint64_t PrefixXor(std::uint64_t x) { return Avx2::PrefixXor(x); }
   // Every processor with AVX-512 has a fast PDEP.
-  SIFTA_AVX512 static int NthBit(std::uint64_t mask, int k) {
-    return static_cast<int>(_tzcnt_u64(_pdep_u64(std::uint64_t{1} << (k - 1), mask)));
-  }
+  SIFTA_AVX512 static int NthBit(std::uint64_t mask, int k) { return NthBitByPdep(mask, k); }
 };
 
 #endif  // SIFTA_X86_AVX
@@ -324,7 +331,7 @@ ScanInstructions DetectScanInstructions() {
 #if SIFTA_X86_AVX
   const platform::ProcessorFeatures features = platform::DetectProcessorFeatures();
   if (features.avx2 && features.avx512bw) return ScanInstructions::Avx512;
-  if (features.avx2) return ScanInstructions::Avx2;
+  if (features.avx2) return features.fastPdep ? ScanInstructions::Avx2FastPdep : ScanInstructions::Avx2;
 #endif
 #if SIFTA_X86_SIMD
   return ScanInstructions::Sse2;
@@ -357,6 +364,8 @@ const char* ScanInstructionsName(ScanInstructions which) {
       return "Sse2";
     case ScanInstructions::Avx2:
       return "Avx2";
+    case ScanInstructions::Avx2FastPdep:
+      return "Avx2FastPdep";
     case ScanInstructions::Avx512:
       return "Avx512";
   }
@@ -498,6 +507,12 @@ struct ItemScan {
     Run<kEveryEnd, Avx2>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
   }
   template <bool kEveryEnd>
+  SIFTA_AVX2 static void WithAvx2FastPdep(ItemBoundaries& self, std::string_view line, int wanted,
+                                          bool quoting, bool findQuotedItems, const int* itemEnds,
+                                          size_t itemEndCount) {
+    Run<kEveryEnd, Avx2FastPdep>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
+  }
+  template <bool kEveryEnd>
   SIFTA_AVX512 static void WithAvx512(ItemBoundaries& self, std::string_view line, int wanted, bool quoting,
                                       bool findQuotedItems, const int* itemEnds, size_t itemEndCount) {
     Run<kEveryEnd, Avx512>(self, line, wanted, quoting, findQuotedItems, itemEnds, itemEndCount);
@@ -511,6 +526,8 @@ struct ItemScan {
 #if SIFTA_X86_AVX
       case ScanInstructions::Avx512:
         return WithAvx512<kEveryEnd>;
+      case ScanInstructions::Avx2FastPdep:
+        return WithAvx2FastPdep<kEveryEnd>;
       case ScanInstructions::Avx2:
         return WithAvx2<kEveryEnd>;
 #endif

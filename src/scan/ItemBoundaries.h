@@ -34,7 +34,8 @@ namespace sifta {
 // The instructions of the scan, in rising order. All give the same items;
 // tests run each one up to the best. Every build has Scalar; x86-64 builds
 // have Sse2, and AVX2 and AVX-512 where the compiler can build them (Simd.h).
-enum class ScanInstructions { Scalar, Sse2, Avx2, Avx512 };
+// Avx2FastPdep is AVX2 on a processor whose PDEP is fast.
+enum class ScanInstructions { Scalar, Sse2, Avx2, Avx2FastPdep, Avx512 };
 ScanInstructions BestScanInstructions();                   // what this build and the processor have
 ScanInstructions CurrentScanInstructions();                // what Locate uses
 void UseScanInstructions(ScanInstructions which);          // for tests: at most the best

@@ -331,7 +331,8 @@ class FastPathDifferentialTest : public ::testing::TestWithParam<ScanInstruction
 
 INSTANTIATE_TEST_SUITE_P(Scan, FastPathDifferentialTest,
                          ::testing::Values(ScanInstructions::Scalar, ScanInstructions::Sse2,
-                                           ScanInstructions::Avx2, ScanInstructions::Avx512),
+                                           ScanInstructions::Avx2, ScanInstructions::Avx2FastPdep,
+                                           ScanInstructions::Avx512),
                          [](const auto& info) { return std::string(ScanInstructionsName(info.param)); });
 
 TEST_P(FastPathDifferentialTest, LinesKeysAndDecisionsEqualTheReference) {

@@ -148,7 +148,8 @@ class EveryInstructionSet : public ::testing::TestWithParam<ScanInstructions> {
 
 INSTANTIATE_TEST_SUITE_P(Scan, EveryInstructionSet,
                          ::testing::Values(ScanInstructions::Scalar, ScanInstructions::Sse2,
-                                           ScanInstructions::Avx2, ScanInstructions::Avx512),
+                                           ScanInstructions::Avx2, ScanInstructions::Avx2FastPdep,
+                                           ScanInstructions::Avx512),
                          [](const auto& info) { return std::string(ScanInstructionsName(info.param)); });
 
 TEST_P(EveryInstructionSet, FindsTheItemsOfEveryCase) {
