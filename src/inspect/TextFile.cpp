@@ -267,7 +267,7 @@ std::string_view LineReader::Hand(ByteBuffer& into, std::size_t cut) {
   // The rest moves into the buffer that comes in.
   const size_t rest = end_ - cut;
   if (into.size() < rest) into.Grow(rest);
-  std::memcpy(into.data(), buffer_.data() + cut, rest);
+  if (rest > 0) std::memcpy(into.data(), buffer_.data() + cut, rest);  // an empty buffer may have no memory
   swap(into, buffer_);
   const std::string_view lines(into.data() + begin_, end - begin_);
   consumedBefore_ += static_cast<std::int64_t>(cut);
