@@ -15,7 +15,7 @@ namespace sifta::platform {
 
 namespace {
 
-#if SIFTA_CPUID
+#ifdef SIFTA_CPUID
 // Registers EAX, EBX, ECX, EDX of CPUID `leaf`.
 void CpuId(unsigned leaf, unsigned r[4]) {
 #if defined(_MSC_VER)
