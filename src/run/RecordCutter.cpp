@@ -193,11 +193,11 @@ void RecordCutter::PutZeroed(int first, int last) {
   for (auto it = std::lower_bound(quoted.begin(), quoted.end(), first); it != quoted.end() && *it <= last;
        ++it) {
     const int item = *it;
-    if (item > next) Put(items_.Begin(next), items_.Begin(item));  // with the comma
+    // The items before it (with the comma after them) in the same copy.
     if (item == items_.UnterminatedItem()) {
-      Put(items_.Begin(item), items_.End(item));
+      Put(items_.Begin(next), items_.End(item));
     } else {
-      Put(items_.Begin(item), static_cast<std::uint32_t>(items_.FirstQuote(item)));
+      Put(items_.Begin(next), static_cast<std::uint32_t>(items_.FirstQuote(item)));
       Reserve(1);
       out_[size_++] = '0';
     }
@@ -228,12 +228,14 @@ void RecordCutter::PutZeroedWithSpecials(int first, int last) {
       if (begin <= wordSafe ? !FieldIsSpecial(line_.data() + begin, length) : !LineFieldIsSpecial(begin, end))
         continue;
     }
-    Put(pending, begin);  // the items before, with the comma after them
-    const std::size_t field = size_;
-    if (quote >= 0) Put(begin, static_cast<std::uint32_t>(quote));
+    // The items before, with the comma after them, and what comes before the
+    // item's quote go out in one copy; a field that is 0 alone stays 0
+    // whether or not it is special.
+    const std::size_t field = size_ + (begin - pending);
+    Put(pending, quote >= 0 ? static_cast<std::uint32_t>(quote) : begin);
     Reserve(1);
     out_[size_++] = '0';
-    if (quote >= 0 && FieldIsSpecial(out_.data() + field, size_ - field)) {
+    if (size_ - field > 1 && FieldIsSpecial(out_.data() + field, size_ - field)) {
       size_ = field;
       out_[size_++] = '0';
     }

@@ -91,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "\"1,2\""},
         LineCase{"SpecialAfterQuotedZero", WithSpecials(ZeroQuoted(Plan({}, {Cells(1, 3)})), {"5"}),
                  "\"X\",5,0", true, "0,0,0"},
+        LineCase{"ZeroedItemThatIsSpecial", WithSpecials(ZeroQuoted(Plan({}, {Cells(1, 3)})), {"10"}),
+                 "a,1\"x\",b", true, "a,0,b"},
         LineCase{"OverlappingRidRanges", Plan({{1, 2}, {2, 3}}, {}), "a,b,c", true, "a,b,b,c"},
         LineCase{"RepeatedBlocks", Plan({}, {Repeated(1, 2, 4, 7)}), "1,2,3,4,5,6,7,8,9", true,
                  "1,2,4,5,7,8"},
