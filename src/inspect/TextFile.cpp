@@ -343,9 +343,12 @@ void LineWriter::Append(std::string_view bytes) {
 
 void LineWriter::HandOver() {
   if (!background_) {
-    background_ = std::make_unique<Background>();
-    background_->pending.reserve(bufferSize_);
-    background_->thread = std::thread([b = background_.get(), file = &file_] { b->Run(*file); });
+    // Taken on only once its thread runs: a thread that cannot be started
+    // leaves no background to wait for.
+    auto background = std::make_unique<Background>();
+    background->pending.reserve(bufferSize_);
+    background->thread = std::thread([b = background.get(), file = &file_] { b->Run(*file); });
+    background_ = std::move(background);
   }
   WaitForBackground();
   if (error_) {

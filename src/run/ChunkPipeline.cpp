@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "scan/ByteCount.h"
@@ -86,6 +87,7 @@ ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::
       workers_(std::max(workers, 1u)),
       outputLimit_(outputLimit),
       inFlightMost_(workers_ + 1),
+      keptBufferSize_(std::max(2 * outputLimit, kKeptBufferSize)),
       ownCutter_(plan) {}
 
 ChunkPipeline::~ChunkPipeline() {
@@ -144,7 +146,15 @@ void ChunkPipeline::Start() {
 }
 
 void ChunkPipeline::Work() {
-  RecordCutter cutter(plan_);
+  // A cutter that cannot be made (out of memory) fails every chunk this
+  // worker takes, as a failed cut would.
+  std::optional<RecordCutter> cutter;
+  std::exception_ptr noCutter;
+  try {
+    cutter.emplace(plan_);
+  } catch (...) {
+    noCutter = std::current_exception();
+  }
   std::unique_lock<std::mutex> held(lock_);
   for (;;) {
     workToDo_.wait(held, [this] { return stop_ || !toCut_.empty(); });
@@ -153,7 +163,8 @@ void ChunkPipeline::Work() {
     toCut_.pop_front();
     held.unlock();
     try {
-      CutLines(plan_, cutter, *chunk, outputLimit_);
+      if (noCutter) std::rethrow_exception(noCutter);
+      CutLines(plan_, *cutter, *chunk, outputLimit_);
     } catch (...) {
       chunk->failure = std::current_exception();
     }
@@ -184,7 +195,12 @@ CutChunk* ChunkPipeline::Oldest() {
 }
 
 void ChunkPipeline::Release() {
-  spare_.push_back(inFlight_.front());
+  // A chunk that held a long line gives its buffers back: they would
+  // otherwise keep that size, and in time every chunk would hold one.
+  CutChunk* chunk = inFlight_.front();
+  if (chunk->input.size() > keptBufferSize_) chunk->input.Reset(0);
+  if (chunk->output.size() > keptBufferSize_) chunk->output.Reset(0);
+  spare_.push_back(chunk);
   inFlight_.pop_front();
 }
 

@@ -8,10 +8,11 @@
 //
 // A fixed number of chunks is in flight, each about one read block, so that
 // memory stays at that many blocks plus their output whatever the file's
-// size. A chunk's output stops growing once it passes a limit (records
-// padded with many empty items can give far more output than input): the
-// lines after are left uncut, for the reading thread to cut one at a time as
-// it writes them. A file of one chunk is cut on the reading thread, without
+// size; a chunk that held a long line gives its buffers back once taken.
+// A chunk's output stops growing once it passes a limit (records padded
+// with many empty items can give far more output than input): the lines
+// after are left uncut, for the reading thread to cut one at a time as it
+// writes them. A file of one chunk is cut on the reading thread, without
 // starting any thread.
 #pragma once
 
@@ -104,6 +105,10 @@ class ChunkPipeline {
   unsigned workers_;
   std::size_t outputLimit_;
   std::size_t inFlightMost_;
+  // A released chunk keeps buffers of up to this size (twice the output
+  // limit, and at least a few read blocks).
+  static constexpr std::size_t kKeptBufferSize = std::size_t{8} << 20;
+  std::size_t keptBufferSize_;
   std::int64_t nextRecord_ = 1;                    // mode Count: the number of the next line read
   RecordCutter ownCutter_;                         // for a chunk cut on the reading thread
   std::vector<std::unique_ptr<CutChunk>> chunks_;  // all there are

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "run/ChunkPipeline.h"
 #include "run/RecordCutter.h"
 #include "run/RecordSelection.h"
 #include "scan/TempFolder.h"
@@ -671,6 +672,35 @@ TEST(ParallelCutDifferential, ReadErrorAheadOfTheRecordsCutHere) {
   for (size_t block = 1; block <= 24; ++block) {
     SCOPED_TRACE("block " + std::to_string(block));
     ExpectSameRun(RunLoop(plan, false, source, extract, block, 5, 4096, 1, 0, 1), single);
+  }
+}
+
+// Long lines here and there: once their chunks are taken, no chunk keeps
+// a buffer of their size (memory would grow by a long line per chunk).
+TEST(ParallelCutDifferential, ChunksGiveBackTheBuffersOfLongLines) {
+  testing::TempFolder folder;
+  ExtractionPlan plan;
+  plan.ridRanges.push_back({1, 2});
+  plan.countRanges.push_back({1, OpenEndCount});
+  std::string file;
+  for (int i = 0; i < 4; ++i) {
+    file += std::string(9u << 20, 'x') + ",y\r\n";
+    for (int k = 0; k < 2000; ++k) file += "a,b,c\r\n";
+  }
+  LineReader reader(1u << 16);
+  ASSERT_FALSE(reader.Open(folder.Write("source.csv", file)));
+  ChunkPipeline pipeline(plan, 2, 1u << 16);
+  std::vector<CutChunk*> seen;
+  for (;;) {
+    pipeline.ReadAhead(reader);
+    CutChunk* chunk = pipeline.Oldest();
+    if (!chunk) break;
+    if (std::find(seen.begin(), seen.end(), chunk) == seen.end()) seen.push_back(chunk);
+    pipeline.Release();
+  }
+  for (const CutChunk* chunk : seen) {
+    EXPECT_LT(chunk->input.size(), 9u << 20);
+    EXPECT_LT(chunk->output.size(), 9u << 20);
   }
 }
 
