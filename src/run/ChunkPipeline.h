@@ -105,8 +105,8 @@ class ChunkPipeline {
   unsigned workers_;
   std::size_t outputLimit_;
   std::size_t inFlightMost_;
-  // A released chunk keeps buffers of up to this size (twice the output
-  // limit, and at least a few read blocks).
+  // A released chunk keeps buffers of up to keptBufferSize_ bytes: twice the
+  // output limit, and at least kKeptBufferSize (eight default read blocks).
   static constexpr std::size_t kKeptBufferSize = std::size_t{8} << 20;
   std::size_t keptBufferSize_;
   std::int64_t nextRecord_ = 1;                    // mode Count: the number of the next line read
