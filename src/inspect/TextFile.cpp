@@ -74,8 +74,10 @@ std::string SizeText(std::size_t bytes) {
   return std::to_string(bytes) + Sj("バイト");
 }
 
-// What happened and what to do; the usual cause is a file whose lines end in
-// LF alone, which reads as one line.
+}  // namespace
+
+// The usual cause is a file whose lines end in LF alone, which reads as one
+// line.
 IoError LineTooLong(const std::filesystem::path& path, std::size_t longest) {
   IoError error{
       Sj("1行が長すぎて読めません（1行は") + SizeText(longest) +
@@ -83,8 +85,6 @@ IoError LineTooLong(const std::filesystem::path& path, std::size_t longest) {
   if (!path.empty()) error.message += "\r\n" + Utf8ToCp932ForDisplay(platform::PathToUtf8(path));
   return error;
 }
-
-}  // namespace
 
 std::optional<IoError> CheckFileName(std::string_view path) {
   std::string shown;

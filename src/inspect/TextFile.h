@@ -41,6 +41,22 @@ IoError DescribeIoError(int errnum, const std::filesystem::path& path);
 // where the system reads it): the error to show; nothing for a good name.
 std::optional<IoError> CheckFileName(std::string_view path);
 
+// A line longer than `longest` bytes in the file `path`: what happened and
+// what to do.
+IoError LineTooLong(const std::filesystem::path& path, std::size_t longest);
+
+// The lines that begin in one block of a text file (LineReader::ReadBlock).
+struct BlockLines {
+  // Whole lines, each ending at a CR (with the LF after it, when there is
+  // one) but the text's last; the last may reach far past the block.
+  std::string_view lines;
+  bool textEnds = false;       // no line follows them: the file or the text ends
+  bool markBeforeEnd = false;  // the text ended at a 0x1A byte that more bytes of the file follow
+  // Reading stopped after the lines at this error: a read error, or a line
+  // too long (which is not given).
+  std::optional<IoError> error;
+};
+
 // Gives each line of a file as a view into a large buffer: one read per
 // block, a line costs O(its length), memory is about the longest line read
 // plus two blocks.
@@ -97,6 +113,19 @@ class LineReader {
 
   // Bytes of the file taken by the lines read so far.
   std::int64_t Consumed() const { return consumedBefore_ + static_cast<std::int64_t>(begin_); }
+
+  // Reading the rest of the text block by block, several blocks at once on
+  // several threads: the lines that begin in the bytes [offset, offset +
+  // BlockSize()) of the file, read into `into` (grown as needed). Every line
+  // belongs to the block in which it begins, so the blocks from `textStart`
+  // on, one after the other, give the lines ReadLine would give from there;
+  // a block after one whose lines end the text or the reading (textEnds,
+  // error) gives nothing of the text. `textStart` is Consumed() when the
+  // block reading begins, `offset` at least that. Reads by position only and
+  // changes nothing of the reader: any thread may call it, so long as no
+  // other member is called meanwhile.
+  BlockLines ReadBlock(std::int64_t textStart, std::int64_t offset, ByteBuffer& into) const;
+  std::size_t BlockSize() const { return blockSize_; }
 
   // Size of the buffer: about the longest line read so far plus two blocks.
   std::size_t BufferSize() const { return buffer_.size(); }

@@ -90,6 +90,9 @@ class File {
   };
   // Reads at most `size` bytes; an interrupted read is retried.
   ReadResult Read(void* into, std::size_t size);
+  // The same from byte `offset` of the file on, whatever the position Read
+  // has reached: several threads may read one handle this way at once.
+  ReadResult ReadAt(void* into, std::size_t size, std::int64_t offset) const;
 
   // Writes all `size` bytes or fails.
   std::optional<SystemError> Write(const void* data, std::size_t size);

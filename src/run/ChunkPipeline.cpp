@@ -88,6 +88,7 @@ ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::
       outputLimit_(outputLimit),
       inFlightMost_(workers_ + 1),
       keptBufferSize_(std::max(2 * outputLimit, kKeptBufferSize)),
+      byBlocks_(plan.recordMode != RecordMode::Count),
       ownCutter_(plan) {}
 
 ChunkPipeline::~ChunkPipeline() {
@@ -100,17 +101,38 @@ ChunkPipeline::~ChunkPipeline() {
 }
 
 void ChunkPipeline::ReadAhead(LineReader& source) {
+  if (byBlocks_ && !blockSource_) {
+    blockSource_ = &source;
+    blocksDone_ = source.AtEnd();  // the text may end (or fail) right after the heading
+    textStart_ = nextBlock_ = source.Consumed();
+  }
   const bool counted = plan_.recordMode == RecordMode::Count;
   while (inFlight_.size() < inFlightMost_) {
     // The loop ends at the last line read, or before it.
     if (counted && ownCutter_.BeyondLastCount(nextRecord_ - 1)) return;
+    if (byBlocks_ && blocksDone_) return;
     if (spare_.empty()) {
       chunks_.push_back(std::make_unique<CutChunk>());
       spare_.push_back(chunks_.back().get());
     }
     CutChunk* chunk = spare_.back();
-    chunk->lines = source.TakeLines(chunk->input);
-    if (chunk->lines.empty()) return;
+    chunk->textEnds = chunk->markBeforeEnd = false;
+    chunk->readError.reset();
+    if (byBlocks_) {
+      chunk->offset = nextBlock_;
+      nextBlock_ += static_cast<std::int64_t>(source.BlockSize());
+      // The first block is read here: a text of one block is cut without
+      // starting any thread.
+      chunk->toRead = !(threads_.empty() && inFlight_.empty());
+      chunk->lines = {};
+      if (!chunk->toRead) {
+        ReadBlock(*chunk);
+        blocksDone_ = chunk->textEnds || chunk->readError;
+      }
+    } else {
+      chunk->lines = source.TakeLines(chunk->input);
+      if (chunk->lines.empty()) return;
+    }
     spare_.pop_back();
     if (counted) {
       chunk->firstRecord = nextRecord_;
@@ -164,6 +186,7 @@ void ChunkPipeline::Work() {
     held.unlock();
     try {
       if (noCutter) std::rethrow_exception(noCutter);
+      if (chunk->toRead) ReadBlock(*chunk);
       CutLines(plan_, *cutter, *chunk, outputLimit_);
     } catch (...) {
       chunk->failure = std::current_exception();
@@ -174,8 +197,17 @@ void ChunkPipeline::Work() {
   }
 }
 
+void ChunkPipeline::ReadBlock(CutChunk& chunk) const {
+  BlockLines block = blockSource_->ReadBlock(textStart_, chunk.offset, chunk.input);
+  chunk.lines = block.lines;
+  chunk.textEnds = block.textEnds;
+  chunk.markBeforeEnd = block.markBeforeEnd;
+  chunk.readError = std::move(block.error);
+  chunk.toRead = false;
+}
+
 CutChunk* ChunkPipeline::Oldest() {
-  if (inFlight_.empty()) return nullptr;
+  if (inFlight_.empty() || linesEnded_) return nullptr;
   CutChunk* chunk = inFlight_.front();
   if (threads_.empty()) {
     if (!chunk->cut) {
@@ -198,6 +230,8 @@ void ChunkPipeline::Release() {
   // A chunk that held a long line gives its buffers back: they would
   // otherwise keep that size, and in time every chunk would hold one.
   CutChunk* chunk = inFlight_.front();
+  // The blocks read after one that ended the lines are never taken.
+  if (chunk->textEnds || chunk->readError) linesEnded_ = blocksDone_ = true;
   if (chunk->input.size() > keptBufferSize_) chunk->input.Reset(0);
   if (chunk->output.size() > keptBufferSize_) chunk->output.Reset(0);
   spare_.push_back(chunk);

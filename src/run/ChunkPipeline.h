@@ -1,10 +1,17 @@
 // Cutting a source file on several threads. A line ends at its CR and no
 // line ever joins the next, so the source splits at any line end into
-// chunks that are cut independently: the reading thread takes chunks of
-// whole lines (LineReader::TakeLines), worker threads cut them, each with
-// its own RecordCutter, and the chunks come back in the order of the file.
-// Only the reading thread counts, writes and services the windows; a worker
-// touches nothing but its chunk.
+// chunks that are cut independently, each by a worker thread with its own
+// RecordCutter, and the chunks come back in the order of the file. Only the
+// reading thread counts, writes and services the windows; a worker touches
+// nothing but its chunk.
+//
+// The chunks are read in one of two ways. Mostly a chunk is a block of the
+// file, read by the worker that cuts it (LineReader::ReadBlock): the lines
+// that begin in the block, so the reading itself is shared among the
+// workers and a block is cut while it is still in its worker's caches.
+// Record numbers are not known that way, so in mode Count the reading
+// thread reads the chunks of whole lines (LineReader::TakeLines) and numbers
+// them as it goes.
 //
 // A fixed number of chunks is in flight, each about one read block, so that
 // memory stays at that many blocks plus their output whatever the file's
@@ -23,6 +30,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -57,6 +65,14 @@ struct CutChunk {
   bool verbatim = false;
   bool cut = false;
 
+  // Read by blocks: the offset of the block in the file, and what reading
+  // it found after the lines (BlockLines).
+  std::int64_t offset = 0;
+  bool toRead = false;  // the worker reads the block before cutting it
+  bool textEnds = false;
+  bool markBeforeEnd = false;
+  std::optional<IoError> readError;
+
   std::string_view Output(std::size_t from, std::size_t to) const {
     return {(verbatim ? lines.data() : output.data()) + from, to - from};
   }
@@ -87,11 +103,16 @@ class ChunkPipeline {
 
   // Reads chunks from `source` until the set in flight is full or no line
   // is left; in mode Count, also once the first line beyond the last count
-  // range is read. Read errors stay with the reader.
+  // range is read. Read errors stay with the reader, or, when the chunks are
+  // blocks, with the chunk after whose lines they came (readError). Blocks
+  // are read ahead past the end of the text, which only the block that
+  // meets it knows (textEnds). `source` must not be used elsewhere while the
+  // pipeline lives.
   void ReadAhead(LineReader& source);
 
   // The oldest chunk in flight, once cut (rethrowing what its cut threw);
-  // null when none is in flight. Valid until Release.
+  // null when none is in flight, or once a block whose lines end the lines
+  // of the file is released. Valid until Release.
   CutChunk* Oldest();
   void Release();  // done with the oldest chunk
   // Whether no chunk was read after `chunk`.
@@ -100,6 +121,7 @@ class ChunkPipeline {
  private:
   void Start();
   void Work();
+  void ReadBlock(CutChunk& chunk) const;
 
   const ExtractionPlan& plan_;
   unsigned workers_;
@@ -109,8 +131,16 @@ class ChunkPipeline {
   // output limit, and at least kKeptBufferSize (eight default read blocks).
   static constexpr std::size_t kKeptBufferSize = std::size_t{8} << 20;
   std::size_t keptBufferSize_;
-  std::int64_t nextRecord_ = 1;                    // mode Count: the number of the next line read
-  RecordCutter ownCutter_;                         // for a chunk cut on the reading thread
+  std::int64_t nextRecord_ = 1;  // mode Count: the number of the next line read
+  // Read by blocks (not in mode Count): where the text of the records begins
+  // and the offset of the next block.
+  const bool byBlocks_;
+  const LineReader* blockSource_ = nullptr;
+  std::int64_t textStart_ = 0;
+  std::int64_t nextBlock_ = 0;
+  bool blocksDone_ = false;  // a block taken or the first one read ended the lines: no more are read
+  bool linesEnded_ = false;  // a block taken ended the lines: the chunks after it are not taken
+  RecordCutter ownCutter_;   // for a chunk cut on the reading thread
   std::vector<std::unique_ptr<CutChunk>> chunks_;  // all there are
   std::vector<CutChunk*> spare_;
   std::deque<CutChunk*> inFlight_;  // in the order of the file

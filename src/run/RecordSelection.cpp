@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <thread>
 
 #include "run/ChunkPipeline.h"
@@ -113,7 +114,8 @@ class RecordLoop {
   // above takes them: counted, the cancel request tested, the window
   // serviced, the output written. The reader runs ahead of the records
   // taken, so what it met past them (a read error, the end of the text)
-  // counts only once every chunk read is taken.
+  // counts only once every chunk read is taken; a chunk read as a block
+  // says itself what came after its lines.
   void ChunkLoop() {
     ChunkPipeline pipeline(plan_, cutWorkers_, chunkOutputLimit_);
     for (;;) {
@@ -121,11 +123,18 @@ class RecordLoop {
       const CutChunk* chunk = pipeline.Oldest();
       if (!chunk) break;
       if (!TakeChunk(*chunk)) {
-        // An early stop at the last line read, when no line end follows it,
-        // meets the end of the text, as the loops above would.
+        // An early stop at the last line of the text, when no line end
+        // follows it, meets the end of the text, as the loops above would.
         sourceReadAhead_ = true;
-        textEndMet_ = chunk->stopped && chunk->stoppedAtEnd && pipeline.IsNewest(chunk);
+        textEndMet_ = stoppedAtLastLine_ && (chunk->textEnds || pipeline.IsNewest(chunk));
+        if (chunk->textEnds) blockMarkBeforeEnd_ = chunk->markBeforeEnd;
         return;
+      }
+      if (chunk->textEnds || chunk->readError) {
+        sourceReadAhead_ = true;
+        if (chunk->textEnds) blockMarkBeforeEnd_ = chunk->markBeforeEnd;
+        if (chunk->readError && !result_.failure) result_.failure = chunk->readError;
+        break;
       }
       pipeline.Release();
     }
@@ -163,14 +172,18 @@ class RecordLoop {
       if (extract_.Error()) return false;
     }
     appendRun();
-    if (chunk.stopped) return false;
-    // The lines left uncut, as the loop on one thread takes them. None of
-    // them ends the text: a last line without a line end is a chunk of its
-    // own (LineReader::TakeLines), always cut by a worker.
+    if (chunk.stopped) {
+      stoppedAtLastLine_ = chunk.stoppedAtEnd;
+      return false;
+    }
+    // The lines left uncut, as the loop on one thread takes them.
     for (std::size_t at = chunk.cutThrough; at < chunk.lines.size();) {
       const ChunkLine line = LineAt(chunk.lines, at);
       at = line.next;
-      if (!CountRecord() || !KeepRecord(line.line)) return false;
+      if (!CountRecord() || !KeepRecord(line.line)) {
+        stoppedAtLastLine_ = at > chunk.lines.size();  // no line end after it
+        return false;
+      }
     }
     return true;
   }
@@ -189,8 +202,8 @@ class RecordLoop {
     Failed();
     result_.cancelled = cancelRequest_;
     // A loop that stopped before the end of the text has not met its end.
-    result_.endMarkBeforeEnd =
-        !result_.cancelled && !result_.failure && textEndMet_ && source_.EndMarkBeforeEnd();
+    result_.endMarkBeforeEnd = !result_.cancelled && !result_.failure && textEndMet_ &&
+                               (blockMarkBeforeEnd_ ? *blockMarkBeforeEnd_ : source_.EndMarkBeforeEnd());
     return result_;
   }
 
@@ -203,6 +216,10 @@ class RecordLoop {
   // textEndMet_.
   bool sourceReadAhead_ = false;
   bool textEndMet_ = true;
+  bool stoppedAtLastLine_ = false;  // the chunk loop stopped at a line without a line end
+  // The chunk loop's last chunk was a block that met the end of the text, or
+  // stopped in it: whether an end mark with bytes after it ended the text.
+  std::optional<bool> blockMarkBeforeEnd_;
   RecordCutter cutter_;
   LineReader& source_;
   LineWriter& extract_;

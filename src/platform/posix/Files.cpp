@@ -131,6 +131,14 @@ File::ReadResult File::Read(void* into, std::size_t size) {
   }
 }
 
+File::ReadResult File::ReadAt(void* into, std::size_t size, std::int64_t offset) const {
+  for (;;) {
+    const ssize_t n = ::pread(Descriptor(handle_), into, size, static_cast<off_t>(offset));
+    if (n >= 0) return ReadResult{static_cast<std::size_t>(n), std::nullopt};
+    if (errno != EINTR) return ReadResult{0, ErrorFromErrno(errno)};
+  }
+}
+
 std::optional<SystemError> File::Write(const void* data, std::size_t size) {
   const char* from = static_cast<const char*>(data);
   std::size_t done = 0;

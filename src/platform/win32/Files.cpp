@@ -244,6 +244,18 @@ File::ReadResult File::Read(void* into, std::size_t size) {
   return ReadResult{0, FromWindows(code)};
 }
 
+File::ReadResult File::ReadAt(void* into, std::size_t size, std::int64_t offset) const {
+  const DWORD wanted = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+  DWORD got = 0;
+  if (ReadFile(AsHandle(handle_), into, wanted, &got, &at)) return ReadResult{got, std::nullopt};
+  const DWORD code = GetLastError();
+  if (code == ERROR_HANDLE_EOF) return ReadResult{0, std::nullopt};
+  return ReadResult{0, FromWindows(code)};
+}
+
 std::optional<SystemError> File::Write(const void* data, std::size_t size) {
   const char* from = static_cast<const char*>(data);
   while (size > 0) {
