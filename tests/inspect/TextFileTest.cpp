@@ -7,6 +7,13 @@
 #include <iterator>
 #include <random>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
+#endif
+
 #include "inspect/LineRules.h"
 #include "scan/Cp932.h"
 #include "scan/TempFolder.h"
@@ -247,6 +254,40 @@ TEST(LineReader, MissingFileFolderAndReadError) {
     ASSERT_TRUE(reader.Error());
     EXPECT_EQ(reader.Error()->message.find(Sj("入出力エラーです")), 0u);
   }
+}
+
+// Blocks read by position where reading fails part of the way: the lines
+// before the failure, not the line it cuts short, then the error; a block
+// inside a line gives nothing (the line's own block tells how it ends).
+// The file is the memory of this process, with a page that is not mapped.
+TEST(LineReader, BlockCutShortByAReadError) {
+#if defined(__linux__)
+  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  auto* pages =
+      static_cast<char*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(pages, MAP_FAILED);
+  munmap(pages + page, page);
+  std::memset(pages, 'x', page);
+  std::memcpy(pages, "a,1\r\nb,2\r\n", 10);
+  LineReader reader(16);
+  if (reader.Open("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
+  const auto start = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(pages));
+  ByteBuffer into;
+  const BlockLines first = reader.ReadBlock(start, start, into);
+  EXPECT_EQ(first.lines, "a,1\r\nb,2\r\n");
+  ASSERT_TRUE(first.error);
+  EXPECT_EQ(first.error->message.find(Sj("入出力エラーです")), 0u);
+  EXPECT_FALSE(first.textEnds);
+  const BlockLines inside = reader.ReadBlock(start, start + 32, into);
+  EXPECT_EQ(inside.lines, "");
+  EXPECT_FALSE(inside.error || inside.textEnds);
+  const BlockLines past = reader.ReadBlock(start, start + static_cast<std::int64_t>(page), into);
+  EXPECT_EQ(past.lines, "");
+  EXPECT_TRUE(past.error);
+  munmap(pages, page);
+#else
+  GTEST_SKIP() << "reads the memory of the process as a file";
+#endif
 }
 
 TEST(LineReader, TellsWhetherBytesFollowTheEndMark) {
