@@ -123,7 +123,8 @@ class LineReader {
   // error) gives nothing of the text. `textStart` is Consumed() when the
   // block reading begins, `offset` at least that. Reads by position only and
   // changes nothing of the reader: any thread may call it, so long as no
-  // other member is called meanwhile.
+  // other member is called meanwhile. Once blocks are read, the reader gives
+  // no more lines (File::ReadAt).
   BlockLines ReadBlock(std::int64_t textStart, std::int64_t offset, ByteBuffer& into) const;
   std::size_t BlockSize() const { return blockSize_; }
 

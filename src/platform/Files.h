@@ -91,7 +91,9 @@ class File {
   // Reads at most `size` bytes; an interrupted read is retried.
   ReadResult Read(void* into, std::size_t size);
   // The same from byte `offset` of the file on, whatever the position Read
-  // has reached: several threads may read one handle this way at once.
+  // has reached: several threads may read one handle this way at once. On
+  // Windows it moves that position, so a handle read by position is not
+  // read on with Read.
   ReadResult ReadAt(void* into, std::size_t size, std::int64_t offset) const;
 
   // Writes all `size` bytes or fails.
