@@ -136,10 +136,17 @@ BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, By
         result.textEnds = true;
         result.markBeforeEnd = bytes.Have(mark + 2);
       } else if (end == bytes.Held() && (bytes.Ended() || bytes.Error())) {
-        if (bytes.Error())
+        if (bytes.Error()) {
+          // A CR read last waits for the LF that may follow: reading on
+          // failed, so its line is cut short too.
+          if (end > first && bytes[end - 1] == '\r') {
+            const std::size_t cr = bytes.FindLast('\r', first, end - 1);
+            end = cr == kNone ? first : after(cr);
+          }
           readError();
-        else
+        } else {
           result.textEnds = true;
+        }
       }
     }
     result.lines = {bytes.Data() + first, end - first};  // last: reading on may move the buffer

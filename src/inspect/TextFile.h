@@ -127,6 +127,9 @@ class LineReader {
   // no more lines (File::ReadAt).
   BlockLines ReadBlock(std::int64_t textStart, std::int64_t offset, ByteBuffer& into) const;
   std::size_t BlockSize() const { return blockSize_; }
+  // Whether the file can be read by position: a file on a disk, not a pipe
+  // or a device (which Windows lets a reader open).
+  bool ReadsByPosition() const { return file_.Kind() == platform::FileKind::Regular; }
 
   // Size of the buffer: about the longest line read so far plus two blocks.
   std::size_t BufferSize() const { return buffer_.size(); }

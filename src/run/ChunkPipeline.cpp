@@ -88,7 +88,6 @@ ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::
       outputLimit_(outputLimit),
       inFlightMost_(workers_ + 1),
       keptBufferSize_(std::max(2 * outputLimit, kKeptBufferSize)),
-      byBlocks_(plan.recordMode != RecordMode::Count),
       ownCutter_(plan) {}
 
 ChunkPipeline::~ChunkPipeline() {
@@ -101,10 +100,13 @@ ChunkPipeline::~ChunkPipeline() {
 }
 
 void ChunkPipeline::ReadAhead(LineReader& source) {
-  if (byBlocks_ && !blockSource_) {
+  if (!blockSource_) {
     blockSource_ = &source;
-    blocksDone_ = source.AtEnd();  // the text may end (or fail) right after the heading
-    textStart_ = nextBlock_ = source.Consumed();
+    byBlocks_ = plan_.recordMode != RecordMode::Count && source.ReadsByPosition();
+    if (byBlocks_) {
+      blocksDone_ = source.AtEnd();  // the text may end (or fail) right after the heading
+      textStart_ = nextBlock_ = source.Consumed();
+    }
   }
   const bool counted = plan_.recordMode == RecordMode::Count;
   while (inFlight_.size() < inFlightMost_) {

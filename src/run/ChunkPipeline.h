@@ -11,7 +11,7 @@
 // workers and a block is cut while it is still in its worker's caches.
 // Record numbers are not known that way, so in mode Count the reading
 // thread reads the chunks of whole lines (LineReader::TakeLines) and numbers
-// them as it goes.
+// them as it goes; so it does for a source that cannot be read by position.
 //
 // A fixed number of chunks is in flight, each about one read block, so that
 // memory stays at that many blocks plus their output whatever the file's
@@ -132,9 +132,10 @@ class ChunkPipeline {
   static constexpr std::size_t kKeptBufferSize = std::size_t{8} << 20;
   std::size_t keptBufferSize_;
   std::int64_t nextRecord_ = 1;  // mode Count: the number of the next line read
-  // Read by blocks (not in mode Count): where the text of the records begins
-  // and the offset of the next block.
-  const bool byBlocks_;
+  // Read by blocks (not in mode Count, and only a file that can be read by
+  // position): where the text of the records begins and the offset of the
+  // next block. Decided at the first ReadAhead.
+  bool byBlocks_ = false;
   const LineReader* blockSource_ = nullptr;
   std::int64_t textStart_ = 0;
   std::int64_t nextBlock_ = 0;

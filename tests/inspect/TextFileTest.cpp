@@ -257,9 +257,10 @@ TEST(LineReader, MissingFileFolderAndReadError) {
 }
 
 // Blocks read by position where reading fails part of the way: the lines
-// before the failure, not the line it cuts short, then the error; a block
-// inside a line gives nothing (the line's own block tells how it ends).
-// The file is the memory of this process, with a page that is not mapped.
+// before the failure, not the line it cuts short (even when a CR ends what
+// could be read: an LF may follow it), then the error; a block inside a
+// line gives nothing (the line's own block tells how it ends). The file is
+// the memory of this process, with a page that is not mapped.
 TEST(LineReader, BlockCutShortByAReadError) {
 #if defined(__linux__)
   const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -273,11 +274,14 @@ TEST(LineReader, BlockCutShortByAReadError) {
   if (reader.Open("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
   const auto start = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(pages));
   ByteBuffer into;
-  const BlockLines first = reader.ReadBlock(start, start, into);
-  EXPECT_EQ(first.lines, "a,1\r\nb,2\r\n");
-  ASSERT_TRUE(first.error);
-  EXPECT_EQ(first.error->message.find(Sj("入出力エラーです")), 0u);
-  EXPECT_FALSE(first.textEnds);
+  for (const char lastByte : {'x', '\r'}) {
+    pages[page - 1] = lastByte;
+    const BlockLines first = reader.ReadBlock(start, start, into);
+    EXPECT_EQ(first.lines, "a,1\r\nb,2\r\n") << lastByte;
+    ASSERT_TRUE(first.error);
+    EXPECT_EQ(first.error->message.find(Sj("入出力エラーです")), 0u);
+    EXPECT_FALSE(first.textEnds);
+  }
   const BlockLines inside = reader.ReadBlock(start, start + 32, into);
   EXPECT_EQ(inside.lines, "");
   EXPECT_FALSE(inside.error || inside.textEnds);
