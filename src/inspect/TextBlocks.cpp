@@ -120,18 +120,11 @@ BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, By
   // of what could be read (a block whose lines end where the file ends
   // without its knowing leaves that to the next block).
   const auto give = [&](std::size_t first, std::size_t end) {
-    if (end - first > longestLine_) {  // only then can such a line be among them
-      for (std::size_t line = first; line < end;) {
-        const std::size_t cr = bytes.Find('\r', line, end);
-        if ((cr == kNone ? end : cr) - line > longestLine_) {
-          end = line;
-          result.error = LineTooLong(path_, longestLine_);
-          break;
-        }
-        line = cr == kNone ? end : after(cr);
-      }
-    }
-    if (!result.error) {
+    const std::size_t fit = first + FirstLineLongerThan({bytes.Data() + first, end - first}, longestLine_);
+    if (fit < end) {
+      end = fit;
+      result.error = LineTooLong(path_, longestLine_);
+    } else {
       if (end == textEnd() && mark != kNone) {
         result.textEnds = true;
         result.markBeforeEnd = bytes.Have(mark + 2);

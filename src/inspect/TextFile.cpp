@@ -86,6 +86,17 @@ IoError LineTooLong(const std::filesystem::path& path, std::size_t longest) {
   return error;
 }
 
+std::size_t FirstLineLongerThan(std::string_view lines, std::size_t longest) {
+  // A line longer than allowed can only be among them when they are.
+  if (lines.size() <= longest) return lines.size();
+  for (std::size_t line = 0; line < lines.size();) {
+    const std::size_t cr = std::min(lines.find('\r', line), lines.size());
+    if (cr - line > longest) return line;
+    line = cr + 1 < lines.size() && lines[cr + 1] == '\n' ? cr + 2 : cr + 1;
+  }
+  return lines.size();
+}
+
 std::optional<IoError> CheckFileName(std::string_view path) {
   std::string shown;
   bool bad = false;
@@ -251,19 +262,7 @@ std::string_view LineReader::TakeLines(ByteBuffer& into) {
 }
 
 std::string_view LineReader::Hand(ByteBuffer& into, std::size_t cut) {
-  // A line longer than allowed can only be among them when they are.
-  size_t end = cut;
-  if (cut - begin_ > longestLine_) {
-    for (size_t line = begin_; line < cut;) {
-      const void* cr = std::memchr(buffer_.data() + line, '\r', cut - line);
-      const size_t at = cr ? static_cast<size_t>(static_cast<const char*>(cr) - buffer_.data()) : cut;
-      if (at - line > longestLine_) {
-        end = line;
-        break;
-      }
-      line = at + 1 < cut && buffer_[at + 1] == '\n' ? at + 2 : at + 1;
-    }
-  }
+  const size_t end = begin_ + FirstLineLongerThan({buffer_.data() + begin_, cut - begin_}, longestLine_);
   // The rest moves into the buffer that comes in.
   const size_t rest = end_ - cut;
   if (into.size() < rest) into.Grow(rest);

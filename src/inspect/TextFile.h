@@ -44,6 +44,10 @@ std::optional<IoError> CheckFileName(std::string_view path);
 // A line longer than `longest` bytes in the file `path`: what happened and
 // what to do.
 IoError LineTooLong(const std::filesystem::path& path, std::size_t longest);
+// Where the first line of `lines` (whole lines by the line rule, the last
+// one perhaps without its line end) that is longer than `longest` bytes
+// begins; lines.size() when none is.
+std::size_t FirstLineLongerThan(std::string_view lines, std::size_t longest);
 
 // The lines that begin in one block of a text file (LineReader::ReadBlock).
 struct BlockLines {

@@ -129,7 +129,7 @@ void ChunkPipeline::ReadAhead(LineReader& source) {
       chunk->lines = {};
       if (!chunk->toRead) {
         ReadBlock(*chunk);
-        blocksDone_ = chunk->textEnds || chunk->readError;
+        blocksDone_ = chunk->EndsTheLines();
       }
     } else {
       chunk->lines = source.TakeLines(chunk->input);
@@ -233,7 +233,7 @@ void ChunkPipeline::Release() {
   // otherwise keep that size, and in time every chunk would hold one.
   CutChunk* chunk = inFlight_.front();
   // The blocks read after one that ended the lines are never taken.
-  if (chunk->textEnds || chunk->readError) linesEnded_ = blocksDone_ = true;
+  if (chunk->EndsTheLines()) linesEnded_ = blocksDone_ = true;
   if (chunk->input.size() > keptBufferSize_) chunk->input.Reset(0);
   if (chunk->output.size() > keptBufferSize_) chunk->output.Reset(0);
   spare_.push_back(chunk);

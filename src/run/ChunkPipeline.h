@@ -72,6 +72,8 @@ struct CutChunk {
   bool textEnds = false;
   bool markBeforeEnd = false;
   std::optional<IoError> readError;
+  // No line of the file follows this chunk's: the text or the reading ends.
+  bool EndsTheLines() const { return textEnds || readError.has_value(); }
 
   std::string_view Output(std::size_t from, std::size_t to) const {
     return {(verbatim ? lines.data() : output.data()) + from, to - from};

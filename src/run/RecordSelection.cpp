@@ -130,7 +130,7 @@ class RecordLoop {
         if (chunk->textEnds) blockMarkBeforeEnd_ = chunk->markBeforeEnd;
         return;
       }
-      if (chunk->textEnds || chunk->readError) {
+      if (chunk->EndsTheLines()) {
         sourceReadAhead_ = true;
         if (chunk->textEnds) blockMarkBeforeEnd_ = chunk->markBeforeEnd;
         if (chunk->readError && !result_.failure) result_.failure = chunk->readError;
