@@ -124,19 +124,22 @@ int Run(const std::string& argument, const RunOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any file is opened: a message for a closed standard error must
+  // not end up in the extract.
+  platform::OpenStandardDescriptors();
   platform::PrepareStandardStreams();
   const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
   std::vector<std::string_view> rest(arguments.begin(), arguments.end());
   RunOptions options;
-  // --workers=N: the threads that cut records besides the reading one, 0 to
-  // 64 (for measurements; the default is one per hardware thread).
+  // --workers=N: the threads that cut records besides the reading one (for
+  // measurements; the default is one per hardware thread). A run starts no
+  // more than its most, however many are asked for.
   constexpr std::string_view kWorkers = "--workers=";
   if (!rest.empty() && rest[0].substr(0, kWorkers.size()) == kWorkers) {
     const std::string_view number = rest[0].substr(kWorkers.size());
     unsigned workers = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), workers);
-    if (number.empty() || error != std::errc{} || end != number.data() + number.size() || workers > 64)
-      return Usage();
+    if (number.empty() || error != std::errc{} || end != number.data() + number.size()) return Usage();
     options.cutWorkers = workers;
     rest.erase(rest.begin());
   }

@@ -8,6 +8,12 @@
 
 namespace sifta::platform {
 
+// Opens the null device as each of standard input, output and error that
+// the program was started without, before the program opens any file: a file
+// opened later would otherwise take that place, and a message meant for
+// standard error would be written into it.
+void OpenStandardDescriptors();
+
 // Makes standard output and standard error write bytes as given (no LF to
 // CR LF on Windows) and UTF-8 text show as such on a console.
 void PrepareStandardStreams();

@@ -84,7 +84,7 @@ std::int64_t LineCount(std::string_view lines) {
 
 ChunkPipeline::ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::size_t outputLimit)
     : plan_(plan),
-      workers_(std::max(workers, 1u)),
+      workers_(std::clamp(workers, 1u, kMostCutWorkers)),
       outputLimit_(outputLimit),
       inFlightMost_(workers_ + 1),
       keptBufferSize_(std::max(2 * outputLimit, kKeptBufferSize)),

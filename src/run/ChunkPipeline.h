@@ -42,6 +42,12 @@
 
 namespace sifta {
 
+// The most worker threads a pipeline starts, whatever it is asked for: each
+// keeps a chunk in flight, with its block and its output, and memory has to
+// stay small on a machine of many hardware threads too. More would not make
+// a run faster: the one thread that writes is the limit long before.
+constexpr unsigned kMostCutWorkers = 8;
+
 // One chunk of lines and what was cut of it. After the cut, `ends` has one
 // entry per line cut, the size of `output` after that line's output (the
 // same as before it when the line is not written); the lines cut end at
@@ -96,7 +102,8 @@ void CutLines(const ExtractionPlan& plan, RecordCutter& cutter, CutChunk& chunk,
 
 class ChunkPipeline {
  public:
-  // `workers` threads (at least 1), started when a second chunk is read;
+  // `workers` threads (at least 1, at most kMostCutWorkers), started when a
+  // second chunk is read;
   // `outputLimit` as for CutLines.
   ChunkPipeline(const ExtractionPlan& plan, unsigned workers, std::size_t outputLimit);
   ChunkPipeline(const ChunkPipeline&) = delete;

@@ -237,6 +237,6 @@ FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingK
       .Run(headingKind, appending);
 }
 
-unsigned DefaultCutWorkers() { return std::max(2u, std::thread::hardware_concurrency()); }
+unsigned DefaultCutWorkers() { return std::clamp(std::thread::hardware_concurrency(), 2u, kMostCutWorkers); }
 
 }  // namespace sifta

@@ -46,19 +46,21 @@ struct FileRunResult {
 // record read.
 //
 // The records are cut by `cutWorkers` threads besides this one (0: on this
-// thread alone), which may read the source ahead of the records counted;
-// what the result says, what is written and when the windows are serviced
-// are the same whatever their number. The records of a chunk whose output passes `chunkOutputLimit` bytes are
-// cut here from there on, so that memory stays bounded however much output a record gives (tests make the
-// limit small).
-constexpr std::size_t kChunkOutputLimit = std::size_t{4} << 20;
+// thread alone; no more than kMostCutWorkers are started), which may read
+// the source ahead of the records counted; what the result says, what is
+// written and when the windows are serviced are the same whatever their
+// number. The records of a chunk whose output passes `chunkOutputLimit`
+// bytes are cut here from there on, so that memory stays bounded however
+// much output a record gives (tests make the limit small): each chunk in
+// flight holds at most about that much output beside its block.
+constexpr std::size_t kChunkOutputLimit = std::size_t{2} << 20;
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, const bool& cancelRequest,
                                 ServiceHook& service, unsigned cutWorkers = 0,
                                 std::size_t chunkOutputLimit = kChunkOutputLimit);
 
 // The cutting threads a run uses unless told otherwise: one per hardware
-// thread, at least two.
+// thread, at least two, at most the most a run starts (kMostCutWorkers).
 unsigned DefaultCutWorkers();
 
 }  // namespace sifta

@@ -48,9 +48,9 @@ before=$(inputs)
 check() {
   name=$1
   [[ "$3" == "$2" ]] || fail "exit status $3, expected $2"
-  grep -qF -- "$4" stderr || fail "standard error lacks: $4"$'\n'"$(cat stderr)"
+  [[ -z "$4" ]] || grep -qF -- "$4" stderr || fail "standard error lacks: $4"$'\n'"$(cat stderr)"
   [[ "$(inputs)" == "$before" ]] || fail "a file it read was changed"
-  compgen -G '*.sifta-tmp' >/dev/null && fail "a temporary file was left"
+  compgen -G '*.sifta-[tl][mo][pc]*' >/dev/null && fail "a temporary or claim file was left"
   if [[ "${5:--}" == - ]]; then
     [[ ! -e out.csv ]] || fail "out.csv was written"
   else
@@ -80,6 +80,26 @@ EOF
 # Standard output that cannot be written: the record count list is lost.
 "$batch" good.json >/dev/full 2>stderr
 check "record count list not written" 2 $? "ﾚｺｰﾄﾞ数一覧を標準出力に書き出せませんでした" out.csv
+
+# Started without standard streams: no file the run opens takes their place,
+# so the refusal of the second @ entry goes nowhere, not into the extract.
+cp data.csv d01.csv
+conditions closed.json 'd@.csv' out.csv ', "layout": "d01.csv", "series": [{"first": "01"}, {"first": "123456789"}]'
+before=$(inputs)
+"$batch" closed.json <&- >&- 2>&-
+status=$?
+name="closed standard streams"
+cmp -s out.csv data.csv || fail "out.csv does not hold exactly the records of d01.csv"
+check "$name" 1 $status "" out.csv
+rm -f d01.csv closed.json
+before=$(inputs)
+
+# More cutting threads than a run starts: lowered, not refused.
+"$batch" --workers=1000 good.json >stdout 2>stderr
+status=$?
+name="more workers than a run starts"
+cmp -s out.csv data.csv || fail "out.csv is not data.csv"
+check "$name" 0 $status "" out.csv
 
 # A file size limit: the write error path, the extract named as incomplete.
 (ulimit -f 4 && exec "$batch" good.json >stdout 2>stderr)

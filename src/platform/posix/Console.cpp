@@ -1,6 +1,9 @@
 #include "platform/Console.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <csignal>
 
@@ -16,6 +19,15 @@ extern "C" void OnInterrupt(int) {
 }
 
 }  // namespace
+
+void OpenStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is the one missing.
+    const int opened = ::open("/dev/null", O_RDWR);
+    if (opened >= 0 && opened != fd) ::close(opened);
+  }
+}
 
 void PrepareStandardStreams() {}
 

@@ -28,6 +28,10 @@ BOOL WINAPI OnControl(DWORD event) {
 
 }  // namespace
 
+// Files are opened as handles, never as descriptors of the C runtime, so no
+// file can take the place of a standard stream that is missing.
+void OpenStandardDescriptors() {}
+
 void PrepareStandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
