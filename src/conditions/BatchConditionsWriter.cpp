@@ -22,9 +22,14 @@ struct Fault {
 // A grid text as UTF-8, refused unless it reads back as the same bytes.
 std::string Utf8Of(const std::string& cp932, const std::string& field) {
   const std::optional<std::string> utf8 = Cp932ToUtf8(cp932);
-  if (!utf8) throw Fault{field + ": holds bytes that are no code page 932 text"};
+  if (!utf8)
+    throw Fault{field +
+                ": シフトJIS（コードページ932）として読めないバイトがあります。その文字を直してください。"};
   if (Utf8ToCp932(*utf8) != cp932)
-    throw Fault{field + ": holds a character whose code page 932 code does not read back the same"};
+    throw Fault{field +
+                ": "
+                "シフトJIS（コードページ932）の文字として保存すると元に戻らない文字があります。その文字を直し"
+                "てください。"};
   return *utf8;
 }
 
@@ -191,7 +196,9 @@ std::variant<std::string, RequestFault> WriteBatchConditions(const BatchRequest&
     try {
       (void)Json(*name).dump(-1, ' ', false, Json::error_handler_t::strict);
     } catch (const Json::exception&) {
-      return RequestFault{std::string(field) + ": is no UTF-8 text"};
+      return RequestFault{
+          std::string(field) +
+          ": UTF-8 の文字にならないファイル名は保存できません。ファイルを選び直してください。"};
     }
   }
   try {

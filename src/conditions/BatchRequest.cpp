@@ -1,5 +1,6 @@
 #include "conditions/BatchRequest.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <initializer_list>
@@ -28,11 +29,19 @@ struct Fault {
 }
 
 void OnlyKeys(const json& object, const std::string& field, std::initializer_list<std::string_view> keys) {
-  if (!object.is_object()) Refuse(field.empty() ? "conditions" : field, "must be an object");
+  if (!object.is_object())
+    Refuse(field.empty() ? "conditions" : field, "{ \"名前\": 値, ... } の形で書いてください。");
   for (const auto& item : object.items()) {
     bool known = false;
-    for (std::string_view key : keys) known = known || item.key() == key;
-    if (!known) Refuse(field.empty() ? item.key() : field + "." + item.key(), "unknown key");
+    std::string names;
+    for (std::string_view key : keys) {
+      known = known || item.key() == key;
+      names += names.empty() ? "" : ", ";
+      names += key;
+    }
+    if (!known)
+      Refuse(field.empty() ? item.key() : field + "." + item.key(),
+             "この名前は使えません。次のどれかにしてください：" + names);
   }
 }
 
@@ -46,7 +55,7 @@ const json* Member(const json& object, const char* key) {
 }
 
 std::string Text(const json& value, const std::string& field) {
-  if (!value.is_string()) Refuse(field, "must be a string");
+  if (!value.is_string()) Refuse(field, "文字列（\"...\"）で書いてください。");
   return value.get<std::string>();
 }
 
@@ -58,7 +67,7 @@ std::string FileName(const json& value, const std::string& field) {
     if (byte < 0x20 || byte == 0x7F) {
       char code[8];
       std::snprintf(code, sizeof code, "U+%04X", byte);
-      Refuse(field, std::string("holds the control character ") + code + ", which no file name may hold");
+      Refuse(field, std::string("制御文字 ") + code + " があります。ファイル名に制御文字は使えません。");
     }
   return name;
 }
@@ -66,7 +75,7 @@ std::string FileName(const json& value, const std::string& field) {
 bool Flag(const json& object, const std::string& parent, const char* key) {
   const json* value = Member(object, key);
   if (!value) return false;
-  if (!value->is_boolean()) Refuse(Join(parent, key), "must be true or false");
+  if (!value->is_boolean()) Refuse(Join(parent, key), "true か false で書いてください。");
   return value->get<bool>();
 }
 
@@ -74,7 +83,8 @@ bool Flag(const json& object, const std::string& parent, const char* key) {
 // character has none.
 std::string Typed(const json& value, const std::string& field) {
   const std::optional<std::string> bytes = Utf8ToCp932(Text(value, field));
-  if (!bytes) Refuse(field, "holds a character that code page 932 does not have");
+  if (!bytes)
+    Refuse(field, "シフトJIS（コードページ932）にない文字があります。その文字を使わずに書いてください。");
   return *bytes;
 }
 
@@ -88,7 +98,7 @@ Value Choose(const json& value, const std::string& field,
     names += names.empty() ? "" : ", ";
     names += std::string("\"") + name + "\"";
   }
-  Refuse(field, "must be one of " + names);
+  Refuse(field, names + " のどれかにしてください。");
 }
 
 // Grid rows of up to N cells; missing cells are empty.
@@ -96,12 +106,13 @@ template <size_t N>
 std::vector<std::array<std::string, N>> Rows(const json* value, const std::string& field) {
   std::vector<std::array<std::string, N>> rows;
   if (!value) return rows;
-  if (!value->is_array()) Refuse(field, "must be an array of rows");
+  if (!value->is_array()) Refuse(field, "行の配列（[[\"1\", \"2\"], ...]）で書いてください。");
   for (size_t r = 0; r < value->size(); ++r) {
     const json& row = (*value)[r];
     const std::string rowField = field + "[" + std::to_string(r) + "]";
-    if (!row.is_array()) Refuse(rowField, "must be an array of cell texts");
-    if (row.size() > N) Refuse(rowField, "has more than " + std::to_string(N) + " cells");
+    if (!row.is_array()) Refuse(rowField, "セルの文字列の配列（[\"1\", \"2\"]）で書いてください。");
+    if (row.size() > N)
+      Refuse(rowField, "セルが多すぎます。この表の1行のセルは" + std::to_string(N) + "つまでです。");
     std::array<std::string, N> cells;
     for (size_t c = 0; c < row.size(); ++c)
       cells[c] = GridCellText(Typed(row[c], rowField + "[" + std::to_string(c) + "]"));
@@ -133,13 +144,15 @@ BatchRequest Read(const json& document) {
 
   if (const json* layout = Member(document, "layout")) {
     request.layoutPath = FileName(*layout, "layout");
-    if (request.layoutPath.empty()) Refuse("layout", "must name a file");
+    if (request.layoutPath.empty())
+      Refuse("layout", "「元ﾌｧｲﾙの選択」で選ぶファイルの名前を書いてください。");
     request.layoutChosen = true;
   } else if (!conditions.sourceNameText.empty()) {
     // The file chosen by the source choice is the one the source name names.
     const std::string source = TrimBlanks("B", conditions.sourceNameText);
     if (source.find('@') != std::string::npos)
-      Refuse("layout", "needed when the source name holds @ (the first file of the series)");
+      Refuse("layout",
+             "元ファイル名に＠があるときは必要です。シリーズの最初のファイルの名前を書いてください。");
     request.layoutPath = source;
     request.layoutChosen = true;
   }
@@ -163,7 +176,7 @@ BatchRequest Read(const json& document) {
   conditions.zeroNonNumeric = Flag(document, "", "zeroNonNumeric");
   conditions.zeroSpecial = Flag(document, "", "zeroSpecial");
   if (const json* special = Member(document, "special")) {
-    if (!special->is_array()) Refuse("special", "must be an array of cell texts");
+    if (!special->is_array()) Refuse("special", "文字列の配列（[\"-\", \"X\"]）で書いてください。");
     for (size_t r = 0; r < special->size(); ++r)
       conditions.specialRows.push_back(
           GridCellText(Typed((*special)[r], "special[" + std::to_string(r) + "]")));
@@ -188,7 +201,9 @@ BatchRequest Read(const json& document) {
   }
 
   if (const json* series = Member(document, "series")) {
-    if (!series->is_array()) Refuse("series", "must be an array of entries");
+    if (!series->is_array())
+      Refuse("series",
+             "＠文字の指定の配列（[{\"first\": \"01\", \"last\": \"03\"}, ...]）で書いてください。");
     for (size_t e = 0; e < series->size(); ++e) {
       const json& entry = (*series)[e];
       const std::string field = "series[" + std::to_string(e) + "]";
@@ -265,6 +280,28 @@ class KeyPath {
   std::optional<std::string> duplicate_;
 };
 
+// Where the parser stopped, as the user finds it in an editor: the line and
+// the character on it (UTF-8 characters, counted from 1).
+std::string NotJson(std::string_view text, const json::parse_error& error) {
+  const std::size_t at = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());
+  std::size_t line = 1;
+  std::size_t column = 1;
+  for (std::size_t i = 0; i < at; ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (byte == '\n') {
+      ++line;
+      column = 1;
+    } else if ((byte & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  const std::string where = std::to_string(line) + "行目の" + std::to_string(column) + "文字目";
+  if (std::string_view(error.what()).find("UTF-8") != std::string_view::npos)
+    return "UTF-8 でない文字があります（" + where + "）。条件ファイルは UTF-8 で保存してください。";
+  return "JSON の書き方に誤りがあります（" + where +
+         "）。その前後の括弧、引用符（\"）、コンマを確かめてください。";
+}
+
 }  // namespace
 
 std::variant<nlohmann::json, RequestFault> ParseConditionsText(std::string_view text) {
@@ -278,10 +315,12 @@ std::variant<nlohmann::json, RequestFault> ParseConditionsText(std::string_view 
           return true;
         },
         true, /*ignore_comments=*/true);
+  } catch (const json::parse_error& error) {
+    return RequestFault{NotJson(text, error)};
   } catch (const json::exception& error) {
-    return RequestFault{std::string("not a JSON conditions file: ") + error.what()};
+    return RequestFault{std::string("JSON として読めません（") + error.what() + "）。"};
   }
-  if (path.Duplicate()) return RequestFault{*path.Duplicate() + ": is given twice"};
+  if (path.Duplicate()) return RequestFault{*path.Duplicate() + ": 2回書かれています。1つにしてください。"};
   return document;
 }
 

@@ -33,7 +33,9 @@ struct BatchRequest {
   friend bool operator==(const BatchRequest&, const BatchRequest&) = default;
 };
 
-// What is wrong with the conditions file, naming the field ("rid.rows[0][1]: ...").
+// What is wrong with the conditions file and what to do, in Japanese
+// (UTF-8): after the field as the file names it ("rid.rows[0][1]: ..."), or
+// with the line and the character where the JSON text goes wrong.
 struct RequestFault {
   std::string what;
 };

@@ -548,13 +548,13 @@ void TForm1::N4Click() {
         std::pair{"records.keys", conditions.keyRows.size()},
         std::pair{"records.codes", conditions.codeRows.size()}})
     if (rows > kMaxGridRows)
-      return RefuseConditions(QStringLiteral("%1: has %2 rows, more than a grid of the window holds (%3)")
+      return RefuseConditions(Ui("%1: %2行あります。画面の表は%3行までです。行を減らしてください。")
                                   .arg(QLatin1String(field))
                                   .arg(rows)
                                   .arg(kMaxGridRows));
   if (request.layoutChosen && request.layoutPath.find('@') != std::string::npos)
     return RefuseConditions(
-        QStringLiteral("layout: names a file with @; the layout is read from one file of the series"));
+        Ui("layout: ＠のあるファイル名は使えません。シリーズの最初のファイルの名前を書いてください。"));
 
   // The layout, as the source choice reads it; the tabs follow its heading
   // kind only once it has been read.

@@ -67,11 +67,11 @@ while IFS='|' read -r name file status line; do
 done <<'EOF'
 conditions file is a folder|folder|2|フォルダーはファイルとして開けません
 conditions file missing|missing.json|2|ファイルが見つかりません
-NUL in the extract name|nul-extract.json|64|extract: holds the control character U+0000
-NUL in the source name|nul-source.json|64|source: holds the control character U+0000
-tab in the layout name|tab-layout.json|64|layout: holds the control character U+0009
-a key given twice|twice.json|64|source: is given twice
-a nested key given twice|twice-nested.json|64|series[0].first: is given twice
+NUL in the extract name|nul-extract.json|64|extract: 制御文字 U+0000 があります。
+NUL in the source name|nul-source.json|64|source: 制御文字 U+0000 があります。
+tab in the layout name|tab-layout.json|64|layout: 制御文字 U+0009 があります。
+a key given twice|twice.json|64|source: 2回書かれています。
+a nested key given twice|twice-nested.json|64|series[0].first: 2回書かれています。
 blank source name|blank.json|2|ファイルが見つかりません
 a FIFO as the source|pipe.json|2|パイプやデバイスはファイルとして読めません
 a device as the source|device.json|2|パイプやデバイスはファイルとして読めません

@@ -67,13 +67,16 @@ TEST(WriteBatchConditions, RefusesWhatCannotBeReadBack) {
   };
   const Refused cases[] = {
       {"no code page 932 text", [](BatchRequest& r) { r.conditions.cellRows[1][3] = std::string(1, '\x81'); },
-       "cells.rows[1][3]: holds bytes that are no code page 932 text"},
+       "cells.rows[1][3]: "
+       "シフトJIS（コードページ932）として読めないバイトがあります。その文字を直してください。"},
       // Small roman one in NEC's selection of IBM's extension: it reads back
       // with IBM's code.
       {"a second code of one character", [](BatchRequest& r) { r.conditions.specialRows[1] = "\xEE\xEF"; },
-       "special[1]: holds a character whose code page 932 code does not read back the same"},
+       "special[1]: "
+       "シフトJIS（コードページ932）の文字として保存すると元に戻らない文字があります。その文字を直してくださ"
+       "い。"},
       {"a file name that is no UTF-8", [](BatchRequest& r) { r.conditions.extractNameText = "out\xFF.csv"; },
-       "extract: is no UTF-8 text"},
+       "extract: UTF-8 の文字にならないファイル名は保存できません。ファイルを選び直してください。"},
   };
   for (const Refused& c : cases) {
     BatchRequest request = base;

@@ -192,16 +192,20 @@ class ConditionsFileTest : public QObject {
     for (int i = 0; i < 1000; ++i) longGrid += i ? R"(, ["1", "1"])" : R"(["1", "1"])";
     longGrid += "]}}";
     row("unknown key", R"({"source": "SOURCE", "cells": {"choice": "all", "colour": "red"}})",
-        QStringLiteral("cells.colour: unknown key"));
+        Ui("cells.colour: この名前は使えません。次のどれかにしてください：choice, rows"));
     row("row wider than its grid", R"({"source": "SOURCE", "records": {"codes": [["1", "2", "3"]]}})",
-        QStringLiteral("records.codes[0]: has more than 2 cells"));
+        Ui("records.codes[0]: セルが多すぎます。この表の1行のセルは2つまでです。"));
     row("grid longer than the window's grid", longGrid,
-        QStringLiteral("rid.rows: has 1000 rows, more than a grid of the window holds (999)"));
+        Ui("rid.rows: 1000行あります。画面の表は999行までです。行を減らしてください。"));
     row("text without code page 932 form", R"({"source": "SOURCE", "special": ["-", "€"]})",
-        QStringLiteral("special[1]: holds a character that code page 932 does not have"));
+        Ui("special[1]: "
+           "シフトJIS（コードページ932）にない文字があります。その文字を使わずに書いてください。"));
     row("layout of a series", R"({"source": "a@.csv", "layout": "a@.csv"})",
-        QStringLiteral("layout: names a file with @; the layout is read from one file of the series"));
-    row("no JSON", R"({"source": "SOURCE", )", QStringLiteral("not a JSON conditions file: "));
+        Ui("layout: ＠のあるファイル名は使えません。シリーズの最初のファイルの名前を書いてください。"));
+    row("no JSON", "{\"source\": \"SOURCE\",\n \"extract\": \"抽出.csv\" \"cells\": {}}",
+        Ui("JSON "
+           "の書き方に誤りがあります（2行目の28文字目）。その前後の括弧、引用符（\"）、コンマを確かめてくださ"
+           "い。"));
     // Nothing wrong with the file, but the heading question of its layout
     // is cancelled.
     QTest::newRow("heading question cancelled")
