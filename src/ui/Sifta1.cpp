@@ -76,7 +76,9 @@ QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption, 
   return box;
 }
 
+// Shown in front of the others, restored first when it was minimised.
 void Raise(QWidget* window) {
+  if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
   window->show();
   window->raise();
   window->activateWindow();
@@ -216,6 +218,20 @@ bool TForm1::Edit1KeyPress(int key) {
   return true;
 }
 
+// Only its name is taken from a dropped file: the drop is accepted as a
+// copy (or a link), never as a move, which would let the program the file
+// was dragged from remove it. False when the drag offers neither.
+bool TForm1::AcceptAsCopy(QDropEvent& drop) {
+  for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+    if (!(drop.possibleActions() & action)) continue;
+    drop.setDropAction(action);
+    drop.accept();
+    return true;
+  }
+  drop.ignore();
+  return false;
+}
+
 // A file dropped on a name field: one local file, not a folder.
 std::optional<QString> TForm1::DroppedFile(const QMimeData* data) {
   const QList<QUrl> urls = data->urls();
@@ -234,15 +250,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if ((watched == Edit1 || watched == Edit2) &&
       (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)) {
     auto* drag = static_cast<QDragMoveEvent*>(event);
-    if (drag->mimeData()->hasUrls() && !runInProgress_) {
-      drag->acceptProposedAction();
-      return true;
-    }
+    if (drag->mimeData()->hasUrls() && !runInProgress_ && AcceptAsCopy(*drag)) return true;
   }
   if ((watched == Edit1 || watched == Edit2) && event->type() == QEvent::Drop) {
     auto* drop = static_cast<QDropEvent*>(event);
     if (!drop->mimeData()->hasUrls()) return QWidget::eventFilter(watched, event);
-    drop->acceptProposedAction();
+    if (!AcceptAsCopy(*drop)) return true;
     if (runInProgress_) return true;
     if (const std::optional<QString> path = DroppedFile(drop->mimeData())) {
       if (watched == Edit2) {

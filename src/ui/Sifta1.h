@@ -15,6 +15,7 @@
 
 class ConditionTabs;
 class QAction;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -125,6 +126,7 @@ class TForm1 : public QWidget {
   void BuildControls();
   std::optional<sifta::HeadingKind> AskHeadingKind();
   std::optional<QString> DroppedFile(const QMimeData* data);
+  static bool AcceptAsCopy(QDropEvent& drop);
   // The state of a source choice that gave `layout`.
   void TakeLayout(const sifta::FileLayout& layout);
   void RefuseConditions(const QString& what);

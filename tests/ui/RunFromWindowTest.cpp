@@ -480,7 +480,8 @@ class RunFromWindowTest : public QObject {
   }
 
   // Closing the main window while a run is under way: refused, with a beep
-  // and the progress window brought to the front.
+  // and the progress window brought to the front, restored when it was
+  // minimised, so that its cancel button can be reached.
   void closingDuringARunShowsTheProgressWindow() {
     ChooseSource(Path("source.csv"), StandardTable());
     Form1->Edit2->setText(Path("out.csv"));
@@ -488,11 +489,13 @@ class RunFromWindowTest : public QObject {
     bool checked = false;
     Form1->Layer().progressShown = [&](int, TForm2& progress) {
       checked = true;
-      progress.lower();
+      progress.showMinimized();
+      QVERIFY(progress.isMinimized());
       const int beeps = dialogs_->beeps;
       QVERIFY(!Form1->close());
       QCOMPARE(dialogs_->beeps, beeps + 1);
       QVERIFY(progress.isVisible());
+      QVERIFY(!progress.isMinimized());
       QVERIFY(Form1->isVisible());
     };
     Form1->Button3Click();
@@ -528,22 +531,31 @@ class RunFromWindowTest : public QObject {
 
   // A file dropped on the source name is chosen as 元ﾌｧｲﾙの選択 chooses it;
   // one dropped on the extract name becomes it; several files, a folder or
-  // a name with @ are refused.
+  // a name with @ are refused. A drop is taken as a copy, whatever the drag
+  // proposes (a file manager proposes a move within a disk), and a drag
+  // that offers nothing but a move is refused: the file it came from stays.
   void droppedFilesOnTheNameFields() {
     const QString user = Path("u.csv");
     sifta::test::WriteBytes(user, SjLines({"地域,人口", "東京,1"}));
     sifta::test::WriteBytes(Path("a@.csv"), StandardTable());
-    const auto drop = [](QWidget* field, const QStringList& paths) {
+    const auto drop = [](QWidget* field, const QStringList& paths,
+                         Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction) {
       QMimeData data;
       QList<QUrl> urls;
       for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
       data.setUrls(urls);
-      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+      enter.setDropAction(Qt::MoveAction);
       QApplication::sendEvent(field, &enter);
-      QVERIFY(enter.isAccepted());
-      QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCOMPARE(enter.isAccepted(), offered.testFlag(Qt::CopyAction));
+      QDropEvent dropped(QPointF(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+      dropped.setDropAction(Qt::MoveAction);
       QApplication::sendEvent(field, &dropped);
+      if (offered.testFlag(Qt::CopyAction)) QCOMPARE(dropped.dropAction(), Qt::CopyAction);
+      QVERIFY(!dropped.isAccepted() || dropped.dropAction() != Qt::MoveAction);
     };
+    drop(Form1->Edit2, {Path("moved.csv")}, Qt::MoveAction);
+    QVERIFY(Form1->Edit2->text().isEmpty());
     dialogs_->questionAnswers = {Answer::Yes};
     drop(Form1->Edit1, {user});
     QCOMPARE(dialogs_->Texts(), std::vector<QString>{BoxText(kHeadingQuestion)});
