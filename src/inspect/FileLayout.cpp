@@ -53,6 +53,15 @@ std::optional<StandardHeading> DetectStandardHeading(std::string_view line) {
   return StandardHeading{CountUnquoted(line, 1, p + 1, ",", "\"")};
 }
 
+LayoutCounts CountsOfLineOne(std::string_view line, HeadingKind kind) {
+  LayoutCounts counts{CountItems(line), 0};
+  if (kind == HeadingKind::Standard)
+    if (const auto standard = DetectStandardHeading(line)) counts.ridItemCount = standard->ridItemCount;
+  return counts;
+}
+
+LayoutCounts CountsOf(const FileLayout& layout) { return {layout.itemCount, layout.ridItemCount}; }
+
 LayoutResult ReadFileLayout(const std::filesystem::path& path, const ChooseHeadingKind& choose,
                             const HeadingKindKnown& known, std::size_t blockSize) {
   LineReader reader(blockSize);  // closes the file on every way out

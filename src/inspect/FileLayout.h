@@ -59,6 +59,19 @@ std::optional<StandardHeading> DetectStandardHeading(std::string_view line);
 // Position (1-based) of the first ",ｾﾙ" in `line`, 0 when there is none.
 int FindCellMarker(std::string_view line);
 
+// What line 1 of a file says of its layout under a heading kind already
+// known: its items, and for a standard heading its RID items (0 when the
+// line is no standard heading). The files of a series are cut by the layout
+// of the one chosen; a file whose line 1 gives other counts is not of that
+// layout.
+struct LayoutCounts {
+  int itemCount = 0;
+  int ridItemCount = 0;
+  friend bool operator==(const LayoutCounts&, const LayoutCounts&) = default;
+};
+LayoutCounts CountsOfLineOne(std::string_view line, HeadingKind kind);
+LayoutCounts CountsOf(const FileLayout& layout);
+
 // The answer to the question box shown when line 1 is no standard heading:
 // User (Yes), None (No), or nothing (Cancel, or the box closed).
 using ChooseHeadingKind = std::function<std::optional<HeadingKind>()>;

@@ -52,6 +52,9 @@ IoError DescribeIoError(const platform::SystemError& error, const std::filesyste
     case ErrorKind::BadName:
       text = Sj("ファイル名に使えない文字か名前が含まれています");
       break;
+    case ErrorKind::Exists:
+      text = Sj("同じ名前のファイルがすでにあります");
+      break;
     case ErrorKind::Other:
       text = Sj("入出力エラーです") + " (" + Utf8ToCp932ForDisplay(platform::SystemErrorText(error)) + ")";
       break;
@@ -226,6 +229,17 @@ std::string_view LineReader::ReadLine() {
     if (!Fill()) return Take(end_ - begin_, end_);
     scanned = begin_ + offset;
   }
+}
+
+std::optional<std::string_view> LineReader::PeekFirstLine() {
+  if (AtEnd()) return std::nullopt;
+  const std::string_view line = ReadLine();
+  if (error_) return std::nullopt;
+  // Nothing is dropped from the buffer before a line has been taken, so
+  // line 1 still lies at its start.
+  begin_ = 0;
+  textEnded_ = false;
+  return line;
 }
 
 std::string_view LineReader::TakeLines(ByteBuffer& into) {

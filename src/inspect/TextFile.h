@@ -96,6 +96,14 @@ class LineReader {
   // member; the empty line past the end, and after an error.
   std::string_view ReadLine();
 
+  // Line 1 of the file just opened, left to be read: the next ReadLine gives
+  // it again. Nothing when the file has no line, or reading it failed (the
+  // next ReadLine meets the error). Valid until the next call of any member.
+  std::optional<std::string_view> PeekFirstLine();
+
+  // The stamp of the file open (nothing for a pipe or a device).
+  std::optional<platform::FileStamp> Stamp() const { return file_.Stamp(); }
+
   // As many whole lines as are read, from the next line on, for another
   // thread to split by the same rule: `into` and the reader's buffer change
   // places, and the view into `into` holds the lines, each but the text's

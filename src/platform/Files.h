@@ -28,6 +28,7 @@ enum class ErrorKind {
   Io,        // the device failed
   TooLarge,  // the file grew past what the system allows
   BadName,   // a name the system does not allow (on Windows <>:"|?* or CON, NUL, COM1...)
+  Exists,    // a new file was wanted, and the name is taken
   Other,
 };
 
@@ -54,6 +55,15 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
+// What tells that a file changed: its size and the time it was last written
+// (in the system's own unit). A file written to, cut short or grown between
+// two looks gives another stamp.
+struct FileStamp {
+  std::int64_t size = 0;
+  std::int64_t modified = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // What a name leads to (symbolic links followed).
 enum class FileKind {
   Missing,  // nothing of that name, or a name the system does not allow
@@ -72,6 +82,10 @@ class File {
     // An existing file or a new one, for reading and writing in place: not
     // emptied, and refused when the name is a symbolic link.
     Update,
+    // A new file for reading and writing, refused (ErrorKind::Exists) when
+    // anything has the name, a symbolic link included: a file made this way
+    // was nobody's before.
+    CreateNew,
   };
 
   File() = default;
@@ -104,6 +118,8 @@ class File {
 
   FileKind Kind() const;
   std::optional<FileIdentity> Identity() const;
+  // The stamp of the open file, whatever its name leads to now.
+  std::optional<FileStamp> Stamp() const;
 
   // Takes the exclusive lock of the file without waiting. The lock is held
   // against every other open of the file, in this process or another, and

@@ -1,6 +1,8 @@
 #include "run/ExtractFile.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <random>
 
 namespace sifta {
 
@@ -9,9 +11,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kTemporarySuffix = ".sifta-tmp";
-// Another run may move the temporary file away between its open and its
-// lock; the open is tried again a few times.
-constexpr int kLockAttempts = 8;
+constexpr const char* kClaimSuffix = ".sifta-lock";
+// The run that made a claim file removes it, so another run may open the
+// name just before that and lock a file no longer there; it tries again.
+constexpr int kClaimAttempts = 8;
+// Names for the temporary file tried before giving up; each is taken only
+// where nothing has that name.
+constexpr int kTemporaryAttempts = 64;
 
 // The name `path` (UTF-8) with a symbolic link as its last component followed.
 fs::path Followed(const std::string& path) {
@@ -38,13 +44,35 @@ IoError FolderAsFile(const std::string& path) {
                          platform::PathFromUtf8(path));
 }
 
+// `name` followed by `suffix`, in the folder of the place.
+fs::path Beside(const Place& place, const std::string& suffix) {
+  fs::path name = place.fileName;
+  name += suffix;
+  return place.folder / name;
+}
+
+// Whether another open of the existing file `path` holds its lock: the
+// temporary or claim file of a run at work.
+bool LockedElsewhere(const fs::path& path) {
+  platform::File probe;
+  if (probe.Open(path, platform::File::Access::Read)) return false;
+  return probe.TryLock() == platform::File::Lock::HeldElsewhere;
+}
+
+// ".1f2e3d4c.sifta-tmp": another name at every call.
+std::string TemporarySuffix() {
+  static std::mt19937 numbers{std::random_device{}()};
+  char text[16];
+  std::snprintf(text, sizeof text, ".%08x", static_cast<unsigned>(numbers()));
+  return std::string(text) + kTemporarySuffix;
+}
+
 }  // namespace
 
 ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
   std::unique_ptr<ExtractFile> file(new ExtractFile);
   file->name_ = path;
   if (auto bad = CheckFileName(path)) return *bad;
-  const fs::path shown = platform::PathFromUtf8(path);
   file->final_ = Followed(path);
   const platform::FileKind kind = platform::KindOf(file->final_);
   switch (kind) {
@@ -61,30 +89,59 @@ ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
   const Place place = PlaceOf(file->final_);
   if (place.fileName.empty()) return FolderAsFile(path);
   file->fileName_ = place.fileName;
-  fs::path temporaryName = place.fileName;
-  temporaryName += kTemporarySuffix;
-  file->temporary_ = place.folder / temporaryName;
+  // Another run's temporary or claim file given as the extract.
+  if (kind == platform::FileKind::Regular && LockedElsewhere(file->final_)) return Busy{};
 
+  bool busy = false;
+  if (auto error = file->ClaimAndCreate(busy)) return *error;
+  if (busy) return Busy{};
+  if (kind == platform::FileKind::Regular) file->temporaryLock_.TakePermissionsOf(file->final_);
+  file->folderId_ = platform::IdentityOf(place.folder);
+  return file;
+}
+
+// The claim first, then the temporary file; on every failure what was taken
+// is given back by the destructor.
+std::optional<IoError> ExtractFile::ClaimAndCreate(bool& busy) {
+  const Place place = PlaceOf(final_);
+  const fs::path shown = platform::PathFromUtf8(name_);
+  claimPath_ = Beside(place, kClaimSuffix);
   for (int attempt = 0;; ++attempt) {
-    platform::File opened;
-    if (auto error = opened.Open(file->temporary_, platform::File::Access::Update))
-      return DescribeIoError(*error, shown);
-    if (opened.TryLock() == platform::File::Lock::HeldElsewhere) return Busy{};
-    const std::optional<platform::FileIdentity> id = opened.Identity();
-    if ((id && id == platform::IdentityOf(file->temporary_)) || attempt + 1 == kLockAttempts) {
-      file->lock_ = std::move(opened);
-      file->temporaryId_ = id;
+    platform::File claim;
+    bool made = true;
+    std::optional<platform::SystemError> error = claim.Open(claimPath_, platform::File::Access::CreateNew);
+    if (error && error->kind == platform::ErrorKind::Exists) {
+      // Left by a run that was killed, held by a run at work, or a file of
+      // the user's: opened to be locked, never written.
+      made = false;
+      error = claim.Open(claimPath_, platform::File::Access::Read);
+      if (error && error->kind == platform::ErrorKind::NotFound && attempt + 1 < kClaimAttempts) continue;
+    }
+    if (error) return DescribeIoError(*error, made ? shown : claimPath_);
+    if (claim.TryLock() == platform::File::Lock::HeldElsewhere) {
+      busy = true;
+      return std::nullopt;
+    }
+    const std::optional<platform::FileIdentity> id = claim.Identity();
+    if ((id && id == platform::IdentityOf(claimPath_)) || attempt + 1 == kClaimAttempts) {
+      claim_ = std::move(claim);
+      claimId_ = id;
+      claimMade_ = made;
       break;
     }
   }
-  // A temporary file left by a run that was killed is taken over.
-  if (auto error = file->lock_.Truncate()) {
-    file->Discard();
-    return DescribeIoError(*error, shown);
+
+  for (int attempt = 0;; ++attempt) {
+    temporary_ = Beside(place, TemporarySuffix());
+    const std::optional<platform::SystemError> error =
+        temporaryLock_.Open(temporary_, platform::File::Access::CreateNew);
+    if (!error) break;
+    if (error->kind != platform::ErrorKind::Exists || attempt + 1 == kTemporaryAttempts)
+      return DescribeIoError(*error, shown);
   }
-  if (kind == platform::FileKind::Regular) file->lock_.TakePermissionsOf(file->final_);
-  file->folderId_ = platform::IdentityOf(place.folder);
-  return file;
+  temporaryLock_.TryLock();
+  temporaryId_ = temporaryLock_.Identity();
+  return std::nullopt;
 }
 
 ExtractFile::~ExtractFile() { Discard(); }
@@ -110,28 +167,49 @@ bool ExtractFile::Holds(const std::string& path) const {
 bool ExtractFile::Holds(const std::optional<platform::FileIdentity>& id) const {
   if (!id) return false;
   if (direct_) return id == directId_;
-  return (lock_.IsOpen() && id == temporaryId_) || id == platform::IdentityOf(final_);
+  return (temporaryLock_.IsOpen() && id == temporaryId_) || id == platform::IdentityOf(final_);
+}
+
+bool ExtractFile::TemporaryIsOurs() const {
+  return temporaryId_ && platform::IdentityOf(temporary_) == temporaryId_;
 }
 
 std::optional<IoError> ExtractFile::Commit() {
-  if (direct_ || !lock_.IsOpen()) return std::nullopt;
-  if (auto error = platform::MoveIntoPlace(temporary_, final_)) {
-    Release();
-    return DescribeIoError(*error, platform::PathFromUtf8(name_));
-  }
+  if (direct_ || !temporaryLock_.IsOpen()) return std::nullopt;
+  const fs::path shown = platform::PathFromUtf8(name_);
+  std::optional<platform::SystemError> error;
+  if (!TemporaryIsOurs())
+    error = platform::SystemError{platform::ErrorKind::NotFound, 0};  // nothing of ours to move
+  else
+    error = platform::MoveIntoPlace(temporary_, final_);
+  kept_ = error && TemporaryIsOurs();
   Release();
+  if (error) return DescribeIoError(*error, shown);
   return std::nullopt;
 }
 
-std::string ExtractFile::KeptName() const { return platform::PathToUtf8(temporary_); }
+std::optional<std::string> ExtractFile::KeptName() const {
+  if (!kept_) return std::nullopt;
+  return platform::PathToUtf8(temporary_);
+}
 
 void ExtractFile::Discard() {
-  if (!lock_.IsOpen()) return;
-  std::error_code ignored;
-  fs::remove(temporary_, ignored);  // while the lock is held: no other run has it
+  if (temporaryLock_.IsOpen() && TemporaryIsOurs()) {
+    std::error_code ignored;
+    fs::remove(temporary_, ignored);  // while the lock is held: no other run has it
+  }
   Release();
 }
 
-void ExtractFile::Release() { lock_.Close(); }
+void ExtractFile::Release() {
+  temporaryLock_.Close();
+  if (!claim_.IsOpen()) return;
+  // Removed while its lock is held, and only when the name still leads to it.
+  if (claimMade_ && claimId_ && platform::IdentityOf(claimPath_) == claimId_) {
+    std::error_code ignored;
+    fs::remove(claimPath_, ignored);
+  }
+  claim_.Close();
+}
 
 }  // namespace sifta

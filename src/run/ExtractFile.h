@@ -1,14 +1,23 @@
 // An extract file while a run writes it. The records go into a temporary
-// file beside it ("<name>.sifta-tmp" in the same folder), which is moved into
-// place, replacing an older file of that name, when the run is done with the
-// extract: it moves on to another extract file or ends (also after a cancel
-// or an input/output error). Until then the older file stays as it was, so a
-// later source file of the run that turns out to be this extract can still
-// be refused without any loss: the temporary file is then discarded.
+// file beside it, which is moved into place, replacing an older file of that
+// name, when the run is done with the extract: it moves on to another
+// extract file or ends (also after a cancel or an input/output error). Until
+// then the older file stays as it was, so a later source file of the run
+// that turns out to be this extract can still be refused without any loss:
+// the temporary file is then discarded.
 //
-// The temporary file carries an exclusive lock for as long as the run writes
-// it, so that a second run (another window, another driver) writing the same
-// extract is refused instead of mixing its records in.
+// The temporary file is new for the run: "<name>.<8 hex digits>.sifta-tmp"
+// in the same folder, created only where no file of that name exists. So it
+// is never a file that anyone had before: not a source of the run or the
+// file its layout came from, not the file of a run that was killed (which
+// keeps its records for the user), not another run's.
+//
+// One extract, one run at a time: a run holds the lock of the claim file
+// "<name>.sifta-lock" beside the extract for as long as it writes it, and a
+// second run that finds it locked is refused. The claim file is never
+// written; the run that had to create it removes it again. The temporary
+// file is locked as well, so that a run given another run's temporary or
+// claim file as its extract is refused in the same way.
 //
 // A name that leads to a pipe or a device (/dev/null, /dev/full) is written
 // directly: nothing can be moved over it.
@@ -56,12 +65,13 @@ class ExtractFile {
   bool Holds(const std::optional<platform::FileIdentity>& id) const;
 
   // The temporary file becomes the extract; the lock ends. When it cannot
-  // (on Windows, another program holds the older extract open), the older
-  // file stays as it was and the temporary file is kept, with the records:
-  // the error is returned, and KeptName() names that file.
+  // (on Windows, another program holds the older extract open; the folder
+  // is gone), the older file stays as it was: the error is returned, and
+  // KeptName() names the temporary file that still holds the records.
   std::optional<IoError> Commit();
-  // The temporary file that a failed Commit kept (UTF-8).
-  std::string KeptName() const;
+  // After a failed Commit, the temporary file with the records (UTF-8);
+  // nothing when it is gone with them (its folder was removed, say).
+  std::optional<std::string> KeptName() const;
 
   // The temporary file is removed; an older extract file stays untouched.
   void Discard();
@@ -71,17 +81,26 @@ class ExtractFile {
 
  private:
   ExtractFile() = default;
+  std::optional<IoError> ClaimAndCreate(bool& busy);
+  bool TemporaryIsOurs() const;
   void Release();
 
   std::string name_;             // as given
   std::filesystem::path final_;  // where the file goes: name_ with a symbolic link followed
   bool direct_ = false;
   std::optional<platform::FileIdentity> directId_;  // the pipe or device written directly
-  std::filesystem::path temporary_;
-  platform::File lock_;                                // open on the temporary file, holding its lock
-  std::optional<platform::FileIdentity> temporaryId_;  // of the file lock_ holds
   std::optional<platform::FileIdentity> folderId_;
   std::filesystem::path fileName_;  // the last component of final_
+
+  std::filesystem::path claimPath_;
+  platform::File claim_;  // open on the claim file, holding its lock
+  std::optional<platform::FileIdentity> claimId_;
+  bool claimMade_ = false;  // this run created the claim file, and removes it
+
+  std::filesystem::path temporary_;
+  platform::File temporaryLock_;  // open on the temporary file, holding its lock
+  std::optional<platform::FileIdentity> temporaryId_;
+  bool kept_ = false;  // a failed Commit left the records in the temporary file
 };
 
 }  // namespace sifta

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_set>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -138,8 +139,14 @@ struct RunStop {
     Message,    // shown as a message box
     Abandoned,  // the window layer has said what it had to say
   };
-  Kind kind = Kind::Message;
+  RunStop(Kind kind, std::string text, std::string incompleteExtract = {})
+      : kind(kind), text(std::move(text)), incompleteExtract(std::move(incompleteExtract)) {}
+
+  Kind kind;
   std::string text;
+  // The extract the stop leaves cut short (code page 932): named after the
+  // text once it is in place.
+  std::string incompleteExtract;
 };
 
 // One run over a checked plan, from the series start to the run end.
@@ -230,12 +237,21 @@ RunOutcome SeriesRun::Run() {
     cancelled = std::get<bool>(iteration);
   } while (!cancelled && plan_.sourceIsSeries);
 
-  // Whatever stopped the run, what the extract holds goes into place.
-  if (auto failed = CommitExtract(); failed && !stop) stop = std::move(failed);
+  // Whatever stopped the run, what the extract holds goes into place. When
+  // it cannot, the message says so, and where the records are, if anywhere.
+  if (auto failed = CommitExtract()) {
+    if (stop) {
+      failed->text = stop->text + "\r\n" + failed->text;
+      failed->kind = RunStop::Kind::IoError;
+    }
+    stop = std::move(failed);
+  }
   if (!stop) {
     EndRun();
     return RunOutcome::Finished;
   }
+  if (!stop->incompleteExtract.empty())
+    stop->text = IncompleteExtractMessage(stop->text, stop->incompleteExtract);
   switch (stop->kind) {
     case RunStop::Kind::IoError:
       windows_.RunFailed(IoError{stop->text});
@@ -332,6 +348,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     ~CloseAtEnd() { reader.Close(); }
   } closeAtEnd{source};
   if (auto error = source.Open(sourcePath)) return RunStop{RunStop::Kind::IoError, error->message};
+  const std::optional<platform::FileStamp> stampAtStart = source.Stamp();
   windows_.ListLine(SourceNameLineLabel() + Utf8ToCp932ForDisplay(sourceName));
   const FileIdentity sourceIdentity = sourceIdentities_.Of(sourcePath);
   if (extract_ && extract_->Holds(sourceIdentity.file)) {
@@ -342,6 +359,18 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   }
   sources_.Add(sourceIdentity);
+  // A file of another layout would be cut by the wrong item numbers.
+  if (const std::optional<std::string_view> line1 = source.PeekFirstLine()) {
+    const LayoutCounts found = CountsOfLineOne(*line1, layout_.headingKind);
+    const LayoutCounts chosen = CountsOf(layout_);
+    if (found != chosen) {
+      const bool rid = found.itemCount == chosen.itemCount;
+      return RunStop{RunStop::Kind::Message,
+                     LayoutDiffersMessage(Utf8ToCp932ForDisplay(sourceName), rid,
+                                          rid ? found.ridItemCount : found.itemCount,
+                                          rid ? chosen.ridItemCount : chosen.itemCount)};
+    }
+  }
 
   const std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
@@ -362,11 +391,14 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
 
   std::optional<IoError> failure = result.failure;
   if (!failure) failure = extract.Error();
+  // A source written to while it was read may have given torn records.
+  if (!failure && stampAtStart && source.Stamp() != stampAtStart)
+    failure = IoError{SourceChangedMessage(Utf8ToCp932ForDisplay(sourceName))};
   if (failure) {
     // What was written goes into place; the user learns which file is cut short.
     source.Close();
     extract.Close();
-    return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(failure->message, extractShown)};
+    return RunStop{RunStop::Kind::IoError, failure->message, extractShown};
   }
 
   if (result.endMarkBeforeEnd) endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
@@ -374,8 +406,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   windows_.ListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
   record_.sourceTotal += result.sourceRecords;
 
-  if (auto error = extract.Close())
-    return RunStop{RunStop::Kind::IoError, IncompleteExtractMessage(error->message, extractShown)};
+  if (auto error = extract.Close()) return RunStop{RunStop::Kind::IoError, error->message, extractShown};
   if (!record_.informationExtractFile.empty() && extract_->IsTarget(record_.informationExtractFile))
     record_.informationExtractCount += result.extractRecords;
   record_.extractTotal += result.extractRecords;
@@ -424,7 +455,8 @@ std::optional<RunStop> SeriesRun::CommitExtract() {
     return std::nullopt;
   }
   const std::string shown = Utf8ToCp932ForDisplay(extract_->Name());
-  const std::string kept = Utf8ToCp932ForDisplay(extract_->KeptName());
+  std::optional<std::string> kept = extract_->KeptName();
+  if (kept) kept = Utf8ToCp932ForDisplay(*kept);
   extract_.reset();
   return RunStop{RunStop::Kind::IoError, ExtractNotReplacedMessage(error->message, shown, kept)};
 }

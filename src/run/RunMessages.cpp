@@ -34,16 +34,39 @@ std::string IncompleteExtractMessage(std::string_view errorText, std::string_vie
 }
 
 std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_view extractName,
-                                      std::string_view keptName) {
+                                      const std::optional<std::string>& keptName) {
   static const std::string notReplaced = Sj("** 次の抽出ﾌｧｲﾙを置き換えられませんでした：");
   static const std::string kept = Sj("** 抽出したﾚｺｰﾄﾞは次のﾌｧｲﾙにあります：");
+  static const std::string lost =
+      Sj("** 抽出したﾚｺｰﾄﾞは残せませんでした（書き込み中のﾌｧｲﾙがﾌｫﾙﾀﾞごとなくなりました）。");
   std::string text(errorText);
-  for (const auto& [label, name] : {std::pair{&notReplaced, extractName}, std::pair{&kept, keptName}}) {
-    text += "\r\n";
-    text += *label;
-    text += "\r\n";
-    text += name;
-  }
+  text += "\r\n" + notReplaced + "\r\n";
+  text += extractName;
+  if (keptName)
+    text += "\r\n" + kept + "\r\n" + *keptName;
+  else
+    text += "\r\n" + lost;
+  return text;
+}
+
+std::string SourceChangedMessage(std::string_view sourceName) {
+  static const std::string label =
+      Sj("** 次の元ﾌｧｲﾙは読んでいる間に変わりました（大きさか更新日時が読み始めと違います）：");
+  static const std::string advice =
+      Sj("   元ﾌｧｲﾙを書き換えるほかの処理が終わってから、もう一度実行してください。");
+  std::string text = label + "\r\n";
+  text += sourceName;
+  text += "\r\n" + advice;
+  return text;
+}
+
+std::string LayoutDiffersMessage(std::string_view sourceName, bool rid, int found, int chosen) {
+  const std::string what = rid ? Sj("RID項目数") : Sj("項目数");
+  std::string text = Sj("** 次の元ﾌｧｲﾙは") + what + Sj("が「元ﾌｧｲﾙの選択」で選んだﾌｧｲﾙと違います：") + "\r\n";
+  text += sourceName;
+  text += "\r\n" + Sj("   このﾌｧｲﾙの") + what + Sj("：") + std::to_string(found);
+  text += "\r\n" + Sj("   選んだﾌｧｲﾙの") + what + Sj("：") + std::to_string(chosen);
+  text += "\r\n" + Sj("   同じ形式のﾌｧｲﾙを指定してください。");
   return text;
 }
 

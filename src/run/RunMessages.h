@@ -3,6 +3,7 @@
 // which the batch driver shows as the window does.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +18,17 @@ const std::string& ExtractIsSourceMessage();
 // was opened: the error text, then which extract file is incomplete.
 std::string IncompleteExtractMessage(std::string_view errorText, std::string_view extractName);
 // The finished extract could not replace the older file `extractName`, which
-// stays as it was; the records are in the file `keptName` (code page 932).
+// stays as it was; the records are in the file `keptName` (code page 932),
+// or, without one, could not be kept.
 std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_view extractName,
-                                      std::string_view keptName);
+                                      const std::optional<std::string>& keptName);
+// The source file `sourceName` changed while the run read it (written to,
+// cut short or grown): what was read of it may be torn.
+std::string SourceChangedMessage(std::string_view sourceName);
+// Line 1 of the source file `sourceName` gives another number of items (or
+// of RID items, `rid`) than the file chosen for the layout: `found` there,
+// `chosen` in the chosen file.
+std::string LayoutDiffersMessage(std::string_view sourceName, bool rid, int found, int chosen);
 // The batch driver after a cancel: the extract file `extractName` (code page
 // 932) holds only the records written before it.
 std::string CancelledRunMessage(std::string_view extractName);

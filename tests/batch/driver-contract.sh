@@ -119,7 +119,7 @@ before=$(inputs)
 "$batch" big.json >stdout 2>stderr &
 pid=$!
 for _ in $(seq 1 2000); do
-  [[ -e out.csv.sifta-tmp ]] && break
+  compgen -G 'out.csv.*.sifta-tmp' >/dev/null && break
   sleep 0.01
 done
 kill -INT "$pid"

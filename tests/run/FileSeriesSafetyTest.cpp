@@ -4,7 +4,10 @@
 // incomplete.
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -175,31 +178,157 @@ TEST_F(FileSeriesSafetyTest, WriteErrorNamesTheIncompleteExtract) {
   EXPECT_EQ(ReadBytes("data.csv"), kSource);
 }
 
-// A folder takes the extract's name while the file is cut, so the finished
-// extract cannot be moved into place (on Windows the same happens when
-// another program holds the older extract open).
-class FolderInTheWay : public FakeWindows {
+// Something happens to the files while a source file is cut.
+class Meddling : public FakeWindows {
  public:
+  std::function<void()> atRecord;  // at the second record serviced
+  std::function<void()> atFileDone;
+
+  void ServicePendingEvents() override {
+    FakeWindows::ServicePendingEvents();
+    if (++serviced_ == 2 && atRecord) atRecord();
+  }
   void FileDone(const FileRunResult& result) override {
     FakeWindows::FileDone(result);
-    std::filesystem::create_directories("out.csv/inside");
+    if (atFileDone) atFileDone();
   }
+
+ private:
+  int serviced_ = 0;
 };
 
-TEST_F(FileSeriesSafetyTest, ExtractThatCannotReplaceTheOlderFileKeepsItsRecords) {
-  WriteBytes("data.csv", kSource);
-  FolderInTheWay blocked;
-  EXPECT_EQ(RunExtraction(Everything("data.csv", "out.csv"), Layout("data.csv"), blocked, record),
-            RunOutcome::Failed);
-  ASSERT_EQ(blocked.messages.size(), 1u);
-  const std::string& message = blocked.messages[0];
-  EXPECT_NE(message.find("** 次の抽出ﾌｧｲﾙを置き換えられませんでした：\r\nout.csv"), std::string::npos)
-      << message;
-  EXPECT_NE(message.find("** 抽出したﾚｺｰﾄﾞは次のﾌｧｲﾙにあります：\r\n"), std::string::npos) << message;
-  EXPECT_EQ(message.find("不完全"), std::string::npos) << message;
-  // The records the run reported are where the message says.
-  EXPECT_EQ(ReadBytes("out.csv.sifta-tmp"), kSource);
-  EXPECT_EQ(ReadBytes("data.csv"), kSource);
+// The finished extract cannot be moved into place: a folder took its name (on
+// Windows the same happens when another program holds the older extract
+// open), or its folder is gone with the temporary file. The message points
+// to the records where they are, or says that they are lost: never to a file
+// that is not there.
+TEST_F(FileSeriesSafetyTest, ExtractThatCannotReplaceTheOlderFile) {
+  struct Case {
+    const char* name;
+    std::string extract;
+    std::function<void()> meddle;
+    bool kept;
+  };
+  const std::vector<Case> cases{
+      {"a folder in the way", "out.csv", [] { std::filesystem::create_directories("out.csv/inside"); }, true},
+      {"the folder removed", "sub/out.csv", [] { std::filesystem::remove_all("sub"); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes("data.csv", kSource);
+    Meddling blocked;
+    blocked.atFileDone = c.meddle;
+    EXPECT_EQ(RunExtraction(Everything("data.csv", c.extract), Layout("data.csv"), blocked, record),
+              RunOutcome::Failed);
+    ASSERT_EQ(blocked.messages.size(), 1u);
+    const std::string& message = blocked.messages[0];
+    EXPECT_NE(message.find("** 次の抽出ﾌｧｲﾙを置き換えられませんでした：\r\n" + c.extract), std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("不完全"), std::string::npos) << message;
+    const std::string kept = "** 抽出したﾚｺｰﾄﾞは次のﾌｧｲﾙにあります：\r\n";
+    if (c.kept) {
+      ASSERT_NE(message.find(kept), std::string::npos) << message;
+      // The records the run reported are where the message says.
+      EXPECT_EQ(ReadBytes(message.substr(message.find(kept) + kept.size())), kSource);
+    } else {
+      EXPECT_NE(message.find("** 抽出したﾚｺｰﾄﾞは残せませんでした"), std::string::npos) << message;
+      EXPECT_EQ(message.find("sifta-tmp"), std::string::npos) << message;
+    }
+    EXPECT_EQ(ReadBytes("data.csv"), kSource);
+  }
+}
+
+// A source written to while it is read: the run stops as after a read
+// error, naming the source, and the extract is named incomplete.
+TEST_F(FileSeriesSafetyTest, SourceThatChangesWhileItIsReadStopsTheRun) {
+  std::string big = CsvText({"ID,ｾﾙ1"});
+  for (int n = 0; n < 20000; ++n) big.append("A").append(std::to_string(n)).append(",1\r\n");
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+  };
+  const std::vector<Case> cases{
+      {"cut short", [] { std::filesystem::resize_file("data.csv", 100); }},
+      {"rewritten in place",
+       [] {
+         std::fstream file("data.csv", std::ios::in | std::ios::out | std::ios::binary);
+         file.seekp(50);
+         file.write("XYZ", 3);
+       }},
+      {"grown", [] { std::ofstream("data.csv", std::ios::app | std::ios::binary) << "Z,9\r\n"; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes("data.csv", big);
+    // Written long ago, so that a change now gives another time.
+    std::filesystem::last_write_time("data.csv",
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    Meddling changing;
+    changing.atRecord = c.change;
+    EXPECT_EQ(RunExtraction(Everything("data.csv", "out.csv"), Layout("data.csv"), changing, record),
+              RunOutcome::Failed);
+    ASSERT_EQ(changing.messages.size(), 1u);
+    EXPECT_EQ(changing.messages[0],
+              "** 次の元ﾌｧｲﾙは読んでいる間に変わりました（大きさか更新日時が読み始めと違います）：\r\n"
+              "data.csv\r\n"
+              "   元ﾌｧｲﾙを書き換えるほかの処理が終わってから、もう一度実行してください。\r\n"
+              "** 次の抽出ﾌｧｲﾙは不完全です：\r\nout.csv");
+    EXPECT_EQ(changing.log.back().rfind("run failed ", 0), 0u);
+  }
+}
+
+// A file of another layout (a name edited after the layout was read, a
+// member of a series) would be cut by the wrong item numbers: the run stops
+// before anything is written for it. A file without any line has nothing to
+// compare and nothing to cut.
+TEST_F(FileSeriesSafetyTest, SourceOfAnotherLayoutStopsTheRun) {
+  FileLayout noHeading = Layout("d01.csv");
+  noHeading.headingKind = HeadingKind::None;
+  noHeading.headingText.clear();
+  noHeading.ridItemCount = 0;
+  noHeading.bodyCellCount = 2;
+  struct Case {
+    const char* name;
+    FileLayout layout;
+    std::string first;    // d01.csv
+    std::string second;   // d02.csv
+    std::string differs;  // the message's lines after the file name; empty: no stop
+  };
+  const std::string head = "** 次の元ﾌｧｲﾙは";
+  const std::vector<Case> cases{
+      {"more items", Layout("d01.csv"), kSource, CsvText({"ID,NAME,ｾﾙ1", "C,c,3"}),
+       "項目数が「元ﾌｧｲﾙの選択」で選んだﾌｧｲﾙと違います：\r\nd02.csv\r\n"
+       "   このﾌｧｲﾙの項目数：3\r\n   選んだﾌｧｲﾙの項目数：2"},
+      {"other RID items", Layout("d01.csv"), kSource, CsvText({"ｾﾙ1,ｾﾙ2", "3,4"}),
+       "RID項目数が「元ﾌｧｲﾙの選択」で選んだﾌｧｲﾙと違います：\r\nd02.csv\r\n"
+       "   このﾌｧｲﾙのRID項目数：0\r\n   選んだﾌｧｲﾙのRID項目数：1"},
+      {"fewer items without a heading", noHeading, CsvText({"A,1", "B,2"}), CsvText({"C", "D"}),
+       "項目数が「元ﾌｧｲﾙの選択」で選んだﾌｧｲﾙと違います：\r\nd02.csv\r\n"
+       "   このﾌｧｲﾙの項目数：1\r\n   選んだﾌｧｲﾙの項目数：2"},
+      {"an empty file", Layout("d01.csv"), kSource, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove("out.csv");
+    WriteBytes("d01.csv", c.first);
+    WriteBytes("d02.csv", c.second);
+    FakeWindows series;
+    series.entries = {LastEntry("01", "02")};
+    const RunOutcome outcome = RunExtraction(Everything("d@.csv", "out.csv"), c.layout, series, record);
+    EXPECT_EQ(ReadBytes("d01.csv"), c.first);
+    EXPECT_EQ(ReadBytes("d02.csv"), c.second);
+    EXPECT_EQ(ReadBytes("out.csv"), c.first);  // the first file's records, nothing of the second
+    if (c.differs.empty()) {
+      EXPECT_EQ(outcome, RunOutcome::Finished);
+      continue;
+    }
+    EXPECT_EQ(outcome, RunOutcome::Failed);
+    std::string message = head;
+    message.append(c.differs).append("\r\n   同じ形式のﾌｧｲﾙを指定してください。");
+    EXPECT_EQ(series.messages, std::vector<std::string>{message});
+    EXPECT_EQ(series.list.back(), "元ファイル名　：d02.csv");
+    EXPECT_EQ(series.progressShowings, 1);
+  }
 }
 
 TEST_F(FileSeriesSafetyTest, ExtractFolderThatCannotBeCreated) {

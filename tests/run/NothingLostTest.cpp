@@ -48,7 +48,9 @@ std::map<std::string, std::string> Files() {
 std::vector<std::string> TemporaryFiles() {
   std::vector<std::string> left;
   for (const auto& entry : fs::recursive_directory_iterator("."))
-    if (entry.path().string().find(".sifta-tmp") != std::string::npos) left.push_back(entry.path().string());
+    if (entry.path().string().find(".sifta-tmp") != std::string::npos ||
+        entry.path().string().find(".sifta-lock") != std::string::npos)
+      left.push_back(entry.path().string());
   return left;
 }
 
@@ -229,14 +231,79 @@ TEST_F(NothingLostTest, ExtractBeingWrittenByAnotherRunIsRefused) {
   EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
 }
 
-// An extract left half written by a run that was killed is taken over.
-TEST_F(NothingLostTest, TemporaryFileOfAKilledRunIsTakenOver) {
+// The temporary file is made new: a file that already has a name a
+// temporary file could have (a source rescued from a killed run, a hard link
+// to a source, the file of a killed run) is never emptied, moved or removed.
+TEST_F(NothingLostTest, TheTemporaryFileIsNeverAFileThatWasThere) {
+  struct Case {
+    const char* name;
+    std::string source;
+    std::string layout;
+    std::string extract;
+  };
+  const std::vector<Case> cases{
+      {"a rescued source", "o.csv.sifta-tmp", "o.csv.sifta-tmp", "o.csv"},
+      {"a rescued file chosen for the layout", "d@.csv", "o.csv.sifta-tmp", "o.csv"},
+      {"a hard link to the source", "d01.csv", "d01.csv", "x.csv"},
+      {"the files of a killed run", "d01.csv", "d01.csv", "out.csv"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
+    WriteSeries();
+    WriteBytes("o.csv.sifta-tmp", Numbered("r", 3));
+    fs::create_hard_link("d01.csv", "x.csv.sifta-tmp");
+    WriteBytes("out.csv.sifta-tmp", "left behind\r\n");
+    WriteBytes("out.csv.0badf00d.sifta-tmp", "left behind too\r\n");
+    WriteBytes("out.csv.sifta-lock", "");
+    const auto before = Files();
+    FakeWindows windows;
+    windows.entries = {LastEntry("02")};
+    EXPECT_EQ(RunExtraction(Everything(c.source, c.extract), Layout(c.layout), windows, record),
+              RunOutcome::Finished);
+    auto after = Files();
+    const std::string wanted = c.source == "o.csv.sifta-tmp" ? Numbered("r", 3)
+                               : c.source == "d@.csv"        ? Numbered("b", 3)
+                                                             : Numbered("a", 2);
+    EXPECT_EQ(after[c.extract], wanted);
+    after.erase(c.extract);
+    EXPECT_EQ(after, before);  // every other file as it was, and no file more
+  }
+}
+
+// A run given another run's temporary or claim file as its extract is
+// refused; a name a temporary file once had is only a name.
+TEST_F(NothingLostTest, AnotherRunsTemporaryOrClaimFileIsNoExtract) {
   WriteSeries();
-  WriteBytes("out.csv.sifta-tmp", "left behind\r\n");
+  auto begun = ExtractFile::Begin("out.csv");
+  ASSERT_TRUE(std::holds_alternative<std::unique_ptr<ExtractFile>>(begun));
+  ExtractFile& other = *std::get<std::unique_ptr<ExtractFile>>(begun);
+  LineWriter writer;
+  ASSERT_FALSE(other.OpenWriter(writer, false));
+  writer.WriteLine("the other run's");
+  ASSERT_FALSE(writer.Close());
+  std::string temporary;
+  for (const auto& entry : fs::directory_iterator("."))
+    if (entry.path().extension() == ".sifta-tmp") temporary = entry.path().filename().string();
+  ASSERT_FALSE(temporary.empty());
+
+  for (const std::string& extract : {temporary, std::string("out.csv.sifta-lock")}) {
+    SCOPED_TRACE(extract);
+    const auto before = Files();
+    FakeWindows windows;
+    EXPECT_EQ(RunExtraction(Everything("d01.csv", extract), Layout("d01.csv"), windows, record),
+              RunOutcome::Failed);
+    EXPECT_EQ(windows.messages,
+              std::vector<std::string>{"** 次の抽出ﾌｧｲﾙは他の実行が書き込み中です：\r\n" + extract});
+    EXPECT_EQ(Files(), before);
+  }
   FakeWindows windows;
-  EXPECT_EQ(RunExtraction(Everything("d01.csv", "out.csv"), Layout("d01.csv"), windows, record),
+  EXPECT_EQ(RunExtraction(Everything("d02.csv", "out.csv.sifta-tmp"), Layout("d02.csv"), windows, record),
             RunOutcome::Finished);
-  EXPECT_EQ(ReadBytes("out.csv"), Numbered("a", 2));
+  EXPECT_FALSE(other.Commit());
+  EXPECT_EQ(ReadBytes("out.csv"), "the other run's\r\n");
+  EXPECT_EQ(ReadBytes("out.csv.sifta-tmp"), Numbered("b", 3));
+  fs::remove("out.csv.sifta-tmp");
   EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
 }
 

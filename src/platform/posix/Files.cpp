@@ -44,6 +44,9 @@ SystemError ErrorFromErrno(int code) {
     case ENAMETOOLONG:
       kind = ErrorKind::BadName;
       break;
+    case EEXIST:
+      kind = ErrorKind::Exists;
+      break;
     default:
       break;
   }
@@ -93,6 +96,9 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
     case Access::Update:
       flags |= O_RDWR | O_CREAT | O_NOFOLLOW;
       break;
+    case Access::CreateNew:
+      flags |= O_RDWR | O_CREAT | O_EXCL;
+      break;
   }
   // A pipe is opened without waiting for its writer, and then refused.
   if (access == Access::Read) flags |= O_NONBLOCK;
@@ -102,6 +108,7 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
   if (fd < 0) {
     // With O_CREAT, ENOENT means that a folder of the path is missing.
     if (access != Access::Read && errno == ENOENT) return ErrorFromErrno(ENOTDIR);
+    if (access == Access::CreateNew && errno == EEXIST) return ErrorFromErrno(EEXIST);
     if (access == Access::Read && errno == ENXIO) return SystemError{ErrorKind::NotAFile, ENXIO};
     return ErrorFromErrno(errno);
   }
@@ -172,6 +179,13 @@ std::optional<FileIdentity> File::Identity() const {
   struct stat info;
   if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
   return IdentityOfStat(info);
+}
+
+std::optional<FileStamp> File::Stamp() const {
+  struct stat info;
+  if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 File::Lock File::TryLock() {

@@ -49,6 +49,10 @@ SystemError FromWindows(DWORD code) {
     case ERROR_FILENAME_EXCED_RANGE:
       kind = ErrorKind::BadName;
       break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      kind = ErrorKind::Exists;
+      break;
     default:
       break;
   }
@@ -204,6 +208,10 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
       disposition = OPEN_ALWAYS;
       flags |= FILE_FLAG_OPEN_REPARSE_POINT;  // a symbolic link itself, to be refused
       break;
+    case Access::CreateNew:
+      rights = GENERIC_READ | GENERIC_WRITE;
+      disposition = CREATE_NEW;
+      break;
   }
   // Every handle lets the others read, write, rename and remove the file, as
   // a file descriptor does: a run writes its extract through one handle while
@@ -283,6 +291,15 @@ std::optional<FileIdentity> File::Identity() const {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(AsHandle(handle_), &info)) return std::nullopt;
   return IdentityOfInformation(info);
+}
+
+std::optional<FileStamp> File::Stamp() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(AsHandle(handle_), &info)) return std::nullopt;
+  return FileStamp{
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow),
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                info.ftLastWriteTime.dwLowDateTime)};
 }
 
 File::Lock File::TryLock() {
