@@ -211,7 +211,9 @@ TEST_F(FileSeriesSafetyTest, ExtractThatCannotReplaceTheOlderFile) {
   };
   const std::vector<Case> cases{
       {"a folder in the way", "out.csv", [] { std::filesystem::create_directories("out.csv/inside"); }, true},
+#ifndef _WIN32  // Windows keeps a folder from going while a file in it is open
       {"the folder removed", "sub/out.csv", [] { std::filesystem::remove_all("sub"); }, false},
+#endif
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
