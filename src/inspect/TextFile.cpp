@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "scan/Cp932.h"
 
@@ -335,6 +336,15 @@ std::optional<IoError> LineWriter::Open(const std::filesystem::path& path, Mode 
   buffer_.clear();
   buffer_.reserve(bufferSize_);
   return std::nullopt;
+}
+
+void LineWriter::Open(platform::File file, const std::filesystem::path& shownPath) {
+  Close();
+  path_ = shownPath;
+  error_.reset();
+  file_ = std::move(file);
+  buffer_.clear();
+  buffer_.reserve(bufferSize_);
 }
 
 void LineWriter::Append(std::string_view bytes) {

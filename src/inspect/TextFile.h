@@ -189,6 +189,9 @@ class LineWriter {
   // file `path` is), else `path`.
   std::optional<IoError> Open(const std::filesystem::path& path, Mode mode,
                               const std::filesystem::path& shownPath = {});
+  // Writes into a file opened already, from where its position stands;
+  // errors name `shownPath`.
+  void Open(platform::File file, const std::filesystem::path& shownPath);
 
   // The bytes of one line, in as many pieces as the caller likes, then EndLine.
   void Append(std::string_view bytes);

@@ -131,6 +131,11 @@ class File {
   // Empties the file.
   std::optional<SystemError> Truncate();
 
+  // Another handle of the same open file: it shares the position (writes
+  // through either go on where the last one ended) and leaves the lock with
+  // this handle.
+  std::optional<SystemError> Duplicate(File& into) const;
+
   // Gives the file the permissions of the file `like`, when there is one (a
   // replaced file keeps its permissions); nothing on Windows, whose
   // attributes belong to a name.

@@ -1,8 +1,12 @@
 #include "run/ExtractFile.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <thread>
+
+#include "scan/Cp932.h"
 
 namespace sifta {
 
@@ -13,7 +17,8 @@ namespace fs = std::filesystem;
 constexpr const char* kTemporarySuffix = ".sifta-tmp";
 constexpr const char* kClaimSuffix = ".sifta-lock";
 // The run that made a claim file removes it, so another run may open the
-// name just before that and lock a file no longer there; it tries again.
+// name just before that and lock a file no longer there; it tries again,
+// and takes the extract for busy when it never holds the claim.
 constexpr int kClaimAttempts = 8;
 // Names for the temporary file tried before giving up; each is taken only
 // where nothing has that name.
@@ -51,11 +56,20 @@ fs::path Beside(const Place& place, const std::string& suffix) {
   return place.folder / name;
 }
 
+// Opens the existing file `path` to take its lock: for writing where it may
+// be (a lock over NFS needs it), else for reading. It is never written.
+std::optional<platform::SystemError> OpenToLock(platform::File& file, const fs::path& path) {
+  std::optional<platform::SystemError> error = file.Open(path, platform::File::Access::Update);
+  if (error && error->kind == platform::ErrorKind::AccessDenied)
+    error = file.Open(path, platform::File::Access::Read);
+  return error;
+}
+
 // Whether another open of the existing file `path` holds its lock: the
 // temporary or claim file of a run at work.
 bool LockedElsewhere(const fs::path& path) {
   platform::File probe;
-  if (probe.Open(path, platform::File::Access::Read)) return false;
+  if (OpenToLock(probe, path)) return false;
   return probe.TryLock() == platform::File::Lock::HeldElsewhere;
 }
 
@@ -106,7 +120,8 @@ std::optional<IoError> ExtractFile::ClaimAndCreate(bool& busy) {
   const Place place = PlaceOf(final_);
   const fs::path shown = platform::PathFromUtf8(name_);
   claimPath_ = Beside(place, kClaimSuffix);
-  for (int attempt = 0;; ++attempt) {
+  for (int attempt = 1;; ++attempt) {
+    const bool lastAttempt = attempt == kClaimAttempts;
     platform::File claim;
     bool made = true;
     std::optional<platform::SystemError> error = claim.Open(claimPath_, platform::File::Access::CreateNew);
@@ -114,20 +129,31 @@ std::optional<IoError> ExtractFile::ClaimAndCreate(bool& busy) {
       // Left by a run that was killed, held by a run at work, or a file of
       // the user's: opened to be locked, never written.
       made = false;
-      error = claim.Open(claimPath_, platform::File::Access::Read);
-      if (error && error->kind == platform::ErrorKind::NotFound && attempt + 1 < kClaimAttempts) continue;
+      error = OpenToLock(claim, claimPath_);
+    }
+    // Gone between the two opens, or (on Windows) being removed by the run
+    // that made it: tried again.
+    if (error && !lastAttempt &&
+        (error->kind == platform::ErrorKind::NotFound || error->kind == platform::ErrorKind::AccessDenied)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5 * attempt));
+      continue;
     }
     if (error) return DescribeIoError(*error, made ? shown : claimPath_);
     if (claim.TryLock() == platform::File::Lock::HeldElsewhere) {
       busy = true;
       return std::nullopt;
     }
+    // Locked, and still the file of that name: the claim is this run's.
     const std::optional<platform::FileIdentity> id = claim.Identity();
-    if ((id && id == platform::IdentityOf(claimPath_)) || attempt + 1 == kClaimAttempts) {
+    if (id && id == platform::IdentityOf(claimPath_)) {
       claim_ = std::move(claim);
       claimId_ = id;
       claimMade_ = made;
       break;
+    }
+    if (lastAttempt) {
+      busy = true;
+      return std::nullopt;
     }
   }
 
@@ -150,7 +176,13 @@ std::optional<IoError> ExtractFile::OpenWriter(LineWriter& writer, bool appendin
   const fs::path shown = platform::PathFromUtf8(name_);
   if (direct_)
     return writer.Open(final_, appending ? LineWriter::Mode::Append : LineWriter::Mode::Create, shown);
-  return writer.Open(temporary_, LineWriter::Mode::Append, shown);
+  // Through the file made for the run, never by its name again: whatever
+  // happens to the name meanwhile, the records go into that file, after
+  // those written before.
+  platform::File file;
+  if (auto error = temporaryLock_.Duplicate(file)) return DescribeIoError(*error, shown);
+  writer.Open(std::move(file), shown);
+  return std::nullopt;
 }
 
 bool ExtractFile::IsTarget(const std::string& path) const {
@@ -176,15 +208,15 @@ bool ExtractFile::TemporaryIsOurs() const {
 
 std::optional<IoError> ExtractFile::Commit() {
   if (direct_ || !temporaryLock_.IsOpen()) return std::nullopt;
-  const fs::path shown = platform::PathFromUtf8(name_);
-  std::optional<platform::SystemError> error;
-  if (!TemporaryIsOurs())
-    error = platform::SystemError{platform::ErrorKind::NotFound, 0};  // nothing of ours to move
-  else
-    error = platform::MoveIntoPlace(temporary_, final_);
+  if (!TemporaryIsOurs()) {
+    // Removed, with its folder or by itself: nothing of the run's to move.
+    Release();
+    return IoError{Sj("書き込み中の一時ファイルがなくなりました")};
+  }
+  const std::optional<platform::SystemError> error = platform::MoveIntoPlace(temporary_, final_);
   kept_ = error && TemporaryIsOurs();
   Release();
-  if (error) return DescribeIoError(*error, shown);
+  if (error) return DescribeIoError(*error, platform::PathFromUtf8(name_));
   return std::nullopt;
 }
 

@@ -205,6 +205,8 @@ class SeriesRun {
   std::unique_ptr<ExtractFile> extract_;
   // Sources whose text ended at a 0x1A byte with more of the file after it.
   std::vector<std::string> endedAtMark_;
+  // The last failed commit left records in the temporary file.
+  bool keptCutShort_ = false;
 };
 
 RunOutcome SeriesRun::Run() {
@@ -241,7 +243,12 @@ RunOutcome SeriesRun::Run() {
   // it cannot, the message says so, and where the records are, if anywhere.
   if (auto failed = CommitExtract()) {
     if (stop) {
-      failed->text = stop->text + "\r\n" + failed->text;
+      // What the stop said first; the records kept are those before it.
+      std::string text = stop->text;
+      if (!text.empty()) text += "\r\n";
+      text += failed->text;
+      if (!stop->incompleteExtract.empty() && keptCutShort_) text += "\r\n" + KeptRecordsCutShortNote();
+      failed->text = std::move(text);
       failed->kind = RunStop::Kind::IoError;
     }
     stop = std::move(failed);
@@ -360,7 +367,17 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   }
   sources_.Add(sourceIdentity);
   // A file of another layout would be cut by the wrong item numbers.
-  if (const std::optional<std::string_view> line1 = source.PeekFirstLine()) {
+  const std::string extractName =
+      plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
+  const std::optional<std::string_view> line1 = source.PeekFirstLine();
+  // Line 1 cannot be read: the file fails before any extract is begun. An
+  // extract it would have added to lacks its records.
+  if (source.Error()) {
+    const bool addsTo = extract_ && extract_->IsTarget(extractName);
+    return RunStop{RunStop::Kind::IoError, source.Error()->message,
+                   addsTo ? Utf8ToCp932ForDisplay(extractName) : std::string()};
+  }
+  if (line1) {
     const LayoutCounts found = CountsOfLineOne(*line1, layout_.headingKind);
     const LayoutCounts chosen = CountsOf(layout_);
     if (found != chosen) {
@@ -372,13 +389,17 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     }
   }
 
-  const std::string extractName =
-      plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
   bool appending = false;
   if (auto stop = TakeExtract(extractName, appending)) return *stop;
   LineWriter& extract = extractWriter_;
-  if (auto error = extract_->OpenWriter(extract, appending))
+  if (auto error = extract_->OpenWriter(extract, appending)) {
+    // Nothing of this run is in a new extract: the older file stays.
+    if (!appending) {
+      extract_->Discard();
+      extract_.reset();
+    }
     return RunStop{RunStop::Kind::IoError, error->message};
+  }
   record_.previousExtractFile = extractName;
   const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
   windows_.ListLine(ExtractNameLineLabel() + extractShown);
@@ -456,6 +477,7 @@ std::optional<RunStop> SeriesRun::CommitExtract() {
   }
   const std::string shown = Utf8ToCp932ForDisplay(extract_->Name());
   std::optional<std::string> kept = extract_->KeptName();
+  keptCutShort_ = kept.has_value();
   if (kept) kept = Utf8ToCp932ForDisplay(*kept);
   extract_.reset();
   return RunStop{RunStop::Kind::IoError, ExtractNotReplacedMessage(error->message, shown, kept)};

@@ -37,8 +37,7 @@ std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_vi
                                       const std::optional<std::string>& keptName) {
   static const std::string notReplaced = Sj("** 次の抽出ﾌｧｲﾙを置き換えられませんでした：");
   static const std::string kept = Sj("** 抽出したﾚｺｰﾄﾞは次のﾌｧｲﾙにあります：");
-  static const std::string lost =
-      Sj("** 抽出したﾚｺｰﾄﾞは残せませんでした（書き込み中のﾌｧｲﾙがﾌｫﾙﾀﾞごとなくなりました）。");
+  static const std::string lost = Sj("** 抽出したﾚｺｰﾄﾞは残せませんでした。");
   std::string text(errorText);
   text += "\r\n" + notReplaced + "\r\n";
   text += extractName;
@@ -46,6 +45,11 @@ std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_vi
     text += "\r\n" + kept + "\r\n" + *keptName;
   else
     text += "\r\n" + lost;
+  return text;
+}
+
+const std::string& KeptRecordsCutShortNote() {
+  static const std::string text = Sj("** そのﾌｧｲﾙのﾚｺｰﾄﾞは途中までです。");
   return text;
 }
 

@@ -22,6 +22,9 @@ std::string IncompleteExtractMessage(std::string_view errorText, std::string_vie
 // or, without one, could not be kept.
 std::string ExtractNotReplacedMessage(std::string_view errorText, std::string_view extractName,
                                       const std::optional<std::string>& keptName);
+// After the records kept in a temporary file, when the run stopped before
+// its source was cut to the end.
+const std::string& KeptRecordsCutShortNote();
 // The source file `sourceName` changed while the run read it (written to,
 // cut short or grown): what was read of it may be torn.
 std::string SourceChangedMessage(std::string_view sourceName);

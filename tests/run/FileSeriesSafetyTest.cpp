@@ -211,16 +211,33 @@ TEST_F(FileSeriesSafetyTest, ExtractThatCannotReplaceTheOlderFile) {
   };
   const std::vector<Case> cases{
       {"a folder in the way", "out.csv", [] { std::filesystem::create_directories("out.csv/inside"); }, true},
-#ifndef _WIN32  // Windows keeps a folder from going while a file in it is open
+#ifndef _WIN32  // Windows removes a file (and its folder) only once no one holds it open
       {"the folder removed", "sub/out.csv", [] { std::filesystem::remove_all("sub"); }, false},
+      // The second file's records go on into the file made for the run,
+      // not into a new file of that name.
+      {"the temporary file removed after the first file", "out.csv",
+       [] {
+         for (const auto& entry : std::filesystem::directory_iterator("."))
+           if (entry.path().extension() == ".sifta-tmp") std::filesystem::remove(entry.path());
+       },
+       false},
 #endif
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteBytes("data.csv", kSource);
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+      if (entry.path().extension() == ".sifta-tmp" || entry.path().filename() == "out.csv" ||
+          entry.path().filename() == "sub")
+        std::filesystem::remove_all(entry.path());
+    WriteBytes("data1.csv", kSource);
+    WriteBytes("data2.csv", kSource);
     Meddling blocked;
-    blocked.atFileDone = c.meddle;
-    EXPECT_EQ(RunExtraction(Everything("data.csv", c.extract), Layout("data.csv"), blocked, record),
+    blocked.entries = {LastEntry("1", "2")};
+    int done = 0;
+    blocked.atFileDone = [&] {
+      if (++done == 1) c.meddle();
+    };
+    EXPECT_EQ(RunExtraction(Everything("data@.csv", c.extract), Layout("data1.csv"), blocked, record),
               RunOutcome::Failed);
     ASSERT_EQ(blocked.messages.size(), 1u);
     const std::string& message = blocked.messages[0];
@@ -231,12 +248,15 @@ TEST_F(FileSeriesSafetyTest, ExtractThatCannotReplaceTheOlderFile) {
     if (c.kept) {
       ASSERT_NE(message.find(kept), std::string::npos) << message;
       // The records the run reported are where the message says.
-      EXPECT_EQ(ReadBytes(message.substr(message.find(kept) + kept.size())), kSource);
+      EXPECT_EQ(ReadBytes(message.substr(message.find(kept) + kept.size())),
+                CsvText({"ID,ｾﾙ1", "A,1", "B,2", "A,1", "B,2"}));
     } else {
       EXPECT_NE(message.find("** 抽出したﾚｺｰﾄﾞは残せませんでした"), std::string::npos) << message;
       EXPECT_EQ(message.find("sifta-tmp"), std::string::npos) << message;
+      for (const auto& entry : std::filesystem::recursive_directory_iterator("."))
+        EXPECT_NE(entry.path().extension(), ".sifta-tmp") << entry.path();
     }
-    EXPECT_EQ(ReadBytes("data.csv"), kSource);
+    EXPECT_EQ(ReadBytes("data1.csv"), kSource);
   }
 }
 

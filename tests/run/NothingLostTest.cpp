@@ -275,6 +275,7 @@ TEST_F(NothingLostTest, TheTemporaryFileIsNeverAFileThatWasThere) {
 // refused; a name a temporary file once had is only a name.
 TEST_F(NothingLostTest, AnotherRunsTemporaryOrClaimFileIsNoExtract) {
   WriteSeries();
+  WriteBytes("out.csv.sifta-lock", "");  // left by a run that was killed: taken over, and left
   auto begun = ExtractFile::Begin("out.csv");
   ASSERT_TRUE(std::holds_alternative<std::unique_ptr<ExtractFile>>(begun));
   ExtractFile& other = *std::get<std::unique_ptr<ExtractFile>>(begun);
@@ -287,7 +288,7 @@ TEST_F(NothingLostTest, AnotherRunsTemporaryOrClaimFileIsNoExtract) {
     if (entry.path().extension() == ".sifta-tmp") temporary = entry.path().filename().string();
   ASSERT_FALSE(temporary.empty());
 
-  for (const std::string& extract : {temporary, std::string("out.csv.sifta-lock")}) {
+  for (const std::string& extract : {temporary, std::string("out.csv.sifta-lock"), std::string("out.csv")}) {
     SCOPED_TRACE(extract);
     const auto before = Files();
     FakeWindows windows;
@@ -304,7 +305,7 @@ TEST_F(NothingLostTest, AnotherRunsTemporaryOrClaimFileIsNoExtract) {
   EXPECT_EQ(ReadBytes("out.csv"), "the other run's\r\n");
   EXPECT_EQ(ReadBytes("out.csv.sifta-tmp"), Numbered("b", 3));
   fs::remove("out.csv.sifta-tmp");
-  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{"./out.csv.sifta-lock"});
 }
 
 }  // namespace

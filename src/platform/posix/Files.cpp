@@ -205,6 +205,14 @@ std::optional<SystemError> File::Truncate() {
   return std::nullopt;
 }
 
+std::optional<SystemError> File::Duplicate(File& into) const {
+  into.Close();
+  const int fd = ::fcntl(Descriptor(handle_), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return ErrorFromErrno(errno);
+  into.handle_ = fd;
+  return std::nullopt;
+}
+
 void File::TakePermissionsOf(const std::filesystem::path& like) {
   struct stat info;
   if (::stat(like.c_str(), &info) == 0 && S_ISREG(info.st_mode))

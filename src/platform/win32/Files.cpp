@@ -322,6 +322,16 @@ std::optional<SystemError> File::Truncate() {
   return std::nullopt;
 }
 
+std::optional<SystemError> File::Duplicate(File& into) const {
+  into.Close();
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  if (!DuplicateHandle(GetCurrentProcess(), AsHandle(handle_), GetCurrentProcess(), &copy, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS))
+    return LastError();
+  into.handle_ = reinterpret_cast<std::intptr_t>(copy);
+  return std::nullopt;
+}
+
 void File::TakePermissionsOf(const std::filesystem::path&) {}
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
