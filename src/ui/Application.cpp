@@ -1,8 +1,10 @@
 #include "ui/Application.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QHelpEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -51,13 +53,28 @@ class HintTimeFilter final : public QObject {
 }  // namespace
 
 void SetUpApplication(QApplication& app) {
+  // Qt's Japanese texts (はい(&Y), いいえ(&N), the print dialogs): beside the
+  // program where a package put them, else in the Qt installation.
+  const QString besideProgram = QCoreApplication::applicationDirPath();
   auto* translator = new QTranslator(&app);
-  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(translator);
-  } else {
-    delete translator;
+  bool loaded = false;
+  for (const QString& folder : {besideProgram + QStringLiteral("/translations"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    loaded = translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                              QStringLiteral("_"), folder);
+    if (loaded) break;
   }
+  if (loaded)
+    QApplication::installTranslator(translator);
+  else
+    delete translator;
+
+  // Fonts shipped beside the program (IPA fonts, of the metrics of the
+  // Windows Japanese fonts) stand in where the Windows ones are missing: a
+  // Windows without its Japanese fonts, or Wine.
+  const QDir fonts(besideProgram + QStringLiteral("/fonts"));
+  for (const QString& file : fonts.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+    QFontDatabase::addApplicationFont(fonts.filePath(file));
 
   // The windows name the Windows font families; IPA fonts share their metrics,
   // so fixed-pitch columns line up as they do there.

@@ -6,9 +6,12 @@ class QApplication;
 
 namespace sifta {
 
-// Loads Qt's Japanese translations, maps "ＭＳ ゴシック", "ＭＳ Ｐゴシック" and
-// "ＭＳ 明朝" to installed Japanese fonts, and installs the hint timing (500 ms
-// before a hint shows, the display time of SetHintDisplayTime).
+// Loads Qt's Japanese translations (from translations/ beside the program,
+// else from the Qt installation), adds the fonts of fonts/ beside the
+// program, maps "ＭＳ ゴシック", "ＭＳ Ｐゴシック" and "ＭＳ 明朝" to Japanese
+// fonts of the same metrics where those are missing, and installs the hint
+// timing (500 ms before a hint shows, the display time of
+// SetHintDisplayTime).
 void SetUpApplication(QApplication& app);
 
 // How long a hint stays shown, for the whole application (2500 ms at start).

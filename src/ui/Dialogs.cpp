@@ -1,6 +1,7 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -47,7 +48,7 @@ class QtDialogs final : public Dialogs {
                                       const QString& folder) override {
     const QString path = QFileDialog::getOpenFileName(parent, QString(), folder, FilterForQt(filter));
     if (path.isEmpty()) return std::nullopt;
-    return path;
+    return QDir::toNativeSeparators(path);
   }
 
   std::optional<QString> SaveFileName(QWidget* parent, const QString& filter,
@@ -56,7 +57,7 @@ class QtDialogs final : public Dialogs {
                                                       filter.isEmpty() ? QString() : FilterForQt(filter),
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
-    return path;
+    return QDir::toNativeSeparators(path);
   }
 };
 

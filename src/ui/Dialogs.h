@@ -27,7 +27,8 @@ class Dialogs {
   virtual Answer Question(QWidget* parent, const QString& text, bool withCancel, const QString& caption = {},
                           const QString& yesText = {}, const QString& noText = {}) = 0;
   // The open and save dialogs, shown in `folder` (the current folder when it
-  // is empty): the chosen path, or nothing when cancelled. A filter is
+  // is empty): the chosen path with the system's separators (backslashes on
+  // Windows, as the user types them), or nothing when cancelled. A filter is
   // "description|pattern" as the windows state it.
   virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                               const QString& folder) = 0;

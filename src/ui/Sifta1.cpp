@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -143,12 +144,13 @@ void TForm1::BuildControls() {
   Label6 = MakeLabel(GroupBox5, "Label6", "抽出レコード数：", 201, 62);
   Edit3 = MakeEdit(GroupBox5, "Edit3", 285, 58, 80, 20);
   Label7 = MakeLabel(GroupBox5, "Label7", "始め時間：", 375, 28);
-  // The time fields are 8 pixels wider than 56: the IPA proportional font's
-  // digits are wider than those of the font the layout was made for, and
-  // " hh:mm:ss" would not fit.
-  Edit4 = MakeEdit(GroupBox5, "Edit4", 433, 24, 64, 20);
+  // The time fields are 12 pixels wider than 56: the IPA proportional font's
+  // digits are wider than those of the font the layout was made for (on
+  // Windows, where its glyphs are not hinted, wider still), and " hh:mm:ss"
+  // would not fit. They still end within GroupBox5.
+  Edit4 = MakeEdit(GroupBox5, "Edit4", 433, 24, 68, 20);
   Label8 = MakeLabel(GroupBox5, "Label8", "終り時間：", 375, 60);
-  Edit5 = MakeEdit(GroupBox5, "Edit5", 433, 56, 64, 20);
+  Edit5 = MakeEdit(GroupBox5, "Edit5", 433, 56, 68, 20);
 
   Button7 = MakeButton(this, "Button7", "元ﾌｧｲﾙ情報表示", 480, 32, 117, 25);
   Button8 = MakeButton(this, "Button8", "抽出ﾌｧｲﾙ情報表示", 480, 72, 117, 25);
@@ -240,7 +242,7 @@ std::optional<QString> TForm1::DroppedFile(const QMimeData* data) {
     refusal = window_messages::kDropOneFile;
   else if (!urls.front().isLocalFile() || QFileInfo(urls.front().toLocalFile()).isDir())
     refusal = window_messages::kDropNoFolder;
-  if (refusal == nullptr) return urls.front().toLocalFile();
+  if (refusal == nullptr) return QDir::toNativeSeparators(urls.front().toLocalFile());
   Dialogs::Current().Beep();
   Dialogs::Current().Information(this, Ui(refusal));
   return std::nullopt;

@@ -30,6 +30,9 @@ class DialogsTest : public QObject {
     QCOMPARE(sifta::FilterForQt(sifta::Ui("すべてのファイル|*.*")), sifta::Ui("すべてのファイル (*)"));
     QCOMPARE(sifta::FilterForQt(sifta::Ui("条件ファイル|*.json|すべてのファイル|*.*")),
              sifta::Ui("条件ファイル (*.json);;すべてのファイル (*)"));
+#ifdef Q_OS_WIN
+    QSKIP("Windows shows its own file dialog, whose list Qt does not hold: the filter above is what it gets");
+#endif
 
     QStringList listed;
     QTimer poll;

@@ -93,9 +93,9 @@ class Sifta1Test : public QObject {
     row("Label6", "GroupBox5", {201, 62, 0, 0}, "抽出レコード数：");
     row("Edit3", "GroupBox5", {285, 58, 80, 20}, "");
     row("Label7", "GroupBox5", {375, 28, 0, 0}, "始め時間：");
-    row("Edit4", "GroupBox5", {433, 24, 64, 20}, "");  // " hh:mm:ss" fits
+    row("Edit4", "GroupBox5", {433, 24, 68, 20}, "");  // " hh:mm:ss" fits
     row("Label8", "GroupBox5", {375, 60, 0, 0}, "終り時間：");
-    row("Edit5", "GroupBox5", {433, 56, 64, 20}, "");
+    row("Edit5", "GroupBox5", {433, 56, 68, 20}, "");
     row("Label10", "Form1", {520, 504, 0, 0}, "ヒント時間調整\nは右クリックで");
   }
 
@@ -158,12 +158,16 @@ class Sifta1Test : public QObject {
     }
     // The widest texts a run writes fit their fields (frame and margins aside).
     const auto fits = [](QLineEdit* edit, const char* text) {
-      return QFontMetrics(edit->font()).horizontalAdvance(QLatin1String(text)) <= edit->width() - 6;
+      const int width = QFontMetrics(edit->font()).horizontalAdvance(QLatin1String(text));
+      QVERIFY2(width <= edit->width() - 6, qPrintable(QStringLiteral("%1: %2 pixels of text in %3 - 6")
+                                                          .arg(edit->objectName())
+                                                          .arg(width)
+                                                          .arg(edit->width())));
     };
-    QVERIFY(fits(Form1->Edit4, " 23:59:59"));
-    QVERIFY(fits(Form1->Edit5, " 23:59:59"));
-    QVERIFY(fits(Form1->Edit6, " 99,999,999"));
-    QVERIFY(fits(Form1->Edit3, " 99,999,999"));
+    fits(Form1->Edit4, " 23:59:59");
+    fits(Form1->Edit5, " 23:59:59");
+    fits(Form1->Edit6, " 99,999,999");
+    fits(Form1->Edit3, " 99,999,999");
     // The proportional font is not.
     const QFontMetrics proportional(Form1->font());
     QVERIFY(proportional.horizontalAdvance(QStringLiteral("i")) <
