@@ -4,45 +4,13 @@
 #include <cstring>
 #include <memory>
 
+#include "scan/ByteCount.h"
 #include "scan/Cp932.h"
 #include "scan/Scanning.h"
-#include "scan/Simd.h"
-
-#if SIFTA_X86_SIMD
-#include <emmintrin.h>
-#endif
 
 namespace sifta {
 
 namespace {
-
-// Number of CR bytes in [from, to).
-std::int64_t CountCarriageReturns(const char* from, const char* to) {
-  std::int64_t n = 0;
-#if SIFTA_X86_SIMD
-  // 64 bytes a round: each compare gives 0xFF (-1) per CR byte, so a round
-  // adds at most 4 to a byte counter; 63 rounds stay below 256, then the
-  // counters are summed into n.
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i zero = _mm_setzero_si128();
-  while (to - from >= 64) {
-    const size_t rounds = std::min<size_t>(static_cast<size_t>(to - from) / 64, 63);
-    __m128i counts = zero;
-    for (size_t i = 0; i < rounds; ++i, from += 64) {
-      const auto* v = reinterpret_cast<const __m128i*>(from);
-      const __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(v), cr);
-      const __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(v + 1), cr);
-      const __m128i c = _mm_cmpeq_epi8(_mm_loadu_si128(v + 2), cr);
-      const __m128i d = _mm_cmpeq_epi8(_mm_loadu_si128(v + 3), cr);
-      counts = _mm_sub_epi8(counts, _mm_add_epi8(_mm_add_epi8(a, b), _mm_add_epi8(c, d)));
-    }
-    const __m128i sums = _mm_sad_epu8(counts, zero);
-    n += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
-  }
-#endif
-  for (; from < to; ++from) n += *from == '\r';
-  return n;
-}
 
 // The items of a line one after the other, delimited exactly as
 // LocateItems(line, 1, n, n) delimits item n, in one pass over the line.
@@ -94,7 +62,7 @@ std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& pa
     const char* eof = static_cast<const char*>(std::memchr(from, '\x1A', static_cast<size_t>(n)));
     const char* to = eof ? eof : from + n;
     if (to > from) {
-      lines += CountCarriageReturns(from, to);
+      lines += static_cast<std::int64_t>(CountByte({from, static_cast<std::size_t>(to - from)}, '\r'));
       const char last = to[-1];
       const bool lfOfCrLf = last == '\n' && (to - from >= 2 ? to[-2] == '\r' : afterCr);
       lineOpen = last != '\r' && !lfOfCrLf;
