@@ -23,10 +23,7 @@
 #include <variant>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "TerminalWindows.h"
-#include "conditions/BatchConditionsWriter.h"
 #include "conditions/BatchRequest.h"
 #include "inspect/FileLayout.h"
 #include "inspect/TextFile.h"
@@ -51,23 +48,16 @@ int Usage() {
 }
 
 int Run(const std::string& argument, const RunOptions& options) {
-  const char* conditionsPath = argument.c_str();  // UTF-8
-  auto content = ReadConditionsFile(platform::PathFromUtf8(argument));
-  if (const auto* error = std::get_if<IoError>(&content)) {
+  auto loaded = LoadConditionsFile(platform::PathFromUtf8(argument));
+  if (const auto* error = std::get_if<IoError>(&loaded)) {
     Say(error->message);
     return kIoError;
   }
-  auto parsed = ParseConditionsText(std::get<std::string>(content));
-  if (const auto* fault = std::get_if<RequestFault>(&parsed)) {
-    std::fprintf(stderr, "sifta-batch: %s: %s\n", conditionsPath, fault->what.c_str());
+  if (const auto* fault = std::get_if<RequestFault>(&loaded)) {
+    std::fprintf(stderr, "sifta-batch: %s: %s\n", argument.c_str(), fault->what.c_str());
     return kUsage;
   }
-  auto read = ReadBatchRequest(std::get<nlohmann::json>(parsed));
-  if (const auto* fault = std::get_if<RequestFault>(&read)) {
-    std::fprintf(stderr, "sifta-batch: %s: %s\n", conditionsPath, fault->what.c_str());
-    return kUsage;
-  }
-  BatchRequest& request = std::get<BatchRequest>(read);
+  BatchRequest& request = std::get<BatchRequest>(loaded);
 
   // The source choice: a file named with @ cannot be chosen.
   FileLayout layout;
@@ -78,17 +68,9 @@ int Run(const std::string& argument, const RunOptions& options) {
     }
     LayoutResult result = ReadFileLayout(platform::PathFromUtf8(request.layoutPath),
                                          [&request] { return request.headingAnswer; });
-    if (std::holds_alternative<LayoutCancelled>(result)) {
-      Say(HeadingQuestionCancelledMessage());
-      return kRefused;
-    }
-    if (std::holds_alternative<LayoutNoData>(result)) {
-      Say(SourceHasNoDataMessage());
-      return kRefused;
-    }
-    if (const auto* error = std::get_if<IoError>(&result)) {
-      Say(error->message);
-      return kIoError;
+    if (const std::optional<LayoutRefusal> refusal = LayoutRefusalOf(result)) {
+      Say(refusal->message);
+      return refusal->ioError ? kIoError : kRefused;
     }
     layout = std::get<FileLayout>(result);
   }

@@ -220,19 +220,6 @@ void DropEmptyRowsAtEnd(ExtractionConditions& conditions) {
   DropAtEnd(conditions.codeRows);
 }
 
-std::variant<std::string, IoError> ReadConditionsFile(const std::filesystem::path& path) {
-  platform::File file;
-  if (auto error = file.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
-  std::string bytes;
-  char block[1 << 16];
-  for (;;) {
-    const platform::File::ReadResult read = file.Read(block, sizeof block);
-    if (read.error) return DescribeIoError(*read.error, path);
-    if (read.bytes == 0) return bytes;
-    bytes.append(block, read.bytes);
-  }
-}
-
 std::optional<IoError> SaveConditionsFile(const std::filesystem::path& path, std::string_view text) {
   platform::File file;
   if (auto error = file.Open(path, platform::File::Access::Create)) return DescribeIoError(*error, path);

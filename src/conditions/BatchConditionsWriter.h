@@ -30,9 +30,6 @@ std::variant<std::string, RequestFault> WriteBatchConditions(const BatchRequest&
 // count them).
 void DropEmptyRowsAtEnd(ExtractionConditions& conditions);
 
-// A conditions file read whole, or the message of its input/output error.
-std::variant<std::string, IoError> ReadConditionsFile(const std::filesystem::path& path);
-
 // `text` written as the file `path` (replaced when it exists).
 std::optional<IoError> SaveConditionsFile(const std::filesystem::path& path, std::string_view text);
 

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/Files.h"
 #include "scan/Cp932.h"
 #include "scan/Scanning.h"
 
@@ -330,6 +331,24 @@ std::variant<BatchRequest, RequestFault> ReadBatchRequest(const nlohmann::json& 
   } catch (const Fault& fault) {
     return RequestFault{fault.what};
   }
+}
+
+std::variant<BatchRequest, IoError, RequestFault> LoadConditionsFile(const std::filesystem::path& path) {
+  platform::File file;
+  if (auto error = file.Open(path, platform::File::Access::Read)) return DescribeIoError(*error, path);
+  std::string content;
+  char block[1 << 16];
+  for (;;) {
+    const platform::File::ReadResult read = file.Read(block, sizeof block);
+    if (read.error) return DescribeIoError(*read.error, path);
+    if (read.bytes == 0) break;
+    content.append(block, read.bytes);
+  }
+  auto parsed = ParseConditionsText(content);
+  if (auto* fault = std::get_if<RequestFault>(&parsed)) return std::move(*fault);
+  auto read = ReadBatchRequest(std::get<nlohmann::json>(parsed));
+  if (auto* fault = std::get_if<RequestFault>(&read)) return std::move(*fault);
+  return std::move(std::get<BatchRequest>(read));
 }
 
 }  // namespace sifta::batch

@@ -3,6 +3,7 @@
 // exactly as typed text does in the window; rows are the grid rows in order.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "inspect/FileLayout.h"
+#include "inspect/TextFile.h"
 #include "run/ExtractionConditions.h"
 #include "run/SubstitutionRules.h"
 
@@ -41,6 +43,10 @@ struct RequestFault {
 };
 
 std::variant<BatchRequest, RequestFault> ReadBatchRequest(const nlohmann::json& document);
+
+// A conditions file read, parsed and checked: the request; the input/output
+// error of reading it; or what is wrong with it.
+std::variant<BatchRequest, IoError, RequestFault> LoadConditionsFile(const std::filesystem::path& path);
 
 // The JSON document of a conditions file's text: `//` comments allowed, a
 // key given twice in one object refused (naming it), as is text that is no

@@ -74,6 +74,10 @@ std::string LayoutDiffersMessage(std::string_view sourceName, bool rid, int foun
   return text;
 }
 
+IoError OutOfMemoryError() {
+  return IoError{Sj("メモリが足りません。ほかのプログラムを閉じてから、もう一度実行してください。")};
+}
+
 std::string CancelledRunMessage(std::string_view extractName) {
   static const std::string cancelled = Sj("** キャンセルしました。");
   return IncompleteExtractMessage(cancelled, extractName);
@@ -187,6 +191,14 @@ const std::string& PlaceholderInChosenFileMessage() {
   static const std::string text =
       Sj("** この段階では＠を指定できません。\r    最初に処理するﾌｧｲﾙを指定してください。");
   return text;
+}
+
+std::optional<LayoutRefusal> LayoutRefusalOf(const LayoutResult& result) {
+  if (std::holds_alternative<LayoutCancelled>(result))
+    return LayoutRefusal{HeadingQuestionCancelledMessage()};
+  if (std::holds_alternative<LayoutNoData>(result)) return LayoutRefusal{SourceHasNoDataMessage()};
+  if (const auto* error = std::get_if<IoError>(&result)) return LayoutRefusal{error->message, true};
+  return std::nullopt;
 }
 
 }  // namespace sifta

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "inspect/FileLayout.h"
+#include "inspect/TextFile.h"
+
 namespace sifta {
 
 // Run end: "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。"
@@ -32,6 +35,8 @@ std::string SourceChangedMessage(std::string_view sourceName);
 // of RID items, `rid`) than the file chosen for the layout: `found` there,
 // `chosen` in the chosen file.
 std::string LayoutDiffersMessage(std::string_view sourceName, bool rid, int found, int chosen);
+// The run (or the reading of a file) ran out of memory.
+IoError OutOfMemoryError();
 // The batch driver after a cancel: the extract file `extractName` (code page
 // 932) holds only the records written before it.
 std::string CancelledRunMessage(std::string_view extractName);
@@ -67,5 +72,14 @@ const std::string& EntryNotFileNameMessage();    // bytes that cannot be part of
 const std::string& HeadingQuestionCancelledMessage();
 const std::string& SourceHasNoDataMessage();
 const std::string& PlaceholderInChosenFileMessage();
+
+// Why the layout of the chosen file was not read, as the user is told: the
+// message, and whether it is an input/output error (an error box, exit
+// status 2) rather than a refusal. Nothing when the layout was read.
+struct LayoutRefusal {
+  std::string message;
+  bool ioError = false;
+};
+std::optional<LayoutRefusal> LayoutRefusalOf(const LayoutResult& result);
 
 }  // namespace sifta

@@ -17,8 +17,6 @@
 #include <QUrl>
 #include <variant>
 
-#include <nlohmann/json.hpp>
-
 #include "conditions/BatchConditionsWriter.h"
 #include "conditions/BatchRequest.h"
 #include "inspect/FileInspection.h"
@@ -337,28 +335,21 @@ void TForm1::TakeSourceFile(const QString& path) {
       sifta::FilePath(path), [this] { return AskHeadingKind(); },
       [this](sifta::HeadingKind kind) { Tabs->SetHeadingKind(kind); });
 
-  if (const auto* layout = std::get_if<sifta::FileLayout>(&result)) {
-    TakeLayout(*layout);
-    return;
-  }
-  if (std::holds_alternative<sifta::LayoutCancelled>(result)) {
-    Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, sifta::FromSj(sifta::HeadingQuestionCancelledMessage()));
-    Edit1->clear();
-    return;
-  }
+  const std::optional<sifta::LayoutRefusal> refusal = sifta::LayoutRefusalOf(result);
+  if (!refusal) return TakeLayout(std::get<sifta::FileLayout>(result));
+  if (std::holds_alternative<sifta::LayoutCancelled>(result)) Edit1->clear();
   if (const auto* noData = std::get_if<sifta::LayoutNoData>(&result)) {
     // The new file's name, kind, heading and counts; the first record stays.
     std::string firstRecord = std::move(layout_.firstRecord);
     layout_ = noData->layout;
     layout_.firstRecord = std::move(firstRecord);
     layoutChosen_ = true;
-    Dialogs::Current().Beep();
-    Dialogs::Current().Information(this, sifta::FromSj(sifta::SourceHasNoDataMessage()));
-    return;
   }
   Dialogs::Current().Beep();
-  Dialogs::Current().Error(this, sifta::FromSj(std::get<sifta::IoError>(result).message));
+  if (refusal->ioError)
+    Dialogs::Current().Error(this, sifta::FromSj(refusal->message));
+  else
+    Dialogs::Current().Information(this, sifta::FromSj(refusal->message));
 }
 
 void TForm1::TakeLayout(const sifta::FileLayout& layout) {
@@ -543,19 +534,15 @@ void TForm1::N4Click() {
   conditionsName_ = *chosen;
 
   // Everything is checked before any control changes.
-  const auto content = sifta::batch::ReadConditionsFile(sifta::FilePath(*chosen));
-  if (const auto* error = std::get_if<sifta::IoError>(&content)) {
+  const auto loaded = sifta::batch::LoadConditionsFile(sifta::FilePath(*chosen));
+  if (const auto* error = std::get_if<sifta::IoError>(&loaded)) {
     Dialogs::Current().Beep();
     Dialogs::Current().Error(this, sifta::FromSj(error->message));
     return;
   }
-  const auto parsed = sifta::batch::ParseConditionsText(std::get<std::string>(content));
-  if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&parsed))
+  if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&loaded))
     return RefuseConditions(QString::fromStdString(fault->what));
-  const auto read = sifta::batch::ReadBatchRequest(std::get<nlohmann::json>(parsed));
-  if (const auto* fault = std::get_if<sifta::batch::RequestFault>(&read))
-    return RefuseConditions(QString::fromStdString(fault->what));
-  const sifta::batch::BatchRequest& request = std::get<sifta::batch::BatchRequest>(read);
+  const sifta::batch::BatchRequest& request = std::get<sifta::batch::BatchRequest>(loaded);
   const sifta::ExtractionConditions& conditions = request.conditions;
   for (const auto& [field, rows] :
        {std::pair{"rid.rows", conditions.ridRows.size()}, std::pair{"cells.rows", conditions.cellRows.size()},
@@ -578,13 +565,11 @@ void TForm1::N4Click() {
         sifta::platform::PathFromUtf8(request.layoutPath), [this] { return AskHeadingKind(); });
     const auto* layout = std::get_if<sifta::FileLayout>(&result);
     if (!layout) {
-      QString reason;
-      if (std::holds_alternative<sifta::LayoutCancelled>(result))
-        reason = Ui(window_messages::kHeadingNotAnswered);
-      else if (std::holds_alternative<sifta::LayoutNoData>(result))
-        reason = sifta::FromSj(sifta::SourceHasNoDataMessage());
-      else
-        reason = sifta::FromSj(std::get<sifta::IoError>(result).message);
+      // Opening conditions asks the heading question anew: its own words
+      // when it is cancelled.
+      const QString reason = std::holds_alternative<sifta::LayoutCancelled>(result)
+                                 ? Ui(window_messages::kHeadingNotAnswered)
+                                 : sifta::FromSj(sifta::LayoutRefusalOf(result)->message);
       Dialogs::Current().Beep();
       Dialogs::Current().Information(this,
                                      reason + QLatin1Char('\n') + Ui(window_messages::kConditionsNotOpened));
