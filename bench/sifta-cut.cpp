@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 
 class NoEvents : public sifta::ServiceHook {
  public:
-  void ServicePendingEvents() override {}
+  bool ServicePendingEvents() override { return false; }
 };
 
 template <typename PerLine>
@@ -86,11 +86,10 @@ int main(int argc, char** argv) {
   sifta::LineReader reader;
   sifta::LineWriter writer;
   if (reader.Open(path) || writer.Open("/dev/null", sifta::LineWriter::Mode::Create)) return 2;
-  const bool cancel = false;
   NoEvents events;
   const auto start = Clock::now();
   const sifta::FileRunResult result =
-      sifta::ProcessSourceFile(plan, sifta::HeadingKind::Standard, reader, writer, false, cancel, events);
+      sifta::ProcessSourceFile(plan, sifta::HeadingKind::Standard, reader, writer, false, events);
   writer.Close();
   Report("ProcessSourceFile", std::chrono::duration<double>(Clock::now() - start).count(), reader.Consumed());
   std::printf("records %lld written %lld (%zu)\n", static_cast<long long>(result.sourceRecords),

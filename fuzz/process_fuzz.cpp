@@ -30,8 +30,9 @@ namespace {
 class Hook : public sifta::ServiceHook {
  public:
   Hook(bool& cancel, int cancelAt) : cancel_(cancel), cancelAt_(cancelAt) {}
-  void ServicePendingEvents() override {
+  bool ServicePendingEvents() override {
     if (++calls == cancelAt_) cancel_ = true;
+    return cancel_;
   }
   int calls = 0;
 
@@ -271,19 +272,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(!writer.Open(extract.Path(),
                        appending ? sifta::LineWriter::Mode::Append : sifta::LineWriter::Mode::Create),
           what);
-    got = sifta::ProcessSourceFile(plan, layout->headingKind, reader, writer, appending, cancel, hook);
+    got = sifta::ProcessSourceFile(plan, layout->headingKind, reader, writer, appending, hook);
     CHECK(!writer.Close(), what);
   }
   CHECK(fuzz::LowestFreeDescriptor() == freeBefore, what + ": a descriptor was left open");
-  CHECK(!got.failure, what + ": failure " + got.failure->message);
+  CHECK(!got.Failure(), what + ": failure " + got.Failure()->message);
   const std::string file = extract.Get();
   const std::string wantFile = (appending ? kPrior : std::string()) + want.file;
   CHECK(file == wantFile,
         what + "\nwritten \"" + Printable(file) + "\"\nwant    \"" + Printable(wantFile) + "\"");
   CHECK(got.sourceRecords == want.sourceRecords && got.extractRecords == want.extractRecords &&
-            got.cancelled == want.cancelled && hook.calls == want.serviceCalls,
+            got.Cancelled() == want.cancelled && hook.calls == want.serviceCalls,
         what + "\ncounts " + std::to_string(got.sourceRecords) + "/" + std::to_string(got.extractRecords) +
-            " cancelled " + std::to_string(got.cancelled) + " serviced " + std::to_string(hook.calls) +
+            " cancelled " + std::to_string(got.Cancelled()) + " serviced " + std::to_string(hook.calls) +
             " want " + std::to_string(want.sourceRecords) + "/" + std::to_string(want.extractRecords) +
             " cancelled " + std::to_string(want.cancelled) + " serviced " +
             std::to_string(want.serviceCalls));

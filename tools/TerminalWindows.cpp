@@ -56,13 +56,6 @@ void TerminalWindows::Say(const std::string& cp932) {
   std::fflush(messages_);
 }
 
-void TerminalWindows::ShowMessage(const std::string& text) {
-  // The closing message asks for a button that a terminal does not have; the
-  // exit status says the run is done.
-  if (text == FinishedMessage()) return;
-  Say(text);
-}
-
 void TerminalWindows::RunRefused(const PlanError& error) { Say(error.message); }
 
 void TerminalWindows::ConversionRefused(const std::string& text) { Say(text); }
@@ -71,7 +64,13 @@ void TerminalWindows::ConversionRefused(const std::string& text) { Say(text); }
 // program as usual.
 void TerminalWindows::RunStarted(const std::string&) { platform::StartInterruptWatch(); }
 
-void TerminalWindows::RunEnded(const RunTotals&) { platform::StopInterruptWatch(); }
+// The closing message asks for a button that a terminal does not have; the
+// exit status says the run is done. The bytes left after an end mark are
+// told.
+void TerminalWindows::RunEnded(const RunTotals& totals) {
+  platform::StopInterruptWatch();
+  if (!totals.endedAtMark.empty()) Say(EndMarkNoticeMessage(totals.endedAtMark));
+}
 
 void TerminalWindows::RunFailed(const IoError& error) {
   platform::StopInterruptWatch();
@@ -97,22 +96,22 @@ std::optional<SubstitutionEntry> TerminalWindows::AskSubstitution(const std::str
   return std::nullopt;
 }
 
-void TerminalWindows::FileStarted(bool isSeries, const std::string& substitution, RunSignals& signals) {
-  signals_ = &signals;
+void TerminalWindows::FileStarted(bool isSeries, const std::string& substitution) {
   substitution_ = isSeries ? Cp932ToUtf8ForDisplay(substitution) : std::string();
   serviced_ = 0;
   started_ = drawn_ = std::chrono::steady_clock::now();
   lineDrawn_ = false;
-  if (platform::InterruptRequested()) signals.cancelRequest = true;
 }
 
-void TerminalWindows::ServicePendingEvents() {
-  if (platform::InterruptRequested()) signals_->cancelRequest = true;
-  if (++serviced_ % kRecordsPerClockCheck != 0 || !showProgress_) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (now - drawn_ < std::chrono::seconds(1)) return;
-  drawn_ = now;
-  DrawProgress();
+bool TerminalWindows::ServicePendingEvents() {
+  if (++serviced_ % kRecordsPerClockCheck == 0 && showProgress_) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - drawn_ >= std::chrono::seconds(1)) {
+      drawn_ = now;
+      DrawProgress();
+    }
+  }
+  return platform::InterruptRequested();
 }
 
 void TerminalWindows::DrawProgress() {
@@ -137,7 +136,6 @@ void TerminalWindows::FileDone(const FileRunResult&) {
     std::fflush(messages_);
   }
   lineDrawn_ = false;
-  signals_ = nullptr;
 }
 
 }  // namespace sifta::batch

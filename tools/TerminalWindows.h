@@ -30,15 +30,14 @@ class TerminalWindows : public WindowLayer {
   void ConversionRefused(const std::string& text) override;
   void RunStarted(const std::string& startTime) override;
   void ListLine(const std::string& line) override;
-  void FileStarted(bool isSeries, const std::string& substitution, RunSignals& signals) override;
+  void FileStarted(bool isSeries, const std::string& substitution) override;
   void FileDone(const FileRunResult& result) override;
-  void ServicePendingEvents() override;
+  // Ctrl-C is the cancel request.
+  bool ServicePendingEvents() override;
   void RunEnded(const RunTotals& totals) override;
   void RunFailed(const IoError& error) override;
   void RunStopped(const std::string& message) override;
   void RunAbandoned() override;
-  void Beep() override {}
-  void ShowMessage(const std::string& text) override;
 
   // The next entry of the conditions file, checked by the dialog's rules. No
   // entry left: the dialog is closed, the series ends. A refused entry: its
@@ -63,8 +62,7 @@ class TerminalWindows : public WindowLayer {
   int listError_ = 0;
 
   // Progress of the current file.
-  bool showProgress_;  // standard error is a terminal
-  RunSignals* signals_ = nullptr;
+  bool showProgress_;         // standard error is a terminal
   std::string substitution_;  // UTF-8, empty outside a series
   std::int64_t serviced_ = 0;
   std::chrono::steady_clock::time_point started_;

@@ -18,6 +18,11 @@ class ByteBuffer {
   ByteBuffer() = default;
   ByteBuffer(const ByteBuffer&) = delete;
   ByteBuffer& operator=(const ByteBuffer&) = delete;
+  ByteBuffer(ByteBuffer&& other) noexcept { swap(*this, other); }
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept {
+    swap(*this, other);
+    return *this;
+  }
   ~ByteBuffer() { std::free(data_); }
 
   char* data() { return data_; }

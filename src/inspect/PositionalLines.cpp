@@ -1,8 +1,10 @@
-// LineReader::ReadBlock: the lines that begin in one block of a file, read
-// by position, by the line rule of LineReader.
-#include <cstring>
+#include "inspect/PositionalLines.h"
 
-#include "inspect/TextFile.h"
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "inspect/LineEnds.h"
 
 namespace sifta {
 
@@ -79,24 +81,56 @@ class PositionedBytes {
 
 }  // namespace
 
-BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, ByteBuffer& into) const {
+PositionalLines::PositionalLines(const LineReader& reader, std::int64_t textStart)
+    : file_(reader.File()),
+      path_(reader.Path()),
+      blockSize_(reader.BlockSize()),
+      longestLine_(reader.LongestLine()),
+      textStart_(textStart),
+      nextBlock_(textStart) {}
+
+void PositionalLines::Next(LineChunk& chunk) {
+  chunk.offset = nextBlock_;
+  nextBlock_ += static_cast<std::int64_t>(blockSize_);
+  chunk.lines = {};
+  chunk.after = LinesGoOn::More;
+  chunk.error.reset();
+  chunk.toRead = true;
+}
+
+void PositionalLines::Read(LineChunk& chunk) const {
+  chunk.toRead = false;
   // Two bytes before the block tell whether a line begins at its first byte.
-  const std::int64_t from = std::max(textStart, offset - 2);
-  const auto own = static_cast<std::size_t>(offset - from);  // the block's first byte
-  const std::size_t stop = own + blockSize_;                 // the next block's first byte
-  PositionedBytes bytes(file_, from, into, blockSize_, stop + longestLine_ + 2);
+  const std::int64_t from = std::max(textStart_, chunk.offset - 2);
+  const auto own = static_cast<std::size_t>(chunk.offset - from);  // the block's first byte
+  const std::size_t stop = own + blockSize_;                       // the next block's first byte
+  PositionedBytes bytes(file_, from, chunk.input, blockSize_, stop + longestLine_ + 2);
   bytes.Have(stop);
 
-  BlockLines result;
+  LinesGoOn after = LinesGoOn::More;
+  std::optional<IoError> error;
+  std::string_view lines;
+  const auto finish = [&] {
+    chunk.lines = lines;
+    chunk.after = after;
+    chunk.error = std::move(error);
+  };
   const auto readError = [&] {
-    if (!result.error) result.error = DescribeIoError(*bytes.Error(), path_);
+    if (after != LinesGoOn::More) return;
+    after = LinesGoOn::ReadError;
+    error = DescribeIoError(*bytes.Error(), path_);
+  };
+  const auto tooLong = [&] {
+    if (after != LinesGoOn::More) return;
+    after = LinesGoOn::LineTooLong;
+    error = LineTooLong(path_, longestLine_);
   };
   if (bytes.Held() <= own) {  // the file ends, or reading fails, before the block
     if (bytes.Error())
       readError();
     else
-      result.textEnds = true;
-    return result;
+      after = LinesGoOn::TextEnds;
+    return finish();
   }
 
   // The first 0x1A of the block or after it ends the text (one before it
@@ -112,8 +146,9 @@ BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, By
     return mark != kNone ? mark : bytes.Held();
   };
   // Where the line after the CR at `cr` begins: after the LF that follows.
-  const auto after = [&](std::size_t cr) {
-    return bytes.Have(cr + 2) && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
+  const auto lineAfter = [&](std::size_t cr) {
+    bytes.Have(cr + 2);
+    return AfterLineEnd({bytes.Data(), bytes.Held()}, cr);
   };
   // Gives the lines [first, end), cut short before a line longer than
   // allowed, and what comes after them when `end` is the end of the text or
@@ -123,26 +158,23 @@ BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, By
     const std::size_t fit = first + FirstLineLongerThan({bytes.Data() + first, end - first}, longestLine_);
     if (fit < end) {
       end = fit;
-      result.error = LineTooLong(path_, longestLine_);
-    } else {
-      if (end == textEnd() && mark != kNone) {
-        result.textEnds = true;
-        result.markBeforeEnd = bytes.Have(mark + 2);
-      } else if (end == bytes.Held() && (bytes.Ended() || bytes.Error())) {
-        if (bytes.Error()) {
-          // A CR read last waits for the LF that may follow: reading on
-          // failed, so its line is cut short too.
-          if (end > first && bytes[end - 1] == '\r') {
-            const std::size_t cr = bytes.FindLast('\r', first, end - 1);
-            end = cr == kNone ? first : after(cr);
-          }
-          readError();
-        } else {
-          result.textEnds = true;
+      tooLong();
+    } else if (end == textEnd() && mark != kNone) {
+      after = bytes.Have(mark + 2) ? LinesGoOn::TextEndsAtMark : LinesGoOn::TextEnds;
+    } else if (end == bytes.Held() && (bytes.Ended() || bytes.Error())) {
+      if (bytes.Error()) {
+        // A CR read last waits for the LF that may follow: reading on
+        // failed, so its line is cut short too.
+        if (end > first && bytes[end - 1] == '\r') {
+          const std::size_t cr = bytes.FindLast('\r', first, end - 1);
+          end = cr == kNone ? first : lineAfter(cr);
         }
+        readError();
+      } else {
+        after = LinesGoOn::TextEnds;
       }
     }
-    result.lines = {bytes.Data() + first, end - first};  // last: reading on may move the buffer
+    lines = {bytes.Data() + first, end - first};  // last: reading on may move the buffer
   };
 
   // The first line that begins in the block.
@@ -156,25 +188,25 @@ BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, By
         if (mark == kNone && bytes.Error())
           readError();
         else
-          result.textEnds = true;
+          after = LinesGoOn::TextEnds;
       }
-      return result;
+      return finish();
     }
-    first = after(cr);
-    if (first >= stop) return result;
+    first = lineAfter(cr);
+    if (first >= stop) return finish();
   }
   if (first >= textEnd()) {
     give(first, first);
-    return result;
+    return finish();
   }
 
   // The last line that begins in the block begins after its last CR.
   const std::size_t blockText = std::min(stop, textEnd());
   const std::size_t lastCr = bytes.FindLast('\r', first, blockText);
-  const std::size_t last = lastCr == kNone ? first : after(lastCr);
+  const std::size_t last = lastCr == kNone ? first : lineAfter(lastCr);
   if (last >= stop || last >= textEnd()) {
     give(first, last);
-    return result;
+    return finish();
   }
   // It ends after the block: at its CR, at the end of the text, or cut
   // short by a read error. A line already longer than allowed is not read on.
@@ -183,25 +215,25 @@ BlockLines LineReader::ReadBlock(std::int64_t textStart, std::int64_t offset, By
     const std::size_t cr = bytes.Find('\r', scanned, end);
     if (cr != kNone) {
       if (cr - last > longestLine_) break;
-      give(first, after(cr));
-      return result;
+      give(first, lineAfter(cr));
+      return finish();
     }
     if (end - last > longestLine_) break;
     if (mark != kNone || bytes.Ended()) {
       give(first, end);
-      return result;
+      return finish();
     }
     if (bytes.Error()) {
       give(first, last);
       readError();
-      return result;
+      return finish();
     }
     scanned = end;
     bytes.Have(end + 1);
   }
   give(first, last);
-  if (!result.error) result.error = LineTooLong(path_, longestLine_);
-  return result;
+  tooLong();
+  finish();
 }
 
 }  // namespace sifta

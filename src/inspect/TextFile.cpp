@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "inspect/LineSource.h"
 #include "scan/Cp932.h"
 
 namespace sifta {
@@ -90,17 +91,6 @@ IoError LineTooLong(const std::filesystem::path& path, std::size_t longest) {
   return error;
 }
 
-std::size_t FirstLineLongerThan(std::string_view lines, std::size_t longest) {
-  // A line longer than allowed can only be among them when they are.
-  if (lines.size() <= longest) return lines.size();
-  for (std::size_t line = 0; line < lines.size();) {
-    const std::size_t cr = std::min(lines.find('\r', line), lines.size());
-    if (cr - line > longest) return line;
-    line = cr + 1 < lines.size() && lines[cr + 1] == '\n' ? cr + 2 : cr + 1;
-  }
-  return lines.size();
-}
-
 std::optional<IoError> CheckFileName(std::string_view path) {
   std::string shown;
   bool bad = false;
@@ -122,7 +112,7 @@ std::optional<IoError> LineReader::Open(const std::filesystem::path& path) {
   Close();
   path_ = path;
   begin_ = end_ = 0;
-  physicalEnd_ = textEnded_ = false;
+  physicalEnd_ = textEnded_ = lineTooLong_ = false;
   mark_ = kNoMark;
   consumedBefore_ = 0;
   error_.reset();
@@ -182,9 +172,18 @@ bool LineReader::EndMarkBeforeEnd() {
   return Fill() && end_ > begin_ + 1;
 }
 
+LinesGoOn LineReader::HowLinesGoOn() {
+  if (!error_ && !AtEnd()) return LinesGoOn::More;
+  if (error_) return lineTooLong_ ? LinesGoOn::LineTooLong : LinesGoOn::ReadError;
+  return EndMarkBeforeEnd() ? LinesGoOn::TextEndsAtMark : LinesGoOn::TextEnds;
+}
+
 bool LineReader::TooLong(std::size_t length) {
   if (length <= longestLine_) return false;
-  if (!error_) error_ = LineTooLong(path_, longestLine_);
+  if (!error_) {
+    error_ = LineTooLong(path_, longestLine_);
+    lineTooLong_ = true;
+  }
   begin_ = end_;
   mark_ = kNoMark;
   physicalEnd_ = textEnded_ = true;
@@ -216,8 +215,7 @@ std::string_view LineReader::ReadLine() {
         scanned = begin_ + offset;
         continue;
       }
-      const size_t next = at + 1 < end_ && buffer_[at + 1] == '\n' ? at + 2 : at + 1;
-      return Take(at - begin_, next);
+      return Take(at - begin_, AfterLineEnd({buffer_.data(), end_}, at));
     }
     if (mark_ != kNoMark) {
       textEnded_ = true;
@@ -253,10 +251,7 @@ std::string_view LineReader::TakeLines(ByteBuffer& into) {
     const size_t searchEnd = lfUnknown && limit > begin_ && buffer_[limit - 1] == '\r' ? limit - 1 : limit;
     size_t at = searchEnd;
     while (at > scanned && buffer_[at - 1] != '\r') --at;
-    if (at > scanned) {
-      const size_t cut = at < end_ && buffer_[at] == '\n' ? at + 1 : at;
-      return Hand(into, cut);
-    }
+    if (at > scanned) return Hand(into, AfterLineEnd({buffer_.data(), end_}, at - 1));
     if (mark_ != kNoMark) {
       const std::string_view lines = Hand(into, mark_);
       textEnded_ = true;

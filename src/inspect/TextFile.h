@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "inspect/ByteBuffer.h"
+#include "inspect/LineEnds.h"
 #include "platform/Files.h"
 
 namespace sifta {
@@ -44,26 +45,13 @@ std::optional<IoError> CheckFileName(std::string_view path);
 // A line longer than `longest` bytes in the file `path`: what happened and
 // what to do.
 IoError LineTooLong(const std::filesystem::path& path, std::size_t longest);
-// Where the first line of `lines` (whole lines by the line rule, the last
-// one perhaps without its line end) that is longer than `longest` bytes
-// begins; lines.size() when none is.
-std::size_t FirstLineLongerThan(std::string_view lines, std::size_t longest);
 
-// The lines that begin in one block of a text file (LineReader::ReadBlock).
-struct BlockLines {
-  // Whole lines, each ending at a CR (with the LF after it, when there is
-  // one) but the text's last; the last may reach far past the block.
-  std::string_view lines;
-  bool textEnds = false;       // no line follows them: the file or the text ends
-  bool markBeforeEnd = false;  // the text ended at a 0x1A byte that more bytes of the file follow
-  // Reading stopped after the lines at this error: a read error, or a line
-  // too long (which is not given).
-  std::optional<IoError> error;
-};
+enum class LinesGoOn;
 
-// Gives each line of a file as a view into a large buffer: one read per
-// block, a line costs O(its length), memory is about the longest line read
-// plus two blocks.
+// Reads a file from its start to its end and gives each line as a view into
+// a large buffer: one read per block, a line costs O(its length), memory is
+// about the longest line read plus two blocks. (PositionalLines reads the
+// rest of a file opened here by blocks, on several threads.)
 //
 // A line longer than the longest line allowed (kLongestLine bytes, line end
 // not counted) is not read: the reading stops there with the error "line too
@@ -118,6 +106,10 @@ class LineReader {
   // The first read error, if any: reading stopped there as at an end.
   const std::optional<IoError>& Error() const { return error_; }
 
+  // How the lines go on after those read so far: more of them, the end of
+  // the text, or the error that stopped the reading. May read on.
+  LinesGoOn HowLinesGoOn();
+
   // True when the text ended at a 0x1A byte that further bytes of the file
   // follow: those bytes are not part of the text. May read one more block;
   // call it when the lines read are no longer needed.
@@ -126,22 +118,12 @@ class LineReader {
   // Bytes of the file taken by the lines read so far.
   std::int64_t Consumed() const { return consumedBefore_ + static_cast<std::int64_t>(begin_); }
 
-  // Reading the rest of the text block by block, several blocks at once on
-  // several threads: the lines that begin in the bytes [offset, offset +
-  // BlockSize()) of the file, read into `into` (grown as needed). Every line
-  // belongs to the block in which it begins, so the blocks from `textStart`
-  // on, one after the other, give the lines ReadLine would give from there;
-  // a block after one whose lines end the text or the reading (textEnds,
-  // error) gives nothing of the text. `textStart` is Consumed() when the
-  // block reading begins, `offset` at least that. Reads by position only and
-  // changes nothing of the reader: any thread may call it, so long as no
-  // other member is called meanwhile. Once blocks are read, the reader gives
-  // no more lines (File::ReadAt).
-  BlockLines ReadBlock(std::int64_t textStart, std::int64_t offset, ByteBuffer& into) const;
+  // What PositionalLines reads the rest of the file by: the open file, its
+  // name, the block size and the longest line allowed.
+  const platform::File& File() const { return file_; }
+  const std::filesystem::path& Path() const { return path_; }
   std::size_t BlockSize() const { return blockSize_; }
-  // Whether the file can be read by position: a file on a disk, not a pipe
-  // or a device (which Windows lets a reader open).
-  bool ReadsByPosition() const { return file_.Kind() == platform::FileKind::Regular; }
+  std::size_t LongestLine() const { return longestLine_; }
 
   // Size of the buffer: about the longest line read so far plus two blocks.
   std::size_t BufferSize() const { return buffer_.size(); }
@@ -161,7 +143,8 @@ class LineReader {
   size_t begin_ = 0;  // first byte not yet returned
   size_t end_ = 0;    // end of the bytes read
   bool physicalEnd_ = false;
-  bool textEnded_ = false;  // a 0x1A byte was met
+  bool textEnded_ = false;    // a 0x1A byte was met
+  bool lineTooLong_ = false;  // error_ is a line longer than allowed
   // Where in buffer_ the first 0x1A byte read lies (npos: none read yet). It
   // is looked for once per block read; no line is ever returned past it.
   size_t mark_ = static_cast<size_t>(-1);

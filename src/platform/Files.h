@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace sifta::platform {
 
@@ -89,7 +90,7 @@ class File {
   };
 
   File() = default;
-  File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+  File(File&& other) noexcept { *this = std::move(other); }
   File& operator=(File&& other) noexcept;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -142,8 +143,22 @@ class File {
   void TakePermissionsOf(const std::filesystem::path& like);
 
  private:
+  // The calls to the system, one side of them for POSIX and one for Win32;
+  // the members above add what a FaultPlan makes of them (platform/Faults.h).
+  std::optional<SystemError> SystemOpen(const std::filesystem::path& path, Access access);
+  ReadResult SystemRead(void* into, std::size_t size);
+  ReadResult SystemReadAt(void* into, std::size_t size, std::int64_t offset) const;
+  std::optional<SystemError> SystemWrite(const void* data, std::size_t size);
+  Lock SystemTryLock();
+  std::optional<SystemError> SystemDuplicate(File& into) const;
+
   static constexpr std::intptr_t kClosed = -1;  // also INVALID_HANDLE_VALUE
   std::intptr_t handle_ = kClosed;              // a file descriptor, or a HANDLE
+  // What a FaultPlan is told: the name opened, and the bytes read and
+  // written through this handle.
+  std::filesystem::path path_;
+  std::int64_t read_ = 0;
+  std::int64_t written_ = 0;
 };
 
 // The identity of the file or folder `path` names; nothing when there is none.

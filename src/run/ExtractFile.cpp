@@ -24,9 +24,8 @@ constexpr int kClaimAttempts = 8;
 // where nothing has that name.
 constexpr int kTemporaryAttempts = 64;
 
-// The name `path` (UTF-8) with a symbolic link as its last component followed.
-fs::path Followed(const std::string& path) {
-  const fs::path given = platform::PathFromUtf8(path);
+// The name `given` with a symbolic link as its last component followed.
+fs::path Followed(const fs::path& given) {
   std::error_code error;
   if (!fs::is_symlink(given, error)) return given;
   const fs::path target = fs::canonical(given, error);
@@ -44,9 +43,8 @@ Place PlaceOf(const fs::path& path) {
   return place;
 }
 
-IoError FolderAsFile(const std::string& path) {
-  return DescribeIoError(platform::SystemError{platform::ErrorKind::IsFolder, 0},
-                         platform::PathFromUtf8(path));
+IoError FolderAsFile(const fs::path& path) {
+  return DescribeIoError(platform::SystemError{platform::ErrorKind::IsFolder, 0}, path);
 }
 
 // `name` followed by `suffix`, in the folder of the place.
@@ -83,10 +81,10 @@ std::string TemporarySuffix() {
 
 }  // namespace
 
-ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
+ExtractFile::BeginResult ExtractFile::Begin(const fs::path& path) {
   std::unique_ptr<ExtractFile> file(new ExtractFile);
   file->name_ = path;
-  if (auto bad = CheckFileName(path)) return *bad;
+  if (auto bad = CheckFileName(platform::PathToUtf8(path))) return *bad;
   file->final_ = Followed(path);
   const platform::FileKind kind = platform::KindOf(file->final_);
   switch (kind) {
@@ -118,7 +116,7 @@ ExtractFile::BeginResult ExtractFile::Begin(const std::string& path) {
 // is given back by the destructor.
 std::optional<IoError> ExtractFile::ClaimAndCreate(bool& busy) {
   const Place place = PlaceOf(final_);
-  const fs::path shown = platform::PathFromUtf8(name_);
+  const fs::path& shown = name_;
   claimPath_ = Beside(place, kClaimSuffix);
   for (int attempt = 1;; ++attempt) {
     const bool lastAttempt = attempt == kClaimAttempts;
@@ -173,7 +171,7 @@ std::optional<IoError> ExtractFile::ClaimAndCreate(bool& busy) {
 ExtractFile::~ExtractFile() { Discard(); }
 
 std::optional<IoError> ExtractFile::OpenWriter(LineWriter& writer, bool appending) const {
-  const fs::path shown = platform::PathFromUtf8(name_);
+  const fs::path& shown = name_;
   if (direct_)
     return writer.Open(final_, appending ? LineWriter::Mode::Append : LineWriter::Mode::Create, shown);
   // Through the file made for the run, never by its name again: whatever
@@ -185,15 +183,11 @@ std::optional<IoError> ExtractFile::OpenWriter(LineWriter& writer, bool appendin
   return std::nullopt;
 }
 
-bool ExtractFile::IsTarget(const std::string& path) const {
+bool ExtractFile::IsTarget(const fs::path& path) const {
   if (direct_) return directId_ && platform::IdentityOf(Followed(path)) == directId_;
   const Place place = PlaceOf(Followed(path));
   return platform::SameFileName(place.fileName, fileName_) && folderId_ &&
          platform::IdentityOf(place.folder) == folderId_;
-}
-
-bool ExtractFile::Holds(const std::string& path) const {
-  return Holds(platform::IdentityOf(platform::PathFromUtf8(path)));
 }
 
 bool ExtractFile::Holds(const std::optional<platform::FileIdentity>& id) const {
@@ -216,13 +210,13 @@ std::optional<IoError> ExtractFile::Commit() {
   const std::optional<platform::SystemError> error = platform::MoveIntoPlace(temporary_, final_);
   kept_ = error && TemporaryIsOurs();
   Release();
-  if (error) return DescribeIoError(*error, platform::PathFromUtf8(name_));
+  if (error) return DescribeIoError(*error, name_);
   return std::nullopt;
 }
 
-std::optional<std::string> ExtractFile::KeptName() const {
+std::optional<fs::path> ExtractFile::KeptName() const {
   if (!kept_) return std::nullopt;
-  return platform::PathToUtf8(temporary_);
+  return temporary_;
 }
 
 void ExtractFile::Discard() {

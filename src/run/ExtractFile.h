@@ -40,10 +40,10 @@ class ExtractFile {
   struct Busy {};
   using BeginResult = std::variant<std::unique_ptr<ExtractFile>, IoError, Busy>;
 
-  // Starts writing the extract `path` (UTF-8; its folders exist): an empty,
-  // locked temporary file. A symbolic link as `path` is followed, so that
-  // the file it leads to is replaced.
-  static BeginResult Begin(const std::string& path);
+  // Starts writing the extract `path` (its folders exist): an empty, locked
+  // temporary file. A symbolic link as `path` is followed, so that the file
+  // it leads to is replaced.
+  static BeginResult Begin(const std::filesystem::path& path);
 
   ExtractFile(const ExtractFile&) = delete;
   ExtractFile& operator=(const ExtractFile&) = delete;
@@ -56,12 +56,10 @@ class ExtractFile {
 
   // Whether `path` names this extract: the same folder (by identity, however
   // spelled) and the same file name in it.
-  bool IsTarget(const std::string& path) const;
+  bool IsTarget(const std::filesystem::path& path) const;
 
-  // Whether the existing file `path` is this extract or its temporary file,
-  // under any name (links included).
-  bool Holds(const std::string& path) const;
-  // The same for the identity of an existing file (nothing: no file).
+  // Whether the existing file of identity `id` (nothing: no file) is this
+  // extract or its temporary file, under any name (links included).
   bool Holds(const std::optional<platform::FileIdentity>& id) const;
 
   // The temporary file becomes the extract; the lock ends. When it cannot
@@ -69,15 +67,15 @@ class ExtractFile {
   // is gone), the older file stays as it was: the error is returned, and
   // KeptName() names the temporary file that still holds the records.
   std::optional<IoError> Commit();
-  // After a failed Commit, the temporary file with the records (UTF-8);
-  // nothing when it is gone with them (its folder was removed, say).
-  std::optional<std::string> KeptName() const;
+  // After a failed Commit, the temporary file with the records; nothing when
+  // it is gone with them (its folder was removed, say).
+  std::optional<std::filesystem::path> KeptName() const;
 
   // The temporary file is removed; an older extract file stays untouched.
   void Discard();
 
-  // The name the run was given (for messages and the record count list).
-  const std::string& Name() const { return name_; }
+  // The name the run was given (for messages).
+  const std::filesystem::path& Name() const { return name_; }
 
  private:
   ExtractFile() = default;
@@ -85,7 +83,7 @@ class ExtractFile {
   bool TemporaryIsOurs() const;
   void Release();
 
-  std::string name_;             // as given
+  std::filesystem::path name_;   // as given
   std::filesystem::path final_;  // where the file goes: name_ with a symbolic link followed
   bool direct_ = false;
   std::optional<platform::FileIdentity> directId_;  // the pipe or device written directly

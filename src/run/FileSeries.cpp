@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -29,6 +30,9 @@ namespace fs = std::filesystem;
 
 // Widest numeric range the stepping handles (the dialog refuses longer entries).
 constexpr size_t kWidestRange = 8;
+
+// A file name as the windows show it (code page 932).
+std::string Shown(const fs::path& path) { return Utf8ToCp932ForDisplay(platform::PathToUtf8(path)); }
 
 // Where a path leads: its absolute, normalised form with the symbolic links of
 // its existing part resolved, and the file on disk when there is one.
@@ -154,7 +158,7 @@ class SeriesRun {
  public:
   SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows, RunRecord& record,
             const RunOptions& options)
-      : plan_(plan), layout_(layout), windows_(windows), record_(record), options_(options) {}
+      : plan_(plan), layout_(layout), windows_(windows), record_(record), workers_(options.cutWorkers) {}
 
   RunOutcome Run();
 
@@ -168,7 +172,8 @@ class SeriesRun {
   std::variant<bool, RunStop> RunIteration();
   bool IsLaterSourceOfRange(const std::string& name, const FileIdentity& identity);
   // The extract of the iteration, begun or continued; `appending` tells which.
-  std::optional<RunStop> TakeExtract(const std::string& extractName, bool& appending);
+  std::optional<RunStop> TakeExtract(const std::string& extractName, const fs::path& extractPath,
+                                     bool& appending);
   // Moves the extract being written into place; the stop to report when that fails.
   std::optional<RunStop> CommitExtract();
   void EndRun();
@@ -177,7 +182,6 @@ class SeriesRun {
   const FileLayout& layout_;
   WindowLayer& windows_;
   RunRecord& record_;
-  const RunOptions options_;
 
   std::string substitution_;      // code page 932, as entered
   std::string substitutionPath_;  // its UTF-8 form, for the file names
@@ -187,7 +191,8 @@ class SeriesRun {
   std::string rangeEnd_ = "  ";
   bool lastEntry_ = false;
   std::string promptPrefix_ = FirstPromptPrefix();
-  RunSignals signals_;
+  // The threads that cut records, for every file of the run.
+  WorkerPool workers_;
   // The files this run reads: the file chosen for the layout, and the
   // source files opened so far.
   SourceSet sources_;
@@ -216,28 +221,32 @@ RunOutcome SeriesRun::Run() {
   lastEntry_ = false;
 
   std::optional<RunStop> stop;
-  bool cancelled = false;
-  do {
-    signals_.cancelRequest = false;
-    signals_.elapsedMs = 0;
-    windows_.IterationStarting();
-    if (plan_.sourceIsSeries) {
-      auto next = NextSubstitution();
-      if (auto* halt = std::get_if<RunStop>(&next)) {
+  try {
+    bool cancelled = false;
+    do {
+      windows_.IterationStarting();
+      if (plan_.sourceIsSeries) {
+        auto next = NextSubstitution();
+        if (auto* halt = std::get_if<RunStop>(&next)) {
+          stop = std::move(*halt);
+          break;
+        }
+        if (std::get<Next>(next) == Next::End) break;
+        windows_.ListLine(SeriesRuleLine());
+        windows_.ListLine(SubstitutionLineLabel() + substitution_);
+      }
+      auto iteration = RunIteration();
+      if (auto* halt = std::get_if<RunStop>(&iteration)) {
         stop = std::move(*halt);
         break;
       }
-      if (std::get<Next>(next) == Next::End) break;
-      windows_.ListLine(SeriesRuleLine());
-      windows_.ListLine(SubstitutionLineLabel() + substitution_);
-    }
-    auto iteration = RunIteration();
-    if (auto* halt = std::get_if<RunStop>(&iteration)) {
-      stop = std::move(*halt);
-      break;
-    }
-    cancelled = std::get<bool>(iteration);
-  } while (!cancelled && plan_.sourceIsSeries);
+      cancelled = std::get<bool>(iteration);
+    } while (!cancelled && plan_.sourceIsSeries);
+  } catch (const std::bad_alloc&) {
+    // The records written so far still go into place, named incomplete.
+    stop = RunStop{RunStop::Kind::IoError, OutOfMemoryError().message,
+                   extract_ ? Shown(extract_->Name()) : std::string()};
+  }
 
   // Whatever stopped the run, what the extract holds goes into place. When
   // it cannot, the message says so, and where the records are, if anywhere.
@@ -281,7 +290,6 @@ std::variant<SeriesRun::Next, RunStop> SeriesRun::NextSubstitution() {
   }
   if (lastEntry_) return Next::End;
 
-  windows_.Beep();
   const std::optional<SubstitutionEntry> entry = windows_.AskSubstitution(promptPrefix_, substitution_);
   promptPrefix_ = NextPromptPrefix();
   if (!entry) {
@@ -366,17 +374,18 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   }
   sources_.Add(sourceIdentity);
-  // A file of another layout would be cut by the wrong item numbers.
   const std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
+  const fs::path extractPath = platform::PathFromUtf8(extractName);
   const std::optional<std::string_view> line1 = source.PeekFirstLine();
   // Line 1 cannot be read: the file fails before any extract is begun. An
   // extract it would have added to lacks its records.
   if (source.Error()) {
-    const bool addsTo = extract_ && extract_->IsTarget(extractName);
+    const bool addsTo = extract_ && extract_->IsTarget(extractPath);
     return RunStop{RunStop::Kind::IoError, source.Error()->message,
                    addsTo ? Utf8ToCp932ForDisplay(extractName) : std::string()};
   }
+  // A file of another layout would be cut by the wrong item numbers.
   if (line1) {
     const LayoutCounts found = CountsOfLineOne(*line1, layout_.headingKind);
     const LayoutCounts chosen = CountsOf(layout_);
@@ -390,7 +399,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   }
 
   bool appending = false;
-  if (auto stop = TakeExtract(extractName, appending)) return *stop;
+  if (auto stop = TakeExtract(extractName, extractPath, appending)) return *stop;
   LineWriter& extract = extractWriter_;
   if (auto error = extract_->OpenWriter(extract, appending)) {
     // Nothing of this run is in a new extract: the older file stays.
@@ -403,14 +412,15 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   record_.previousExtractFile = extractName;
   const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
   windows_.ListLine(ExtractNameLineLabel() + extractShown);
-  if (sourceName == layout_.fileName) record_.informationExtractFile = extractName;
+  if (sourcePath == platform::PathFromUtf8(layout_.fileName)) record_.informationExtractFile = extractName;
 
-  windows_.FileStarted(plan_.sourceIsSeries, substitution_, signals_);
-  const FileRunResult result = ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending,
-                                                 signals_.cancelRequest, windows_, options_.cutWorkers);
+  windows_.FileStarted(plan_.sourceIsSeries, substitution_);
+  const FileRunResult result =
+      ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending, windows_, workers_);
   windows_.FileDone(result);
 
-  std::optional<IoError> failure = result.failure;
+  std::optional<IoError> failure;
+  if (result.Failure()) failure = *result.Failure();
   if (!failure) failure = extract.Error();
   // A source written to while it was read may have given torn records.
   if (!failure && stampAtStart && source.Stamp() != stampAtStart)
@@ -422,17 +432,18 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::IoError, failure->message, extractShown};
   }
 
-  if (result.endMarkBeforeEnd) endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
+  if (result.EndMarkBeforeEnd()) endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
   source.Close();
   windows_.ListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
   record_.sourceTotal += result.sourceRecords;
 
   if (auto error = extract.Close()) return RunStop{RunStop::Kind::IoError, error->message, extractShown};
-  if (!record_.informationExtractFile.empty() && extract_->IsTarget(record_.informationExtractFile))
+  if (!record_.informationExtractFile.empty() &&
+      extract_->IsTarget(platform::PathFromUtf8(record_.informationExtractFile)))
     record_.informationExtractCount += result.extractRecords;
   record_.extractTotal += result.extractRecords;
   windows_.ListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
-  const bool cancelled = result.cancelled || signals_.cancelRequest;
+  const bool cancelled = result.Cancelled();
   if (cancelled) {
     record_.cancelled = true;
     record_.cancelledExtractFile = extractName;
@@ -440,12 +451,12 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   return cancelled;
 }
 
-std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bool& appending) {
+std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, const fs::path& extractPath,
+                                              bool& appending) {
   if (auto bad = CheckFileName(extractName)) return RunStop{RunStop::Kind::IoError, bad->message};
   // Creating or appending to a file that the run reads would destroy its
   // input: the layout's file, a source read already, or one that the
   // entered range is still to read.
-  const fs::path extractPath = platform::PathFromUtf8(extractName);
   const FileIdentity extractIdentity = extractIdentities_.Of(extractPath);
   if (sources_.Contains(extractIdentity) || IsLaterSourceOfRange(extractName, extractIdentity))
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
@@ -457,10 +468,10 @@ std::optional<RunStop> SeriesRun::TakeExtract(const std::string& extractName, bo
     extractFolder_ = extractFolder;
   }
   // The same file as the previous iteration's extract, however it is spelled.
-  appending = extract_ && extract_->IsTarget(extractName);
+  appending = extract_ && extract_->IsTarget(extractPath);
   if (appending) return std::nullopt;
   if (auto stop = CommitExtract()) return stop;
-  ExtractFile::BeginResult begun = ExtractFile::Begin(extractName);
+  ExtractFile::BeginResult begun = ExtractFile::Begin(extractPath);
   if (auto* error = std::get_if<IoError>(&begun)) return RunStop{RunStop::Kind::IoError, error->message};
   if (std::holds_alternative<ExtractFile::Busy>(begun))
     return RunStop{RunStop::Kind::Message, ExtractBeingWrittenMessage(Utf8ToCp932ForDisplay(extractName))};
@@ -475,23 +486,17 @@ std::optional<RunStop> SeriesRun::CommitExtract() {
     extract_.reset();
     return std::nullopt;
   }
-  const std::string shown = Utf8ToCp932ForDisplay(extract_->Name());
-  std::optional<std::string> kept = extract_->KeptName();
+  const std::string shown = Shown(extract_->Name());
+  std::optional<std::string> kept;
+  if (const std::optional<fs::path> keptName = extract_->KeptName()) kept = Shown(*keptName);
   keptCutShort_ = kept.has_value();
-  if (kept) kept = Utf8ToCp932ForDisplay(*kept);
   extract_.reset();
   return RunStop{RunStop::Kind::IoError, ExtractNotReplacedMessage(error->message, shown, kept)};
 }
 
 void SeriesRun::EndRun() {
-  windows_.Beep();
-  windows_.RunEnded(RunTotals{record_.sourceTotal, record_.extractTotal, windows_.TimeOfDay()});
-  if (!endedAtMark_.empty()) {
-    // The text rule ends a file at 0x1A; the user learns that bytes were left.
-    windows_.ShowMessage(EndMarkNoticeMessage(endedAtMark_));
-    windows_.Beep();
-  }
-  windows_.ShowMessage(FinishedMessage());
+  windows_.RunEnded(
+      RunTotals{record_.sourceTotal, record_.extractTotal, windows_.TimeOfDay(), std::move(endedAtMark_)});
 }
 
 }  // namespace
@@ -534,8 +539,13 @@ RunOutcome RunExtraction(const ExtractionConditions& conditions, const FileLayou
   // is added to or appended to. A refused run changes nothing, so the extract
   // information of the run before stays available.
   record = RunRecord{};
-  SeriesRun run(std::get<ExtractionPlan>(planned), layout, windows, record, options);
-  return run.Run();
+  try {
+    SeriesRun run(std::get<ExtractionPlan>(planned), layout, windows, record, options);
+    return run.Run();
+  } catch (const std::bad_alloc&) {
+    windows.RunFailed(OutOfMemoryError());
+    return RunOutcome::Failed;
+  }
 }
 
 }  // namespace sifta

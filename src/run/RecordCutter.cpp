@@ -78,6 +78,9 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) : counts_(plan.countRange
   }
 
   mode_ = plan.recordMode;
+  extractAllExcept_ = plan.extractAllExcept;
+  stopsEarly_ = (mode_ == RecordMode::Code || mode_ == RecordMode::Value) &&
+                plan.grouping == CodeGrouping::GroupedInOrder && !plan.extractAllExcept;
   keyRanges_ = plan.keyRanges;
   codeRanges_ = plan.codeRanges;
   if (mode_ == RecordMode::Value) {
@@ -443,6 +446,31 @@ bool RecordCutter::KeyMatches(std::string_view key) const {
   for (const CodeRange& range : codeRanges_)
     if (std::string_view(range.low) <= key && key <= std::string_view(range.high)) return true;
   return false;
+}
+
+RecordCutter::Verdict RecordCutter::Judge(std::string_view line, std::int64_t record) {
+  bool keep = true;
+  bool last = false;
+  switch (mode_) {
+    case RecordMode::All:
+      Load(line);
+      break;
+    case RecordMode::Count:
+      keep = counts_.Keeps(record);
+      last = counts_.PassedLast(record);
+      if (keep) Load(line);
+      break;
+    case RecordMode::Code:
+    case RecordMode::Value: {
+      Load(line);
+      const std::string_view key = Key();
+      last = stopsEarly_ && BeyondLastRange(key);
+      keep = KeyMatches(key) != extractAllExcept_;
+      break;
+    }
+  }
+  if (keep) return last ? Verdict::WriteAndStop : Verdict::Write;
+  return last ? Verdict::Stop : Verdict::Skip;
 }
 
 bool RecordCutter::BeyondLastRange(std::string_view key) const {

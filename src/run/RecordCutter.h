@@ -72,6 +72,19 @@ class RecordCutter {
   bool CountKeeps(std::int64_t n) { return counts_.Keeps(n); }
   bool BeyondLastCount(std::int64_t n) const { return counts_.PassedLast(n); }
 
+  // What becomes of a record by the plan's record mode: skipped, written,
+  // written as the last record that can be, or not written and the first
+  // that can be none (no later record can be kept: the first beyond the last
+  // count range, or beyond the last code range of a grouped key). `record`
+  // is its number (mode Count only; a cutter is given ascending numbers).
+  // A record to write is loaded, for OutputLine and AppendRecordLine.
+  enum class Verdict { Skip, Write, WriteAndStop, Stop };
+  Verdict Judge(std::string_view line, std::int64_t record);
+  static bool Writes(Verdict verdict) {
+    return verdict == Verdict::Write || verdict == Verdict::WriteAndStop;
+  }
+  static bool Stops(Verdict verdict) { return verdict == Verdict::WriteAndStop || verdict == Verdict::Stop; }
+
  private:
   // Items first..last, absolute item numbers: one RID range or one block of
   // a cell rule.
@@ -160,6 +173,8 @@ class RecordCutter {
   bool shortSpecials_ = false;  // at most 8 of them, none longer than 8 bytes
   bool IsShortSpecial(const char* field, std::size_t length) const;
   RecordMode mode_ = RecordMode::All;
+  bool extractAllExcept_ = false;
+  bool stopsEarly_ = false;  // grouped codes, not all but them: the loop stops past the last range
   CountRangeCursor counts_;
   std::vector<KeyRange> keyRanges_;
   std::vector<CodeRange> codeRanges_;

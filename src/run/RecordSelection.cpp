@@ -1,12 +1,29 @@
+// The record loop, one for every way a file is read and cut:
+//
+//   the heading: read, and written projected into a new extract;
+//   then for every record, in the order of the file:
+//     count it; when a cancel was asked for, end (counted, not tested);
+//     service the windows, whose answer is the cancel request;
+//     write it when its verdict says so; end after it when its verdict stops;
+//   after the last record: the end of the text, or the error that ended the
+//   lines.
+//
+// The verdicts and the output lines come cut, chunk by chunk, from the
+// ChunkPipeline; a chunk whose output reached its limit leaves its later
+// records to be cut here, one at a time, by the same verdicts.
 #include "run/RecordSelection.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <new>
 #include <optional>
 #include <thread>
 
+#include "inspect/LineEnds.h"
+#include "inspect/PositionalLines.h"
+#include "inspect/SequentialLines.h"
 #include "run/ChunkPipeline.h"
 #include "run/RecordCutter.h"
+#include "run/RunMessages.h"
 
 namespace sifta {
 
@@ -14,140 +31,75 @@ namespace {
 
 class RecordLoop {
  public:
-  RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract, const bool& cancelRequest,
-             ServiceHook& service, unsigned cutWorkers, std::size_t chunkOutputLimit)
+  RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract, ServiceHook& service,
+             WorkerPool& workers, std::size_t chunkOutputLimit)
       : plan_(plan),
-        cutWorkers_(cutWorkers),
-        chunkOutputLimit_(chunkOutputLimit),
-        cutter_(plan),
         source_(source),
         extract_(extract),
-        cancelRequest_(cancelRequest),
-        service_(service) {}
+        service_(service),
+        workers_(workers),
+        chunkOutputLimit_(chunkOutputLimit),
+        cutter_(plan) {}
 
   FileRunResult Run(HeadingKind headingKind, bool appending) {
-    if (headingKind != HeadingKind::None) {
-      const std::string_view heading = source_.ReadLine();
-      if (Failed()) return Finish();
-      if (!appending) {
-        cutter_.Load(heading);
-        extract_.Append(cutter_.OutputLineWithEnd(false));
-        if (Failed()) return Finish();
-        // The output of a long heading is not kept beside the chunks.
-        if (cutWorkers_ > 0) cutter_.ReleaseOutputOver(chunkOutputLimit_);
-      }
+    try {
+      Cut(headingKind, appending);
+    } catch (const std::bad_alloc&) {
+      result_.end = FileFailed{OutOfMemoryError()};
     }
-    // No count range: no record is read.
-    if (plan_.recordMode == RecordMode::Count && plan_.countRanges.empty()) return Finish();
-    if (cutWorkers_ == 0)
-      OneByOneLoop();
-    else
-      ChunkLoop();
-    return Finish();
+    return result_;
   }
 
  private:
-  // Reads the next record, counts it, tests the cancel request and services
-  // the window. False when the loop must end instead of testing the record.
-  bool NextRecord(std::string_view& line) {
-    line = source_.ReadLine();
-    if (source_.Error()) {  // the line may be cut short: it is no record
-      Failed();
-      return false;
-    }
-    return CountRecord();
-  }
-
-  // Counts the record read, tests the cancel request and services the window.
-  bool CountRecord() {
-    ++result_.sourceRecords;
-    if (cancelRequest_) return false;
-    service_.ServicePendingEvents();
-    return true;
-  }
-
-  // Cuts the record counted and writes it when the mode keeps it. False when
-  // the loop must end after it: a write error, or no later record can be
-  // kept (the first record beyond the last count range, or beyond the last
-  // code range of a grouped key). Only a write error counts here: the reader
-  // may have met its own error ahead of the record.
-  bool KeepRecord(std::string_view line) {
-    if (plan_.recordMode == RecordMode::Count) {
-      const std::int64_t n = result_.sourceRecords;
-      if (cutter_.CountKeeps(n)) {
-        cutter_.Load(line);
-        Write();
-        if (extract_.Error()) return false;
+  void Cut(HeadingKind headingKind, bool appending) {
+    if (headingKind != HeadingKind::None) {
+      const std::string_view heading = source_.ReadLine();
+      if (source_.Error()) return Fail(*source_.Error());
+      if (!appending) {
+        cutter_.Load(heading);
+        extract_.Append(cutter_.OutputLineWithEnd(false));
+        if (extract_.Error()) return Fail(*extract_.Error());
+        // The output of a long heading is not kept beside the chunks.
+        cutter_.ReleaseOutputOver(chunkOutputLimit_);
       }
-      return !cutter_.BeyondLastCount(n);
     }
-    cutter_.Load(line);
-    if (plan_.recordMode == RecordMode::All) {
-      Write();
-      return !extract_.Error();
-    }
-    const std::string_view key = cutter_.Key();
-    const bool passedLastRange = stopsEarly_ && cutter_.BeyondLastRange(key);
-    if (cutter_.KeyMatches(key) != plan_.extractAllExcept) {
-      Write();
-      if (extract_.Error()) return false;
-    }
-    return !passedLastRange;
-  }
+    // No count range: no record is read.
+    if (plan_.recordMode == RecordMode::Count && plan_.countRanges.empty()) return End(false);
 
-  // Writes the loaded record.
-  void Write() {
-    extract_.Append(cutter_.OutputLineWithEnd(true));
-    ++result_.extractRecords;
-  }
-
-  // Every record read, cut and written in turn on this thread.
-  void OneByOneLoop() {
-    std::string_view line;
-    while (!source_.AtEnd()) {
-      if (!NextRecord(line) || !KeepRecord(line)) return;
-    }
-    Failed();
-  }
-
-  // Every record cut by the workers, then taken here in order as the loop
-  // above takes them: counted, the cancel request tested, the window
-  // serviced, the output written. The reader runs ahead of the records
-  // taken, so what it met past them (a read error, the end of the text)
-  // counts only once every chunk read is taken; a chunk read as a block
-  // says itself what came after its lines.
-  void ChunkLoop() {
-    ChunkPipeline pipeline(plan_, cutWorkers_, chunkOutputLimit_);
-    for (;;) {
-      pipeline.ReadAhead(source_);
-      const CutChunk* chunk = pipeline.Oldest();
-      if (!chunk) break;
-      if (!TakeChunk(*chunk)) {
-        // An early stop at the last line of the text, when no line end
-        // follows it, meets the end of the text, as the loops above would.
-        sourceReadAhead_ = true;
-        textEndMet_ = stoppedAtLastLine_ && (chunk->textEnds || pipeline.IsNewest(chunk));
-        if (chunk->textEnds) blockMarkBeforeEnd_ = chunk->markBeforeEnd;
-        return;
-      }
-      if (chunk->EndsTheLines()) {
-        sourceReadAhead_ = true;
-        if (chunk->textEnds) blockMarkBeforeEnd_ = chunk->markBeforeEnd;
-        if (chunk->readError && !result_.failure) result_.failure = chunk->readError;
-        break;
+    // Blocks read by the workers where they can be; lines read from the
+    // start where the record numbers are needed as the chunks are taken.
+    std::optional<PositionalLines> byPosition;
+    std::optional<SequentialLines> inTurn;
+    LineSource& lines =
+        plan_.recordMode != RecordMode::Count && workers_.Size() > 0 && PositionalLines::CanRead(source_)
+            ? static_cast<LineSource&>(byPosition.emplace(source_))
+            : inTurn.emplace(source_);
+    ChunkPipeline pipeline(plan_, lines, workers_, chunkOutputLimit_, cutter_);
+    while (const CutChunk* chunk = pipeline.Next()) {
+      if (chunk->cutError) return Fail(*chunk->cutError);
+      if (!TakeChunk(*chunk)) return;
+      switch (chunk->after) {
+        case LinesGoOn::More:
+          break;
+        case LinesGoOn::TextEnds:
+          return End(false);
+        case LinesGoOn::TextEndsAtMark:
+          return End(true);
+        case LinesGoOn::ReadError:
+        case LinesGoOn::LineTooLong:
+          return Fail(*chunk->error);
       }
       pipeline.Release();
     }
-    Failed();
+    End(false);
   }
 
-  // False when the loop must end.
+  // The records of a chunk in turn; false when the loop ended in it.
   bool TakeChunk(const CutChunk& chunk) {
     // The output of the records taken is appended in runs: a run that
     // cannot fill the writer's buffer gives what the records appended one
     // by one give, and no write error can show on its way. A record that
-    // could fill it is appended by itself, when the loop on one thread
-    // would append it.
+    // could fill it is appended by itself, when it would be one by one.
     std::size_t run = 0;    // the output from here on is not appended yet
     std::size_t taken = 0;  // the output of the records taken ends here
     const auto appendRun = [&] {
@@ -155,12 +107,10 @@ class RecordLoop {
       run = taken;
     };
     for (const std::size_t end : chunk.ends) {
-      ++result_.sourceRecords;
-      if (cancelRequest_) {
+      if (!CountRecord()) {
         appendRun();
         return false;
       }
-      service_.ServicePendingEvents();
       if (end == taken) continue;  // not written
       ++result_.extractRecords;
       if (extract_.Buffered() + (end - run) >= extract_.BufferSize()) {
@@ -169,72 +119,84 @@ class RecordLoop {
         run = end;
       }
       taken = end;
-      if (extract_.Error()) return false;
+      if (extract_.Error()) return Fail(*extract_.Error()), false;
     }
     appendRun();
-    if (chunk.stopped) {
-      stoppedAtLastLine_ = chunk.stoppedAtEnd;
-      return false;
-    }
-    // The lines left uncut, as the loop on one thread takes them.
+    if (chunk.stopped) return EndEarly(chunk, chunk.cutThrough), false;
+    // The records left uncut.
     for (std::size_t at = chunk.cutThrough; at < chunk.lines.size();) {
-      const ChunkLine line = LineAt(chunk.lines, at);
+      const LineSpan line = LineAt(chunk.lines, at);
       at = line.next;
-      if (!CountRecord() || !KeepRecord(line.line)) {
-        stoppedAtLastLine_ = at > chunk.lines.size();  // no line end after it
-        return false;
+      if (!CountRecord()) return false;
+      const RecordCutter::Verdict verdict = cutter_.Judge(line.line, result_.sourceRecords);
+      if (RecordCutter::Writes(verdict)) {
+        extract_.Append(cutter_.OutputLineWithEnd(true));
+        ++result_.extractRecords;
+        if (extract_.Error()) return Fail(*extract_.Error()), false;
       }
+      if (RecordCutter::Stops(verdict)) return EndEarly(chunk, at), false;
     }
     return true;
   }
 
-  // Takes the first read or write error into the result; true when there is one.
-  bool Failed() {
-    if (result_.failure) return true;
-    if (source_.Error() && !sourceReadAhead_)
-      result_.failure = source_.Error();
-    else if (extract_.Error())
-      result_.failure = extract_.Error();
-    return result_.failure.has_value();
+  // Counts the record read and services the windows; false (the loop
+  // cancelled) when a cancel was asked for before it.
+  bool CountRecord() {
+    ++result_.sourceRecords;
+    if (cancelRequest_) {
+      result_.end = FileCancelled{};
+      return false;
+    }
+    cancelRequest_ = service_.ServicePendingEvents();
+    return true;
   }
 
-  FileRunResult Finish() {
-    Failed();
-    result_.cancelled = cancelRequest_;
-    // A loop that stopped before the end of the text has not met its end.
-    result_.endMarkBeforeEnd = !result_.cancelled && !result_.failure && textEndMet_ &&
-                               (blockMarkBeforeEnd_ ? *blockMarkBeforeEnd_ : source_.EndMarkBeforeEnd());
-    return result_;
+  // The loop stopped at the record that ends at `next` in `chunk`: it met
+  // the end of the text only when that record has no line end.
+  void EndEarly(const CutChunk& chunk, std::size_t next) {
+    End(next > chunk.lines.size() && chunk.after == LinesGoOn::TextEndsAtMark);
   }
+
+  // The loop ended without an error (a cancel confirmed as the last record
+  // was serviced counts all the same).
+  void End(bool endMarkBeforeEnd) {
+    if (cancelRequest_)
+      result_.end = FileCancelled{};
+    else
+      result_.end = FileDone{endMarkBeforeEnd};
+  }
+
+  void Fail(const IoError& error) { result_.end = FileFailed{error}; }
 
   const ExtractionPlan& plan_;
-  const unsigned cutWorkers_;
-  const std::size_t chunkOutputLimit_;
-  const bool stopsEarly_ = plan_.grouping == CodeGrouping::GroupedInOrder && !plan_.extractAllExcept;
-  // The chunk loop stopped before taking every chunk read: the reader's
-  // errors lie past the records taken, and its end of text unless
-  // textEndMet_.
-  bool sourceReadAhead_ = false;
-  bool textEndMet_ = true;
-  bool stoppedAtLastLine_ = false;  // the chunk loop stopped at a line without a line end
-  // The chunk loop's last chunk was a block that met the end of the text, or
-  // stopped in it: whether an end mark with bytes after it ended the text.
-  std::optional<bool> blockMarkBeforeEnd_;
-  RecordCutter cutter_;
   LineReader& source_;
   LineWriter& extract_;
-  const bool& cancelRequest_;
   ServiceHook& service_;
+  WorkerPool& workers_;
+  const std::size_t chunkOutputLimit_;
+  // The heading, the chunks cut on this thread and the records left uncut.
+  RecordCutter cutter_;
+  bool cancelRequest_ = false;
   FileRunResult result_;
 };
 
 }  // namespace
 
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
-                                LineWriter& extract, bool appending, const bool& cancelRequest,
-                                ServiceHook& service, unsigned cutWorkers, std::size_t chunkOutputLimit) {
-  return RecordLoop(plan, source, extract, cancelRequest, service, cutWorkers, chunkOutputLimit)
-      .Run(headingKind, appending);
+                                LineWriter& extract, bool appending, ServiceHook& service,
+                                WorkerPool& workers, std::size_t chunkOutputLimit) {
+  try {
+    return RecordLoop(plan, source, extract, service, workers, chunkOutputLimit).Run(headingKind, appending);
+  } catch (const std::bad_alloc&) {
+    return FileRunResult{0, 0, FileFailed{OutOfMemoryError()}};
+  }
+}
+
+FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
+                                LineWriter& extract, bool appending, ServiceHook& service,
+                                unsigned cutWorkers, std::size_t chunkOutputLimit) {
+  WorkerPool workers(cutWorkers);
+  return ProcessSourceFile(plan, headingKind, source, extract, appending, service, workers, chunkOutputLimit);
 }
 
 unsigned DefaultCutWorkers() { return std::clamp(std::thread::hardware_concurrency(), 2u, kMostCutWorkers); }

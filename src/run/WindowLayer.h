@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "inspect/TextFile.h"
 #include "run/ExtractionPlan.h"
@@ -21,19 +22,14 @@ struct SubstitutionEntry {
   bool lastEntry = false;    // "これが最後の指定です" was checked
 };
 
-// The run values that the progress window changes while a file is processed.
-// The run clears both at the start of every file; the window's cancel button
-// sets cancelRequest, its timer raises elapsedMs by 1000 a tick.
-struct RunSignals {
-  bool cancelRequest = false;
-  std::int32_t elapsedMs = 0;
-};
-
 // The counts of a run that ended normally, and its end.
 struct RunTotals {
   std::int64_t sourceRecords = 0;   // every record read, over all files
   std::int64_t extractRecords = 0;  // every record written
   std::string endTime;              // "hh:mm:ss"
+  // The source files whose text ended at a 0x1A byte with more of the file
+  // after it: the user is told that those bytes were not read.
+  std::vector<std::string> endedAtMark;
 };
 
 // The engine reports what happens in a run, in the order it happens, and
@@ -61,13 +57,15 @@ class WindowLayer : public ServiceHook {
   // A line of the record count list.
   virtual void ListLine(const std::string& line) = 0;
   // The source file of an iteration is about to be cut; `substitution` is the
-  // series text, shown in a series. While it is cut, ServicePendingEvents is
-  // called once for every record read, and `runSignals` carries the cancel
-  // request and the elapsed time.
-  virtual void FileStarted(bool isSeries, const std::string& substitution, RunSignals& runSignals) = 0;
+  // series text, shown in a series. No cancel is asked for at its start.
+  // While it is cut, ServicePendingEvents is called once for every record
+  // read and answers whether the user has asked to cancel since.
+  virtual void FileStarted(bool isSeries, const std::string& substitution) = 0;
   // The file is cut, or its cut stopped (a cancel, an error): its counts.
   virtual void FileDone(const FileRunResult& result) = 0;
-  // The run came to its end; its closing messages follow.
+  // The run came to its end: its totals and times shown, then its closing
+  // messages (the bytes left after an end mark, when there are, and
+  // "** 終わりました。「終わり」ﾎﾞﾀﾝを押してください。"), each after a beep.
   virtual void RunEnded(const RunTotals& totals) = 0;
   // The run stopped on an input/output error: beep, then its error box.
   virtual void RunFailed(const IoError& error) = 0;
@@ -78,15 +76,9 @@ class WindowLayer : public ServiceHook {
   // type another).
   virtual void RunAbandoned() = 0;
 
-  // ---- What the user is told ----
-
-  virtual void Beep() = 0;
-  // A message box with OK; it does not beep by itself.
-  virtual void ShowMessage(const std::string& text) = 0;
-
   // ---- Questions ----
 
-  // The @ dialog, modal, created for this showing. `promptPrefix` is
+  // The @ dialog after a beep, modal, created for this showing. `promptPrefix` is
   // "最初の" or "つぎの", `doneText` the substitution text of the iteration
   // just done. Nothing when the dialog was closed by its close control.
   virtual std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,

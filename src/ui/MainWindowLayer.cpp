@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "run/RunMessages.h"
 #include "scan/NumberText.h"
 #include "ui/Dialogs.h"
 #include "ui/FileInformation.h"
@@ -68,7 +69,7 @@ void MainWindowLayer::ListLine(const std::string& line) {
   if (Form8) Form8->AppendLine(line);
 }
 
-void MainWindowLayer::FileStarted(bool isSeries, const std::string& substitution, RunSignals& runSignals) {
+void MainWindowLayer::FileStarted(bool isSeries, const std::string& substitution) {
   // A new window for every file; the one made at start-up goes.
   CloseProgress();
   if (Form2) {
@@ -77,7 +78,7 @@ void MainWindowLayer::FileStarted(bool isSeries, const std::string& substitution
   }
   progress_ = std::make_unique<TForm2>(&form_);
   Form2 = progress_.get();
-  progress_->SetUp(isSeries, substitution, runSignals);
+  progress_->SetUp(isSeries, substitution);
   ++filesShown_;
   sinceService_.restart();
   if (progressShown) progressShown(filesShown_, *progress_);
@@ -86,6 +87,7 @@ void MainWindowLayer::FileStarted(bool isSeries, const std::string& substitution
 void MainWindowLayer::FileDone(const FileRunResult&) { CloseProgress(); }
 
 void MainWindowLayer::RunEnded(const RunTotals& totals) {
+  Dialogs::Current().Beep();
   Unlock();
   form_.Button4->setEnabled(true);
   form_.Button6->setEnabled(true);
@@ -99,6 +101,12 @@ void MainWindowLayer::RunEnded(const RunTotals& totals) {
     total += FormatCount(totals.extractRecords);
     Form8->SetTotal(total);
   }
+  if (!totals.endedAtMark.empty()) {
+    // The text rule ends a file at 0x1A; the user learns that bytes were left.
+    Dialogs::Current().Information(&form_, FromSj(EndMarkNoticeMessage(totals.endedAtMark)));
+    Dialogs::Current().Beep();
+  }
+  Dialogs::Current().Information(&form_, FromSj(FinishedMessage()));
 }
 
 void MainWindowLayer::RunFailed(const IoError& error) {
@@ -115,14 +123,9 @@ void MainWindowLayer::RunStopped(const std::string& message) {
 
 void MainWindowLayer::RunAbandoned() { Unlock(); }
 
-void MainWindowLayer::Beep() { Dialogs::Current().Beep(); }
-
-void MainWindowLayer::ShowMessage(const std::string& text) {
-  Dialogs::Current().Information(&form_, FromSj(text));
-}
-
 std::optional<SubstitutionEntry> MainWindowLayer::AskSubstitution(const std::string& promptPrefix,
                                                                   const std::string& doneText) {
+  Dialogs::Current().Beep();
   // The dialog exists only while it is shown; the one made at start-up goes.
   if (Form7) {
     delete Form7;
@@ -147,14 +150,17 @@ void MainWindowLayer::CloseProgress() {
   progress_.reset();
 }
 
-void MainWindowLayer::ServicePendingEvents() {
+bool MainWindowLayer::ServicePendingEvents() {
   if (serviceIntervalMs_ > 0) {
-    if (++callsSinceClock_ < kCallsPerClockRead) return;
+    if (++callsSinceClock_ < kCallsPerClockRead) return CancelRequest();
     callsSinceClock_ = 0;
-    if (sinceService_.elapsed() < serviceIntervalMs_) return;
+    if (sinceService_.elapsed() < serviceIntervalMs_) return CancelRequest();
   }
   QCoreApplication::processEvents();
   sinceService_.restart();
+  return CancelRequest();
 }
+
+bool MainWindowLayer::CancelRequest() const { return progress_ && progress_->cancelRequest; }
 
 }  // namespace sifta

@@ -28,14 +28,12 @@ class MainWindowLayer final : public WindowLayer {
   void RunStarted(const std::string& startTime) override;
   void IterationStarting() override;
   void ListLine(const std::string& line) override;
-  void FileStarted(bool isSeries, const std::string& substitution, RunSignals& runSignals) override;
+  void FileStarted(bool isSeries, const std::string& substitution) override;
   void FileDone(const FileRunResult& result) override;
   void RunEnded(const RunTotals& totals) override;
   void RunFailed(const IoError& error) override;
   void RunStopped(const std::string& message) override;
   void RunAbandoned() override;
-  void Beep() override;
-  void ShowMessage(const std::string& text) override;
   std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                    const std::string& doneText) override;
 
@@ -46,7 +44,8 @@ class MainWindowLayer final : public WindowLayer {
   // Processes the pending window events when the service interval has passed
   // since the last time; otherwise it only counts (the clock is read every
   // few calls), so that calling it once per record costs next to nothing.
-  void ServicePendingEvents() override;
+  // Answers the progress window's cancel request.
+  bool ServicePendingEvents() override;
 
   // 40 ms by default; 0 processes the events at every call.
   void SetServiceInterval(int milliseconds) { serviceIntervalMs_ = milliseconds; }
@@ -57,6 +56,7 @@ class MainWindowLayer final : public WindowLayer {
 
  private:
   void CloseProgress();
+  bool CancelRequest() const;
 
   TForm1& form_;
   std::unique_ptr<TForm2> progress_;

@@ -57,8 +57,9 @@ TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window) {
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
-void TForm2::SetUp(bool isSeries, const std::string& substitution, sifta::RunSignals& runSignals) {
-  signals_ = &runSignals;
+void TForm2::SetUp(bool isSeries, const std::string& substitution) {
+  cancelRequest = false;
+  elapsedMs = 0;
   Label3->setVisible(isSeries);
   Edit2->setVisible(isSeries);
   if (isSeries) Edit2->setText(QStringLiteral(" ") + sifta::FromSj(substitution));
@@ -72,11 +73,10 @@ void TForm2::SetUp(bool isSeries, const std::string& substitution, sifta::RunSig
 }
 
 void TForm2::Timer1Timer() {
-  if (!signals_) return;
   // The display starts again at 00:00:00 past 24 hours; keeping the count
   // within a day keeps it from overflowing on very long runs.
-  signals_->elapsedMs = (signals_->elapsedMs % kDayMs + kTickMs) % kDayMs;
-  const std::int32_t seconds = signals_->elapsedMs / 1000;
+  elapsedMs = (elapsedMs % kDayMs + kTickMs) % kDayMs;
+  const std::int32_t seconds = elapsedMs / 1000;
   char text[16];
   std::snprintf(text, sizeof text, " %02d:%02d:%02d", static_cast<int>(seconds / 3600),
                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
@@ -93,7 +93,7 @@ void TForm2::Button1Click() {
   asking_ = false;
   if (answer != sifta::Dialogs::Answer::Yes) return;
   Timer1->stop();
-  if (signals_) signals_->cancelRequest = true;
+  cancelRequest = true;
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

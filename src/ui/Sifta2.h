@@ -2,14 +2,13 @@
 // file, the substitution text in a series, and the cancel button. The run
 // creates a new one for every file (owner: the main window), calls SetUp,
 // services events while the file is processed and deletes the window when the
-// file is done. Nothing but the cancel request and the elapsed time reaches
-// the run from here.
+// file is done. Nothing but the cancel request reaches the run from here: it
+// is the answer of the run's service hook.
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <string>
-
-#include "run/WindowLayer.h"
 
 class QLabel;
 class QLineEdit;
@@ -24,8 +23,8 @@ class TForm2 : public QWidget {
 
   // Label3/Edit2 visible with " " + substitution in a series, hidden
   // otherwise; the colours; Timer1 at 1000 ms (which starts it); shown and
-  // painted at once. `runSignals` must outlive the window.
-  void SetUp(bool isSeries, const std::string& substitution, sifta::RunSignals& runSignals);
+  // painted at once.
+  void SetUp(bool isSeries, const std::string& substitution);
 
   // A tick: the elapsed time grows by 1000 ms and Edit1 shows " hh:mm:ss".
   void Timer1Timer();
@@ -41,6 +40,11 @@ class TForm2 : public QWidget {
   QPushButton* Button1 = nullptr;  // "キャンセル"
   QTimer* Timer1 = nullptr;
 
+  // The cancel request, set by "キャンセル" (the run reads it as the answer
+  // of its service hook), and the elapsed time of the file, in ms.
+  bool cancelRequest = false;
+  std::int32_t elapsedMs = 0;
+
  protected:
   // The window's own close control (a spontaneous close from the window
   // system) acts as "キャンセル" and leaves the window open; a close by the
@@ -48,7 +52,6 @@ class TForm2 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  sifta::RunSignals* signals_ = nullptr;
   bool asking_ = false;  // the confirmation box is open
 };
 

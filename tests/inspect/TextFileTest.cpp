@@ -15,6 +15,7 @@
 #endif
 
 #include "inspect/LineRules.h"
+#include "inspect/PositionalLines.h"
 #include "scan/Cp932.h"
 #include "scan/TempFolder.h"
 
@@ -273,21 +274,27 @@ TEST(LineReader, BlockCutShortByAReadError) {
   LineReader reader(16);
   if (reader.Open("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
   const auto start = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(pages));
-  ByteBuffer into;
+  const PositionalLines lines(reader, start);
+  const auto block = [&lines](std::int64_t offset) {
+    LineChunk chunk;
+    chunk.offset = offset;
+    lines.Read(chunk);
+    return chunk;
+  };
   for (const char lastByte : {'x', '\r'}) {
     pages[page - 1] = lastByte;
-    const BlockLines first = reader.ReadBlock(start, start, into);
+    const LineChunk first = block(start);
     EXPECT_EQ(first.lines, "a,1\r\nb,2\r\n") << lastByte;
+    EXPECT_EQ(first.after, LinesGoOn::ReadError);
     ASSERT_TRUE(first.error);
     EXPECT_EQ(first.error->message.find(Sj("入出力エラーです")), 0u);
-    EXPECT_FALSE(first.textEnds);
   }
-  const BlockLines inside = reader.ReadBlock(start, start + 32, into);
+  const LineChunk inside = block(start + 32);
   EXPECT_EQ(inside.lines, "");
-  EXPECT_FALSE(inside.error || inside.textEnds);
-  const BlockLines past = reader.ReadBlock(start, start + static_cast<std::int64_t>(page), into);
+  EXPECT_EQ(inside.after, LinesGoOn::More);
+  const LineChunk past = block(start + static_cast<std::int64_t>(page));
   EXPECT_EQ(past.lines, "");
-  EXPECT_TRUE(past.error);
+  EXPECT_EQ(past.after, LinesGoOn::ReadError);
   munmap(pages, page);
 #else
   GTEST_SKIP() << "reads the memory of the process as a file";

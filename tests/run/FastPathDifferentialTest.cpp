@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "inspect/SequentialLines.h"
 #include "run/ChunkPipeline.h"
 #include "run/RecordCutter.h"
 #include "run/RecordSelection.h"
@@ -404,7 +405,10 @@ TEST(FastPathDifferentialKeys, KeyDecisionsEqualTheReferenceOnMixedKeys) {
 
 class CountingHook : public ServiceHook {
  public:
-  void ServicePendingEvents() override { ++calls; }
+  bool ServicePendingEvents() override {
+    ++calls;
+    return false;
+  }
   std::int64_t calls = 0;
 };
 
@@ -480,16 +484,15 @@ TEST_P(FastPathDifferentialTest, WholeFilesEqualTheReferenceLoop) {
     ASSERT_FALSE(reader.Open(source));
     LineWriter writer(static_cast<size_t>(Uniform(random, 1, 64)));
     ASSERT_FALSE(writer.Open(extract, LineWriter::Mode::Create));
-    const bool cancel = false;
     CountingHook hook;
     const FileRunResult result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None,
-                                                   reader, writer, false, cancel, hook);
+                                                   reader, writer, false, hook);
     ASSERT_FALSE(writer.Close());
 
     const ReferenceRun expected = RunByReference(plan, hasHeading, lines);
     SCOPED_TRACE("plan " + Describe(plan));
-    EXPECT_FALSE(result.failure);
-    EXPECT_FALSE(result.cancelled);
+    EXPECT_FALSE(result.Failure());
+    EXPECT_FALSE(result.Cancelled());
     EXPECT_EQ(result.sourceRecords, expected.sourceRecords);
     EXPECT_EQ(result.extractRecords, expected.extractRecords);
     EXPECT_EQ(hook.calls, expected.sourceRecords);
@@ -503,8 +506,9 @@ TEST_P(FastPathDifferentialTest, WholeFilesEqualTheReferenceLoop) {
 class CancellingHook : public ServiceHook {
  public:
   CancellingHook(bool& cancel, std::int64_t at) : cancel_(cancel), at_(at) {}
-  void ServicePendingEvents() override {
+  bool ServicePendingEvents() override {
     if (++calls == at_) cancel_ = true;
+    return cancel_;
   }
   std::int64_t calls = 0;
 
@@ -530,7 +534,7 @@ LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& 
   bool cancel = false;
   CancellingHook hook(cancel, cancelAt);
   run.result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader, writer,
-                                 false, cancel, hook, workers, chunkOutputLimit);
+                                 false, hook, workers, chunkOutputLimit);
   writer.Close();
   run.serviceCalls = hook.calls;
   if (extract.rfind("/dev/", 0) != 0) run.extract = ReadAll(extract);
@@ -540,12 +544,12 @@ LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& 
 void ExpectSameRun(const LoopRun& parallel, const LoopRun& single) {
   EXPECT_EQ(parallel.result.sourceRecords, single.result.sourceRecords);
   EXPECT_EQ(parallel.result.extractRecords, single.result.extractRecords);
-  EXPECT_EQ(parallel.result.cancelled, single.result.cancelled);
-  EXPECT_EQ(parallel.result.failure.has_value(), single.result.failure.has_value());
-  if (parallel.result.failure && single.result.failure) {
-    EXPECT_EQ(parallel.result.failure->message, single.result.failure->message);
+  EXPECT_EQ(parallel.result.Cancelled(), single.result.Cancelled());
+  EXPECT_EQ(parallel.result.Failure() != nullptr, single.result.Failure() != nullptr);
+  if (parallel.result.Failure() && single.result.Failure()) {
+    EXPECT_EQ(parallel.result.Failure()->message, single.result.Failure()->message);
   }
-  EXPECT_EQ(parallel.result.endMarkBeforeEnd, single.result.endMarkBeforeEnd);
+  EXPECT_EQ(parallel.result.EndMarkBeforeEnd(), single.result.EndMarkBeforeEnd());
   EXPECT_EQ(parallel.serviceCalls, single.serviceCalls);
   EXPECT_EQ(Visible(parallel.extract), Visible(single.extract));
 }
@@ -689,12 +693,12 @@ TEST(ParallelCutDifferential, ChunksGiveBackTheBuffersOfLongLines) {
   }
   LineReader reader(1u << 16);
   ASSERT_FALSE(reader.Open(folder.Write("source.csv", file)));
-  ChunkPipeline pipeline(plan, 2, 1u << 16);
-  std::vector<CutChunk*> seen;
-  for (;;) {
-    pipeline.ReadAhead(reader);
-    CutChunk* chunk = pipeline.Oldest();
-    if (!chunk) break;
+  SequentialLines lines(reader);
+  WorkerPool workers(2);
+  RecordCutter cutter(plan);
+  ChunkPipeline pipeline(plan, lines, workers, 1u << 16, cutter);
+  std::vector<const CutChunk*> seen;
+  while (const CutChunk* chunk = pipeline.Next()) {
     if (std::find(seen.begin(), seen.end(), chunk) == seen.end()) seen.push_back(chunk);
     pipeline.Release();
   }

@@ -20,6 +20,7 @@
 #include "inspect/FileLayout.h"
 #include "run/ExtractionConditions.h"
 #include "run/FileSeries.h"
+#include "run/RunMessages.h"
 #include "run/SubstitutionRules.h"
 #include "run/WindowLayer.h"
 #include "scan/Cp932.h"
@@ -68,31 +69,30 @@ class FakeWindows : public WindowLayer {
   }
   void ListLine(const std::string& line) override { list.push_back(Utf8(line)); }
 
-  void FileStarted(bool isSeries, const std::string& substitution, RunSignals& signals) override {
+  void FileStarted(bool isSeries, const std::string& substitution) override {
     EXPECT_TRUE(inProgress);
     EXPECT_FALSE(progressOpen);
-    EXPECT_FALSE(signals.cancelRequest);
-    EXPECT_EQ(signals.elapsedMs, 0);
     ++progressShowings;
     progressOpen = true;
-    signals_ = &signals;
+    cancelRequest_ = false;
     services_ = 0;
     log.push_back(std::string("progress ") + (isSeries ? "series " : "single ") + Utf8(substitution));
   }
-  void ServicePendingEvents() override {
-    ASSERT_TRUE(progressOpen);
+  bool ServicePendingEvents() override {
+    EXPECT_TRUE(progressOpen);
     ++services_;
-    if (progressShowings == cancelInFile && services_ == cancelAtRecord) signals_->cancelRequest = true;
+    if (progressShowings == cancelInFile && services_ == cancelAtRecord) cancelRequest_ = true;
+    return cancelRequest_;
   }
   void FileDone(const FileRunResult& result) override {
     EXPECT_TRUE(progressOpen);
     progressOpen = false;
-    signals_ = nullptr;
     log.push_back("file done " + std::to_string(result.sourceRecords) + "/" +
                   std::to_string(result.extractRecords));
   }
 
   void RunEnded(const RunTotals& totals) override {
+    Beep();
     Stop();
     results[Box::SourceTotal] = " " + Utf8(FormatCount(totals.sourceRecords));
     results[Box::ExtractTotal] = " " + Utf8(FormatCount(totals.extractRecords));
@@ -100,6 +100,11 @@ class FakeWindows : public WindowLayer {
     results[Box::ListTotal] = results[Box::ExtractTotal];
     log.push_back("run ended " + std::to_string(totals.sourceRecords) + "/" +
                   std::to_string(totals.extractRecords) + " " + totals.endTime);
+    if (!totals.endedAtMark.empty()) {
+      Show("message", EndMarkNoticeMessage(totals.endedAtMark));
+      Beep();
+    }
+    Show("message", FinishedMessage());
   }
   void RunFailed(const IoError& error) override {
     Stop();
@@ -114,11 +119,11 @@ class FakeWindows : public WindowLayer {
     log.push_back("run abandoned");
   }
 
-  void Beep() override { log.push_back("beep"); }
-  void ShowMessage(const std::string& text) override { Show("message", text); }
+  void Beep() { log.push_back("beep"); }
 
   std::optional<SubstitutionEntry> AskSubstitution(const std::string& promptPrefix,
                                                    const std::string& doneText) override {
+    Beep();
     log.push_back("ask " + Utf8(promptPrefix) + "|" + Utf8(doneText));
     while (!entries.empty()) {
       std::optional<SubstitutionTexts> typed = entries.front();
@@ -148,7 +153,7 @@ class FakeWindows : public WindowLayer {
     log.push_back(std::string(kind) + " " + Utf8(text));
   }
 
-  RunSignals* signals_ = nullptr;
+  bool cancelRequest_ = false;
   std::int64_t services_ = 0;
 };
 

@@ -184,9 +184,10 @@ class Meddling : public FakeWindows {
   std::function<void()> atRecord;  // at the second record serviced
   std::function<void()> atFileDone;
 
-  void ServicePendingEvents() override {
-    FakeWindows::ServicePendingEvents();
+  bool ServicePendingEvents() override {
+    const bool cancel = FakeWindows::ServicePendingEvents();
     if (++serviced_ == 2 && atRecord) atRecord();
+    return cancel;
   }
   void FileDone(const FileRunResult& result) override {
     FakeWindows::FileDone(result);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <cstdlib>
 #include <string>
@@ -23,9 +25,10 @@ using testing::TempFolder;
 
 class NoEvents : public ServiceHook {
  public:
-  void ServicePendingEvents() override {}
+  bool ServicePendingEvents() override { return false; }
 };
 
+#ifndef _WIN32
 // Runs `body` in a child process whose address space is capped at 1 GiB:
 // a fault that asks for gigabytes ends the child instead of the machine's
 // memory. The child's exit code is what `body` returns.
@@ -36,6 +39,7 @@ template <typename Body>
   setrlimit(RLIMIT_AS, &cap);
   std::_Exit(body());
 }
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -47,9 +51,15 @@ constexpr bool kAddressSanitizer = false;
 
 template <typename Body>
 void WithinOneGiB(Body body) {
+#ifdef _WIN32
+  // No address-space cap of a child here: the body runs as it is (the
+  // cap is Linux's, where a fault shows first).
+  EXPECT_EQ(body(), 0);
+#else
   // AddressSanitizer's shadow memory alone is larger than the cap.
   if (kAddressSanitizer) GTEST_SKIP() << "no address-space cap beside AddressSanitizer";
   EXPECT_EXIT(RunCapped(body), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 FileLayout ThreeCells() {
@@ -103,12 +113,10 @@ TEST(HardeningTest, ValueKeyCellFarBeyondTheLineCostsNoMemory) {
       LineReader reader;
       LineWriter writer;
       if (reader.Open(source) || writer.Open(extract, LineWriter::Mode::Create)) return 2;
-      bool cancel = false;
       NoEvents events;
-      const FileRunResult result =
-          ProcessSourceFile(plan, HeadingKind::User, reader, writer, false, cancel, events);
+      const FileRunResult result = ProcessSourceFile(plan, HeadingKind::User, reader, writer, false, events);
       if (writer.Close()) return 3;
-      return result.sourceRecords == 2 && result.extractRecords == 2 && !result.failure ? 0 : 1;
+      return result.sourceRecords == 2 && result.extractRecords == 2 && !result.Failure() ? 0 : 1;
     });
   }
 }

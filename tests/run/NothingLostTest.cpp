@@ -2,8 +2,10 @@
 // its extract does not hold, and never mixes its records with another run's.
 // Every case checks the files the run read, byte for byte, afterwards, and
 // that no temporary file is left in the folder.
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/types.h>
+#endif
 
 #include <filesystem>
 #include <map>
@@ -103,8 +105,12 @@ TEST_F(NothingLostTest, LaterSourceThatIsTheExtractIsRefusedUntouched) {
 
 TEST_F(NothingLostTest, ExtractThatIsTheChosenFileIsRefusedBeforeWriting) {
   WriteSeries();
+  std::vector<std::string> extracts{"d01.csv", "./d01.csv"};
+#ifndef _WIN32
   fs::create_symlink("d01.csv", "link.csv");
-  for (const std::string extract : {"d01.csv", "link.csv", "./d01.csv"}) {
+  extracts.push_back("link.csv");
+#endif
+  for (const std::string& extract : extracts) {
     SCOPED_TRACE(extract);
     const auto before = Files();
     FakeWindows windows;
@@ -122,14 +128,18 @@ TEST_F(NothingLostTest, ExtractThatIsTheChosenFileIsRefusedBeforeWriting) {
 // so the totals count only records the file holds.
 TEST_F(NothingLostTest, SameExtractFileUnderAnotherSpellingAppends) {
   WriteSeries();
-  fs::create_directory_symlink(".", "here");
   struct Case {
     const char* name;
     std::string extract;
   };
   const std::vector<Case> cases{{"through a folder of the entry", "x@/../out.csv"},
+#ifndef _WIN32
                                 {"through a linked folder", "x@/../here/out.csv"},
+#endif
                                 {"doubled separators", "x@/..//./out.csv"}};
+#ifndef _WIN32
+  fs::create_directory_symlink(".", "here");
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove("out.csv");
@@ -148,13 +158,15 @@ TEST_F(NothingLostTest, SameExtractFileUnderAnotherSpellingAppends) {
 // until the run is done with it.
 class PeekingWindows : public FakeWindows {
  public:
-  void ServicePendingEvents() override {
-    FakeWindows::ServicePendingEvents();
+  bool ServicePendingEvents() override {
+    const bool cancel = FakeWindows::ServicePendingEvents();
     seen.push_back(*ReadBytes("out.csv"));
+    return cancel;
   }
   std::vector<std::string> seen;
 };
 
+#ifndef _WIN32  // the permissions and the link of the older file are POSIX's
 TEST_F(NothingLostTest, OlderExtractStaysUntilTheRunIsDoneWithIt) {
   WriteSeries();
   WriteBytes("out.csv", "older\r\n");
@@ -172,6 +184,7 @@ TEST_F(NothingLostTest, OlderExtractStaysUntilTheRunIsDoneWithIt) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
 }
+#endif
 
 TEST_F(NothingLostTest, CancelLeavesEveryExtractInPlace) {
   WriteSeries();
@@ -317,18 +330,24 @@ namespace {
 // Names that lead to no readable file are refused at the open, before
 // anything is read: the layout read and the run both say why.
 TEST_F(NothingLostTest, SourceThatIsNoFileIsRefusedBeforeReading) {
-  ASSERT_EQ(::mkfifo("pipe.csv", 0600), 0);
   fs::create_directory("folder.csv");
   struct Case {
     std::string source;
     std::string shown;
   };
   const std::vector<Case> cases{
+#ifndef _WIN32
       {"pipe.csv", "パイプやデバイスはファイルとして読めません"},
       {"/dev/zero", "パイプやデバイスはファイルとして読めません"},
+      {"", "ファイルが見つかりません"},
+#else
+      {"", "パスが見つかりません"},
+#endif
       {"folder.csv", "フォルダーはファイルとして開けません"},
-      {std::string("d01.csv\0.bak", 12), "ファイル名に使えない文字（制御文字）があります"},
-      {"", "ファイルが見つかりません"}};
+      {std::string("d01.csv\0.bak", 12), "ファイル名に使えない文字（制御文字）があります"}};
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo("pipe.csv", 0600), 0);
+#endif
   WriteSeries();
   const auto before = Files();
   for (const Case& c : cases) {

@@ -33,9 +33,8 @@ class Sifta2Test : public QObject {
 
  private slots:
   void setUpWithoutSeriesHidesTheSubstitution() {
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, "x", runSignals);
+    form.SetUp(false, "x");
     QCOMPARE(form.windowTitle(), Ui("実行状況…"));
     QCOMPARE(form.size(), QSize(382, 105));
     QVERIFY(form.isVisible());
@@ -57,9 +56,8 @@ class Sifta2Test : public QObject {
   }
 
   void setUpInASeriesShowsTheSubstitutionAfterABlank() {
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(true, sifta::ToSj(Ui("０８")).value(), runSignals);
+    form.SetUp(true, sifta::ToSj(Ui("０８")).value());
     QVERIFY(!form.Label3->isHidden());
     QVERIFY(!form.Edit2->isHidden());
     QCOMPARE(form.Label3->text(), Ui("＠文字："));
@@ -78,36 +76,32 @@ class Sifta2Test : public QObject {
   void timerTickShowsTheElapsedTime() {
     QFETCH(int, elapsedBefore);
     QFETCH(QString, shown);
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
-    runSignals.elapsedMs = elapsedBefore;
+    form.SetUp(false, {});
+    form.elapsedMs = elapsedBefore;
     form.Timer1Timer();
     QCOMPARE(form.Edit1->text(), shown);
   }
 
   void ticksCountOnFromTheRunsElapsedTime() {
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
+    form.SetUp(false, {});
     for (int i = 0; i < 3; ++i) form.Timer1Timer();
-    QCOMPARE(runSignals.elapsedMs, 3000);
+    QCOMPARE(form.elapsedMs, 3000);
     QCOMPARE(form.Edit1->text(), QStringLiteral(" 00:00:03"));
   }
 
   void timerTicksArriveAsEvents() {
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
+    form.SetUp(false, {});
     QTRY_COMPARE_WITH_TIMEOUT(form.Edit1->text(), QStringLiteral(" 00:00:01"), 3000);
   }
 
   void cancelAnsweredYesStopsTheTimerAndSetsTheRequest() {
     FakeDialogs dialogs;
     dialogs.questionAnswers = {Answer::Yes};
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
+    form.SetUp(false, {});
     form.Button1->click();
     QCOMPARE(dialogs.boxes.size(), size_t{1});
     const FakeDialogs::Box& box = dialogs.boxes[0];
@@ -118,46 +112,43 @@ class Sifta2Test : public QObject {
     QCOMPARE(box.yesText, Ui("はい(&Y)"));
     QCOMPARE(box.noText, Ui("いいえ(&N)"));
     QVERIFY(!box.withCancel);
-    QVERIFY(runSignals.cancelRequest);
+    QVERIFY(form.cancelRequest);
     QVERIFY(!form.Timer1->isActive());
   }
 
   void cancelAnsweredNoChangesNothing() {
     FakeDialogs dialogs;
     dialogs.questionAnswers = {Answer::No};
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
+    form.SetUp(false, {});
     // A tick handled while the question is open still counts.
     dialogs.onBox = [&](const FakeDialogs::Box&) { form.Timer1Timer(); };
     form.Button1Click();
-    QVERIFY(!runSignals.cancelRequest);
+    QVERIFY(!form.cancelRequest);
     QVERIFY(form.Timer1->isActive());
-    QCOMPARE(runSignals.elapsedMs, 1000);
+    QCOMPARE(form.elapsedMs, 1000);
   }
 
   void closeControlActsAsCancel() {
     FakeDialogs dialogs;
     dialogs.questionAnswers = {Answer::No, Answer::Yes};
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
+    form.SetUp(false, {});
     QVERIFY(!CloseControl(form));
     QCOMPARE(dialogs.boxes.size(), size_t{1});
     QCOMPARE(dialogs.boxes[0].text, Ui("キャンセルしますか？"));
     QVERIFY(form.isVisible());  // the run still owns the window
-    QVERIFY(!runSignals.cancelRequest);
+    QVERIFY(!form.cancelRequest);
     QVERIFY(!CloseControl(form));
     QVERIFY(form.isVisible());
-    QVERIFY(runSignals.cancelRequest);
+    QVERIFY(form.cancelRequest);
     QVERIFY(!form.Timer1->isActive());
   }
 
   void closeByTheProgramAsksNothing() {
     FakeDialogs dialogs;
-    sifta::RunSignals runSignals;
     TForm2 form(nullptr);
-    form.SetUp(false, {}, runSignals);
+    form.SetUp(false, {});
     QVERIFY(form.close());
     QVERIFY(!form.isVisible());
     QVERIFY(dialogs.boxes.empty());

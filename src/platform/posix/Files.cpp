@@ -71,16 +71,7 @@ FileIdentity IdentityOfStat(const struct stat& info) {
 
 std::string SystemErrorText(const SystemError& error) { return std::strerror(error.code); }
 
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-std::optional<SystemError> File::Open(const std::filesystem::path& path, Access access) {
+std::optional<SystemError> File::SystemOpen(const std::filesystem::path& path, Access access) {
   Close();
   int flags = O_CLOEXEC;
   switch (access) {
@@ -130,7 +121,7 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
   return std::nullopt;
 }
 
-File::ReadResult File::Read(void* into, std::size_t size) {
+File::ReadResult File::SystemRead(void* into, std::size_t size) {
   for (;;) {
     const ssize_t n = ::read(Descriptor(handle_), into, size);
     if (n >= 0) return ReadResult{static_cast<std::size_t>(n), std::nullopt};
@@ -138,7 +129,7 @@ File::ReadResult File::Read(void* into, std::size_t size) {
   }
 }
 
-File::ReadResult File::ReadAt(void* into, std::size_t size, std::int64_t offset) const {
+File::ReadResult File::SystemReadAt(void* into, std::size_t size, std::int64_t offset) const {
   for (;;) {
     const ssize_t n = ::pread(Descriptor(handle_), into, size, static_cast<off_t>(offset));
     if (n >= 0) return ReadResult{static_cast<std::size_t>(n), std::nullopt};
@@ -146,7 +137,7 @@ File::ReadResult File::ReadAt(void* into, std::size_t size, std::int64_t offset)
   }
 }
 
-std::optional<SystemError> File::Write(const void* data, std::size_t size) {
+std::optional<SystemError> File::SystemWrite(const void* data, std::size_t size) {
   const char* from = static_cast<const char*>(data);
   std::size_t done = 0;
   while (done < size) {
@@ -188,7 +179,7 @@ std::optional<FileStamp> File::Stamp() const {
                    static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
-File::Lock File::TryLock() {
+File::Lock File::SystemTryLock() {
   int result;
   do result = ::flock(Descriptor(handle_), LOCK_EX | LOCK_NB);
   while (result != 0 && errno == EINTR);
@@ -205,7 +196,7 @@ std::optional<SystemError> File::Truncate() {
   return std::nullopt;
 }
 
-std::optional<SystemError> File::Duplicate(File& into) const {
+std::optional<SystemError> File::SystemDuplicate(File& into) const {
   into.Close();
   const int fd = ::fcntl(Descriptor(handle_), F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return ErrorFromErrno(errno);

@@ -175,16 +175,7 @@ std::string SystemErrorText(const SystemError& error) {
   return utf8;
 }
 
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-std::optional<SystemError> File::Open(const std::filesystem::path& path, Access access) {
+std::optional<SystemError> File::SystemOpen(const std::filesystem::path& path, Access access) {
   Close();
   if (auto bad = CheckName(path)) return bad;
   DWORD rights = GENERIC_READ;
@@ -243,7 +234,7 @@ std::optional<SystemError> File::Open(const std::filesystem::path& path, Access 
   return std::nullopt;
 }
 
-File::ReadResult File::Read(void* into, std::size_t size) {
+File::ReadResult File::SystemRead(void* into, std::size_t size) {
   const DWORD wanted = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
   DWORD got = 0;
   if (ReadFile(AsHandle(handle_), into, wanted, &got, nullptr)) return ReadResult{got, std::nullopt};
@@ -252,7 +243,7 @@ File::ReadResult File::Read(void* into, std::size_t size) {
   return ReadResult{0, FromWindows(code)};
 }
 
-File::ReadResult File::ReadAt(void* into, std::size_t size, std::int64_t offset) const {
+File::ReadResult File::SystemReadAt(void* into, std::size_t size, std::int64_t offset) const {
   const DWORD wanted = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
   OVERLAPPED at = {};
   at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
@@ -264,7 +255,7 @@ File::ReadResult File::ReadAt(void* into, std::size_t size, std::int64_t offset)
   return ReadResult{0, FromWindows(code)};
 }
 
-std::optional<SystemError> File::Write(const void* data, std::size_t size) {
+std::optional<SystemError> File::SystemWrite(const void* data, std::size_t size) {
   const char* from = static_cast<const char*>(data);
   while (size > 0) {
     const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
@@ -302,7 +293,7 @@ std::optional<FileStamp> File::Stamp() const {
                                 info.ftLastWriteTime.dwLowDateTime)};
 }
 
-File::Lock File::TryLock() {
+File::Lock File::SystemTryLock() {
   // A Windows lock keeps every other handle from the bytes it covers, so it
   // covers one byte far past any end a file reaches: other handles, this
   // run's writer among them, read and write the file as ever.
@@ -322,7 +313,7 @@ std::optional<SystemError> File::Truncate() {
   return std::nullopt;
 }
 
-std::optional<SystemError> File::Duplicate(File& into) const {
+std::optional<SystemError> File::SystemDuplicate(File& into) const {
   into.Close();
   HANDLE copy = INVALID_HANDLE_VALUE;
   if (!DuplicateHandle(GetCurrentProcess(), AsHandle(handle_), GetCurrentProcess(), &copy, 0, FALSE,
