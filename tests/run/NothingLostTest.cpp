@@ -19,6 +19,7 @@
 #include "run/ExtractFile.h"
 #include "run/FileSeries.h"
 #include "run/FileSeriesFake.h"
+#include "support/Faults.h"
 #include "support/Fixtures.h"
 
 namespace sifta::testing {
@@ -282,6 +283,38 @@ TEST_F(NothingLostTest, TheTemporaryFileIsNeverAFileThatWasThere) {
     after.erase(c.extract);
     EXPECT_EQ(after, before);  // every other file as it was, and no file more
   }
+}
+
+// The file system as a test can make it on every platform: reads and
+// writes of a few bytes at a time change nothing; a claim file that another
+// program holds locked refuses the run before anything is written.
+TEST_F(NothingLostTest, ShortReadsAndWritesAndALockHeldElsewhere) {
+  WriteSeries();
+  FakeWindows plain;
+  plain.entries = {LastEntry("01", "03")};
+  ASSERT_EQ(RunExtraction(Everything("d@.csv", "plain.csv"), Layout("d01.csv"), plain, record),
+            RunOutcome::Finished);
+  {
+    Faults faults;
+    faults.readsAtMost = 3;
+    faults.writesAtMost = 2;
+    FakeWindows shortened;
+    shortened.entries = {LastEntry("01", "03")};
+    EXPECT_EQ(RunExtraction(Everything("d@.csv", "short.csv"), Layout("d01.csv"), shortened, record),
+              RunOutcome::Finished);
+    EXPECT_EQ(ReadBytes("short.csv"), ReadBytes("plain.csv"));
+    EXPECT_EQ(shortened.results, plain.results);
+  }
+  WriteBytes("locked.csv.sifta-lock", "");  // the other program's claim
+  const auto before = Files();
+  Faults faults;
+  faults.lockedNameEnds = {"locked.csv.sifta-lock"};
+  FakeWindows busy;
+  EXPECT_EQ(RunExtraction(Everything("d01.csv", "locked.csv"), Layout("d01.csv"), busy, record),
+            RunOutcome::Failed);
+  EXPECT_EQ(busy.messages,
+            std::vector<std::string>{"** 次の抽出ﾌｧｲﾙは他の実行が書き込み中です：\r\nlocked.csv"});
+  EXPECT_EQ(Files(), before);
 }
 
 // A run given another run's temporary or claim file as its extract is

@@ -24,6 +24,9 @@ class Faults final : public platform::FaultPlan {
   std::vector<Rule> reads;
   std::vector<Rule> writes;
   std::vector<std::string> lockedNameEnds;
+  // Every read and write does at most this many bytes at a time (0: all).
+  std::size_t readsAtMost = 0;
+  std::size_t writesAtMost = 0;
 
   Faults() { platform::InstallFaults(this); }
   ~Faults() override { platform::InstallFaults(nullptr); }
@@ -31,10 +34,10 @@ class Faults final : public platform::FaultPlan {
   Faults& operator=(const Faults&) = delete;
 
   Cut Read(const std::filesystem::path& path, std::int64_t offset, std::size_t size) override {
-    return CutBy(reads, path, offset, size);
+    return Shorter(CutBy(reads, path, offset, size), readsAtMost);
   }
   Cut Write(const std::filesystem::path& path, std::int64_t offset, std::size_t size) override {
-    return CutBy(writes, path, offset, size);
+    return Shorter(CutBy(writes, path, offset, size), writesAtMost);
   }
   bool LockHeldElsewhere(const std::filesystem::path& path) override {
     for (const std::string& end : lockedNameEnds)
@@ -46,6 +49,13 @@ class Faults final : public platform::FaultPlan {
   static bool Ends(const std::filesystem::path& path, const std::string& end) {
     const std::string name = path.filename().string();
     return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+  }
+  static Cut Shorter(Cut cut, std::size_t most) {
+    if (most > 0 && cut.most > most) {
+      cut.most = most;
+      cut.error.reset();  // the rest, and its error, come with the next call
+    }
+    return cut;
   }
   static Cut CutBy(const std::vector<Rule>& rules, const std::filesystem::path& path, std::int64_t offset,
                    std::size_t size) {
