@@ -20,9 +20,11 @@
 #   T4  a code range of 1% of the keys, grouped (stops early) and not grouped
 #   T5  a value range of one cell
 #   T6  T1 with both zeroings
-# Targets: T1, T2, T4 (not grouped), T5 and T6 at >= 1/2 of wc -l's MB/s, T1
-# and T4 at >= 30x Miller's, T3/T4-grouped on 1 GB within 2x of 100 MB, peak
-# memory under 64 MiB.
+#   T2u T2 written in UTF-8 (checked against iconv's conversion of the table)
+#   T1c T1 with the source column
+# Targets: T1, T2, T4 (not grouped), T5 and T6 at >= 1/2 of wc -l's MB/s, T2u
+# at >= 1/4 of it, T1c within 10% of T1, T1 and T4 at >= 30x Miller's,
+# T3/T4-grouped on 1 GB within 2x of 100 MB, peak memory under 64 MiB.
 #
 # SIFTA_WORKERS=N runs sifta-batch with --workers=N (the threads that cut
 # besides the reading one; 0 cuts on the reading thread alone).
@@ -117,6 +119,10 @@ conditions T2 t1000.csv '{"mode": "all"}' "$all" "$all"
 conditions T4 t1000.csv "{\"mode\": \"code\", \"keys\": [[\"1\", \"\"]], \"codes\": $code_range, \"grouping\": \"unknown\"}"
 conditions T5 t1000.csv '{"mode": "value", "keys": [["1", ""]], "codes": [["1000", "1999"]]}'
 conditions T6 t1000.csv '{"mode": "all"}' "" "" '"zeroNonNumeric": true, "zeroSpecial": true, "special": ["0", "99"],'
+conditions T2u t1000.csv '{"mode": "all"}' "$all" "$all" '"outputEncoding": "utf-8",'
+conditions T1c t1000.csv '{"mode": "all"}' "" "" '"sourceColumn": true,'
+# What T2u must write, converted once by the system's iconv.
+[[ -s t1000.utf8 ]] || iconv -f CP932 -t UTF-8 t1000.csv > t1000.utf8
 # T1 and T2 once more with the extract thrown away: the cost of the record
 # loop without the kernel's cost of writing a file (some 0.2-0.4 s per GB).
 sed 's|"extract": "[^"]*"|"extract": "/dev/null"|' T1.json > T1-null.json
@@ -165,6 +171,10 @@ sifta() {
         echo "throughput.sh: the extract of T2 differs from its source" >&2
         exit 1
       fi
+      if [[ $name == T2u ]] && ! cmp -s t1000.utf8 "$extracts/out-T2u.csv"; then
+        echo "throughput.sh: the extract of T2u differs from iconv's UTF-8 of the source" >&2
+        exit 1
+      fi
     fi
     tail -n 1 "$name.rss" >> peak.rss  # maximum resident set, KiB
     rm -f "$extracts/out-$name.csv" "$name.rss"  # dropped before it reaches the disk
@@ -200,6 +210,8 @@ secs[T4]=$(sifta T4 "$records" "$t4_written")
 secs[T4g]=$(sifta T4g-1000 $(( t4_written + 1 )) "$t4_written")
 secs[T5]=$(sifta T5 "$records" "$t5_expected")
 secs[T6]=$(sifta T6 "$records" "$records")
+secs[T2u]=$(sifta T2u "$records" "$records")
+secs[T1c]=$(sifta T1c "$records" "$records")
 secs[T1n]=$(sifta T1-null "$records" "$records")
 secs[T2n]=$(sifta T2-null "$records" "$records")
 secs[T3s]=$(sifta T3-100 1001 1000)
@@ -245,6 +257,8 @@ row "T4 1% of the codes, not grouped" "${secs[T4]}" "$mlr4_mbps"
 row "T4 1% of the codes, grouped" "${secs[T4g]}"
 row "T5 value range of one cell" "${secs[T5]}"
 row "T6 T1 with both zeroings" "${secs[T6]}"
+row "T2u T2 in UTF-8" "${secs[T2u]}"
+row "T1c T1 with the source column" "${secs[T1c]}"
 row "T1 into /dev/null" "${secs[T1n]}" "$mlr1_mbps"
 row "T2 into /dev/null" "${secs[T2n]}"
 printf '%-34s %8s %8s\n' "Miller T1 (t$miller_table.csv)" "$t_mlr1" "$mlr1_mbps"
@@ -265,6 +279,8 @@ echo
 for task in T1 T2 T4 T5 T6; do
   check "$task at >= 1/2 of wc -l" "$(mbps "${secs[$task]}" "$mb") >= $wc_mbps / 2"
 done
+check "T2u at >= 1/4 of wc -l" "$(mbps "${secs[T2u]}" "$mb") >= $wc_mbps / 4"
+check "T1c within 10% of T1" "${secs[T1c]} <= 1.1 * ${secs[T1]}"
 check "T1 at >= 30x Miller" "$(mbps "${secs[T1]}" "$mb") >= 30 * $mlr1_mbps"
 check "T4 at >= 30x Miller" "$(mbps "${secs[T4]}" "$mb") >= 30 * $mlr4_mbps"
 check "T3 on 1 GB within 2x of 100 MB" "${secs[T3]} <= 2 * ${secs[T3s]}"

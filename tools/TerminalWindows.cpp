@@ -1,9 +1,13 @@
 #include "TerminalWindows.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <variant>
 
 #include "platform/Console.h"
+#include "run/ProgressEstimate.h"
 #include "run/RunMessages.h"
 #include "scan/Cp932.h"
 #include "scan/NumberText.h"
@@ -70,6 +74,7 @@ void TerminalWindows::RunStarted(const std::string&) { platform::StartInterruptW
 void TerminalWindows::RunEnded(const RunTotals& totals) {
   platform::StopInterruptWatch();
   if (!totals.endedAtMark.empty()) Say(EndMarkNoticeMessage(totals.endedAtMark));
+  for (const std::string& notice : totals.excelNotices) Say(notice);
 }
 
 void TerminalWindows::RunFailed(const IoError& error) {
@@ -106,7 +111,7 @@ void TerminalWindows::FileStarted(bool isSeries, const std::string& substitution
 bool TerminalWindows::ServicePendingEvents() {
   if (++serviced_ % kRecordsPerClockCheck == 0 && showProgress_) {
     const auto now = std::chrono::steady_clock::now();
-    if (now - drawn_ >= std::chrono::seconds(1)) {
+    if (now - drawn_ >= std::chrono::milliseconds(250)) {
       drawn_ = now;
       DrawProgress();
     }
@@ -115,15 +120,23 @@ bool TerminalWindows::ServicePendingEvents() {
 }
 
 void TerminalWindows::DrawProgress() {
-  const auto seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();
-  char clock[32];
-  std::snprintf(clock, sizeof clock, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+  const std::int64_t elapsedMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_)
+          .count();
+  const std::int64_t seconds = elapsedMs / 1000;
   std::string line = "\r実行中 ";
-  line += clock;
+  line += ClockText(seconds);
   if (!substitution_.empty()) line += "  ＠文字：" + substitution_;
   line += "  ﾚｺｰﾄﾞ数：" + FormatCount(serviced_);  // digits and commas only
+  if (const FileProgress* progress = Progress()) {
+    if (const std::optional<int> perMille = PerMilleTaken(*progress)) {
+      char percent[32];
+      std::snprintf(percent, sizeof percent, "  %d.%d%%", *perMille / 10, *perMille % 10);
+      line += percent;
+    }
+    if (const std::optional<std::int64_t> left = SecondsLeft(*progress, elapsedMs))
+      line += "  残り " + ClockText(*left);
+  }
   line += "\033[K";
   std::fputs(line.c_str(), messages_);
   std::fflush(messages_);

@@ -95,6 +95,12 @@ Json Document(const BatchRequest& request) {
   Json document = Json::object();
   document["source"] = in.sourceNameText;
   document["extract"] = in.extractNameText;
+  // Beyond the window's described conditions: written only when chosen, so
+  // that the files of runs without them stay as they were.
+  if (in.outputEncoding == OutputEncoding::Utf8WithBom) document["outputEncoding"] = "utf-8-bom";
+  if (in.outputEncoding == OutputEncoding::Utf8) document["outputEncoding"] = "utf-8";
+  if (in.sourceColumn) document["sourceColumn"] = true;
+  if (in.splitForExcel) document["splitForExcel"] = true;
   if (request.layoutChosen && !request.layoutPath.empty()) document["layout"] = request.layoutPath;
   if (request.headingAnswer == HeadingKind::User) document["heading"] = "user";
   if (request.headingAnswer == HeadingKind::None) document["heading"] = "none";

@@ -134,7 +134,7 @@ std::optional<ColumnChoice> ColumnChoiceOf(const json& tab, const std::string& f
 BatchRequest Read(const json& document) {
   OnlyKeys(document, "",
            {"source", "extract", "layout", "heading", "rid", "cells", "zeroNonNumeric", "zeroSpecial",
-            "special", "records", "series"});
+            "special", "records", "series", "outputEncoding", "sourceColumn", "splitForExcel"});
   BatchRequest request;
   ExtractionConditions& conditions = request.conditions;
 
@@ -142,6 +142,14 @@ BatchRequest Read(const json& document) {
     conditions.sourceNameText = FileName(*source, "source");
   if (const json* extract = Member(document, "extract"))
     conditions.extractNameText = FileName(*extract, "extract");
+
+  if (const json* encoding = Member(document, "outputEncoding"))
+    conditions.outputEncoding = Choose<OutputEncoding>(*encoding, "outputEncoding",
+                                                       {{"cp932", OutputEncoding::Cp932},
+                                                        {"utf-8-bom", OutputEncoding::Utf8WithBom},
+                                                        {"utf-8", OutputEncoding::Utf8}});
+  conditions.sourceColumn = Flag(document, "", "sourceColumn");
+  conditions.splitForExcel = Flag(document, "", "splitForExcel");
 
   if (const json* layout = Member(document, "layout")) {
     request.layoutPath = FileName(*layout, "layout");

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "scan/ByteCount.h"
 #include "scan/Cp932.h"
+#include "scan/Cp932ToUtf8.h"
 #include "scan/Scanning.h"
 
 namespace sifta {
@@ -75,13 +78,28 @@ std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& pa
   return lines;
 }
 
+namespace {
+
+// A line of a UTF-8 extract as the windows read lines: in code page 932
+// (every character of such an extract came from it), a byte order mark
+// before it dropped.
+std::string FromUtf8Extract(std::string_view line) {
+  if (line.starts_with(kUtf8ByteOrderMark)) line.remove_prefix(kUtf8ByteOrderMark.size());
+  if (std::optional<std::string> cp932 = Utf8ToCp932(line)) return *cp932;
+  return Utf8ToCp932ForDisplay(line);
+}
+
+}  // namespace
+
 ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind,
-                                      std::size_t blockSize) {
+                                      std::size_t blockSize, bool utf8) {
   static const std::string cellName = Sj("ｾﾙ");
   LineReader reader(blockSize);  // closes the file on every way out
   if (auto error = reader.Open(path)) return *error;
-  const std::string_view line1 = reader.ReadLine();  // valid until line 2 is read
+  std::string_view line1 = reader.ReadLine();  // valid until line 2 is read
   if (reader.Error()) return *reader.Error();
+  std::string converted;
+  if (utf8) line1 = converted = FromUtf8Extract(line1);
 
   FileLayout layout;
   layout.fileName = platform::PathToUtf8(path);
@@ -97,7 +115,10 @@ ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, Heading
   }
   layout.bodyCellCount = layout.itemCount - layout.ridItemCount;
 
-  return ReadFirstRecord(reader, std::move(layout), KeptLayoutText(line1));
+  ExtractLayoutResult result = ReadFirstRecord(reader, std::move(layout), KeptLayoutText(line1));
+  if (auto* read = std::get_if<FileLayout>(&result); read && utf8 && sourceKind != HeadingKind::None)
+    read->firstRecord = FromUtf8Extract(read->firstRecord);
+  return result;
 }
 
 std::vector<std::string> BuildItemList(const FileLayout& layout) {

@@ -27,10 +27,12 @@ std::variant<std::int64_t, IoError> CountRecords(const std::filesystem::path& pa
 // The layout of an extract file, read with the heading kind of its source
 // and without any question: for a Standard source, a heading that begins
 // with ｾﾙ has no RID item and one without ",ｾﾙ" has no BODY cell. The file is
-// closed on every outcome.
+// closed on every outcome. A `utf8` extract is read as the code page 932
+// text it was written from (a byte order mark before it dropped).
 using ExtractLayoutResult = RecordLayoutResult;
 ExtractLayoutResult ReadExtractLayout(const std::filesystem::path& path, HeadingKind sourceKind,
-                                      std::size_t blockSize = LineReader::kDefaultBlockSize);
+                                      std::size_t blockSize = LineReader::kDefaultBlockSize,
+                                      bool utf8 = false);
 
 // One line for every item 1..itemCount: "(n) " for a RID item or "<n> " for
 // BODY cell n, then (unless the kind is None) the item of the heading, then

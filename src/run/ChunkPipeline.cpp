@@ -35,7 +35,12 @@ void CutLines(RecordCutter& cutter, CutChunk& chunk, std::size_t outputLimit) {
     if (verbatim) {
       chunk.ends.push_back(at);
     } else {
-      if (writes) cutter.AppendRecordLine();
+      // A line that cannot be converted is left to the record loop, which
+      // counts up to it and then stops on it.
+      if (writes && !cutter.AppendRecordLine()) {
+        at = lineStart;
+        break;
+      }
       chunk.ends.push_back(cutter.AppendedSize());
     }
     if (RecordCutter::Stops(verdict)) {
@@ -144,7 +149,7 @@ void ChunkPipeline::HandOver(Slot& slot) {
     if (!abandoned) {
       if (!cutters_[worker]) {
         try {
-          cutters_[worker] = std::make_unique<RecordCutter>(plan_);
+          cutters_[worker] = std::make_unique<RecordCutter>(plan_, takingCutter_.Output());
         } catch (const std::bad_alloc&) {
           slot.chunk.cutError = OutOfMemoryError();
         }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/FileOutput.h"
 #include "run/PlanMessages.h"
 #include "scan/Scanning.h"
 
@@ -58,6 +59,12 @@ struct ExtractionConditions {
   std::vector<std::array<std::string, 2>> codeRows;  // StringGrid5
   CodeGrouping grouping = CodeGrouping::Unknown;     // RadioButton8 / 9 / 10; none = Unknown
   bool extractAllExcept = false;                     // CheckBox3
+
+  // Beside the extract name: the extract's encoding (ComboBox1), the source
+  // column (CheckBox4), parts of Excel's rows (CheckBox5).
+  OutputEncoding outputEncoding = OutputEncoding::Cp932;
+  bool sourceColumn = false;
+  bool splitForExcel = false;
 
   std::optional<UnreadableCell> unreadableCell;
 

@@ -55,6 +55,9 @@ class PlanBuilder {
       return std::visit([](auto& failure) -> PlanResult { return std::move(failure); }, failure_);
     plan_.grouping = grouping_;
     plan_.extractAllExcept = in_.extractAllExcept;
+    plan_.outputEncoding = in_.outputEncoding;
+    plan_.sourceColumn = in_.sourceColumn;
+    plan_.splitForExcel = in_.splitForExcel;
     return std::move(plan_);
   }
 

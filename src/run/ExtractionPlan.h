@@ -14,6 +14,7 @@
 
 #include "inspect/FileLayout.h"
 #include "run/ExtractionConditions.h"
+#include "run/FileOutput.h"
 
 namespace sifta {
 
@@ -133,6 +134,13 @@ struct ExtractionPlan {
   std::vector<CodeRange> codeRanges;
   CodeGrouping grouping = CodeGrouping::Unknown;
   bool extractAllExcept = false;
+
+  // The extract's form (FileOutput), as the conditions ask.
+  OutputEncoding outputEncoding = OutputEncoding::Cp932;
+  bool sourceColumn = false;
+  // Each extract written as parts NAME_001.csv, NAME_002.csv, ... of at most
+  // kExcelRows lines, each with the heading.
+  bool splitForExcel = false;
 };
 
 // Which record numbers the count ranges of a plan keep. The ranges ascend;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -131,6 +133,41 @@ class SourceSet {
 
 // A range entry the stepping can walk: two texts of digits of one width up to
 // 8 with the first below the last. Anything else is taken as a single text.
+// The name of part `number` of the extract `name`: "_001" (three digits at
+// least) before its extension.
+std::string PartName(const std::string& name, int number) {
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "_%03d", number);
+  std::size_t dot = name.rfind('.');
+  const std::size_t folder = name.find_last_of("/\\");
+  if (dot == std::string::npos || (folder != std::string::npos && dot < folder) || dot == folder + 1)
+    dot = name.size();
+  return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+// A text as one CSV item: as it stands, or in double quotes (each of its
+// own doubled) when it holds a comma or a double quote.
+std::string CsvItem(const std::string& text) {
+  if (text.find_first_of(",\"") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char byte : text) {
+    if (byte == '"') quoted += '"';
+    quoted += byte;
+  }
+  return quoted + '"';
+}
+
+// The items every line of the plan's extract holds: the kept items of each
+// RID range and cell block (a line short of them is padded), and the source
+// column.
+int OutputItemCount(const ExtractionPlan& plan) {
+  std::int64_t items = plan.sourceColumn ? 1 : 0;
+  for (const NumberRange& range : plan.ridRanges) items += range.last - range.first + 1;
+  for (const CellRule& rule : plan.cellRules)
+    ForEachBlock(rule, [&items](int first, int last) { items += last - first + 1; });
+  return static_cast<int>(std::min<std::int64_t>(items, std::numeric_limits<int>::max()));
+}
+
 bool IsSteppableRange(const std::string& first, const std::string& last) {
   return !first.empty() && first.size() <= kWidestRange && first.size() == last.size() &&
          IsAllDigits(first) == 0 && IsAllDigits(last) == 0 && first < last;
@@ -154,11 +191,17 @@ struct RunStop {
 };
 
 // One run over a checked plan, from the series start to the run end.
-class SeriesRun {
+class SeriesRun final : ExtractParts {
  public:
   SeriesRun(const ExtractionPlan& plan, const FileLayout& layout, WindowLayer& windows, RunRecord& record,
             const RunOptions& options)
-      : plan_(plan), layout_(layout), windows_(windows), record_(record), workers_(options.cutWorkers) {}
+      : plan_(plan),
+        layout_(layout),
+        windows_(windows),
+        record_(record),
+        outputItems_(OutputItemCount(plan)),
+        partRecordsMost_(options.partLines - (layout.headingKind != HeadingKind::None ? 1 : 0)),
+        workers_(options.cutWorkers) {}
 
   RunOutcome Run();
 
@@ -176,12 +219,30 @@ class SeriesRun {
                                      bool& appending);
   // Moves the extract being written into place; the stop to report when that fails.
   std::optional<RunStop> CommitExtract();
+  // What one source file's records become beside the plan's items.
+  FileOutput OutputOf(const std::string& sourceName) const;
+  // Tells, once per extract, when Excel cannot open it whole.
+  void NoteExcelLimits(const std::string& extractShown);
+  // The parts of an extract split for Excel.
+  std::int64_t Room() const override { return partRecordsMost_ - partRecords_; }
+  std::variant<LineWriter*, IoError> NextPart(std::string_view heading) override;
   void EndRun();
 
   const ExtractionPlan& plan_;
   const FileLayout& layout_;
   WindowLayer& windows_;
   RunRecord& record_;
+  // The items of every line of the extract.
+  const int outputItems_;
+  // Split for Excel: the extract name as the iteration has it, the number
+  // of its part being written, and the records in it; how many records of
+  // the current file went into parts before it.
+  const std::int64_t partRecordsMost_;
+  std::string partBase_;
+  int partNumber_ = 0;
+  std::int64_t partRecords_ = 0;
+  std::int64_t partsFilledByFile_ = 0;
+  std::string writingShown_;  // the extract or part being written, for messages
 
   std::string substitution_;      // code page 932, as entered
   std::string substitutionPath_;  // its UTF-8 form, for the file names
@@ -212,6 +273,11 @@ class SeriesRun {
   std::vector<std::string> endedAtMark_;
   // The last failed commit left records in the temporary file.
   bool keptCutShort_ = false;
+  // The lines of the extract being written (the heading included), and
+  // whether the record count list has said that Excel cannot open it whole.
+  std::int64_t extractLines_ = 0;
+  bool excelNoticeGiven_ = false;
+  std::vector<std::string> excelNotices_;
 };
 
 RunOutcome SeriesRun::Run() {
@@ -374,8 +440,22 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     return RunStop{RunStop::Kind::Message, ExtractIsSourceMessage()};
   }
   sources_.Add(sourceIdentity);
-  const std::string extractName =
+  std::string extractName =
       plan_.extractIsSeries ? ReplacePlaceholder(plan_.extractName, substitutionPath_) : plan_.extractName;
+  if (plan_.splitForExcel) {
+    // The part being written when this file adds to the same extract, the
+    // first part of a new one otherwise.
+    if (!extract_ || !extract_->IsTarget(platform::PathFromUtf8(PartName(extractName, partNumber_)))) {
+      partNumber_ = 1;
+      partRecords_ = 0;
+    } else if (partRecords_ >= partRecordsMost_) {
+      ++partNumber_;  // a full part: the file begins the next one
+      partRecords_ = 0;
+    }
+    partBase_ = extractName;
+    extractName = PartName(extractName, partNumber_);
+  }
+  partsFilledByFile_ = 0;
   const fs::path extractPath = platform::PathFromUtf8(extractName);
   const std::optional<std::string_view> line1 = source.PeekFirstLine();
   // Line 1 cannot be read: the file fails before any extract is begun. An
@@ -409,14 +489,25 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     }
     return RunStop{RunStop::Kind::IoError, error->message};
   }
+  if (!appending) {
+    // A UTF-8 extract with a byte order mark has it before its heading.
+    if (plan_.outputEncoding == OutputEncoding::Utf8WithBom) extract.Append(kUtf8ByteOrderMark);
+    extractLines_ = layout_.headingKind != HeadingKind::None ? 1 : 0;
+    excelNoticeGiven_ = false;
+  }
   record_.previousExtractFile = extractName;
-  const std::string extractShown = Utf8ToCp932ForDisplay(extractName);
+  const std::string& extractShown = writingShown_ = Utf8ToCp932ForDisplay(extractName);
   windows_.ListLine(ExtractNameLineLabel() + extractShown);
-  if (sourcePath == platform::PathFromUtf8(layout_.fileName)) record_.informationExtractFile = extractName;
+  if (sourcePath == platform::PathFromUtf8(layout_.fileName)) {
+    record_.informationExtractFile = extractName;
+    record_.informationExtractUtf8 = plan_.outputEncoding != OutputEncoding::Cp932;
+  }
 
   windows_.FileStarted(plan_.sourceIsSeries, substitution_);
   const FileRunResult result =
-      ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending, windows_, workers_);
+      ProcessSourceFile(plan_, layout_.headingKind, source, extract, appending, windows_, workers_,
+                        kChunkOutputLimit, OutputOf(sourceName), plan_.splitForExcel ? this : nullptr);
+  partRecords_ += result.extractRecords - partsFilledByFile_;
   windows_.FileDone(result);
 
   std::optional<IoError> failure;
@@ -429,7 +520,7 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
     // What was written goes into place; the user learns which file is cut short.
     source.Close();
     extract.Close();
-    return RunStop{RunStop::Kind::IoError, failure->message, extractShown};
+    return RunStop{RunStop::Kind::IoError, failure->message, writingShown_};
   }
 
   if (result.EndMarkBeforeEnd()) endedAtMark_.push_back(Utf8ToCp932ForDisplay(sourceName));
@@ -437,12 +528,14 @@ std::variant<bool, RunStop> SeriesRun::RunIteration() {
   windows_.ListLine(SourceCountLineLabel() + FormatCount(result.sourceRecords));
   record_.sourceTotal += result.sourceRecords;
 
-  if (auto error = extract.Close()) return RunStop{RunStop::Kind::IoError, error->message, extractShown};
-  if (!record_.informationExtractFile.empty() &&
+  if (auto error = extract.Close()) return RunStop{RunStop::Kind::IoError, error->message, writingShown_};
+  if (!record_.informationExtractFile.empty() && extract_ &&
       extract_->IsTarget(platform::PathFromUtf8(record_.informationExtractFile)))
     record_.informationExtractCount += result.extractRecords;
   record_.extractTotal += result.extractRecords;
   windows_.ListLine(ExtractCountLineLabel() + FormatCount(result.extractRecords));
+  extractLines_ += result.extractRecords;
+  NoteExcelLimits(writingShown_);
   const bool cancelled = result.Cancelled();
   if (cancelled) {
     record_.cancelled = true;
@@ -494,9 +587,57 @@ std::optional<RunStop> SeriesRun::CommitExtract() {
   return RunStop{RunStop::Kind::IoError, ExtractNotReplacedMessage(error->message, shown, kept)};
 }
 
+FileOutput SeriesRun::OutputOf(const std::string& sourceName) const {
+  FileOutput output;
+  output.utf8 = plan_.outputEncoding != OutputEncoding::Cp932;
+  output.sourceShown = Utf8ToCp932ForDisplay(sourceName);
+  if (plan_.sourceColumn) {
+    // The @ substitution text of a series; a single file's own name.
+    const bool series = plan_.sourceIsSeries;
+    output.headingPrefix = (series ? SourceColumnSeriesHeading() : SourceColumnFileHeading()) + ",";
+    output.recordPrefix =
+        CsvItem(series ? substitution_ : Shown(platform::PathFromUtf8(sourceName).filename())) + ",";
+  }
+  return output;
+}
+
+std::variant<LineWriter*, IoError> SeriesRun::NextPart(std::string_view heading) {
+  partsFilledByFile_ += partRecordsMost_ - partRecords_;
+  // The full part goes into place as any extract does.
+  if (auto error = extractWriter_.Close()) return *error;
+  ++partNumber_;
+  partRecords_ = 0;
+  const std::string partName = PartName(partBase_, partNumber_);
+  bool appending = false;
+  if (auto stop = TakeExtract(partName, platform::PathFromUtf8(partName), appending))
+    return IoError{stop->text};
+  if (auto error = extract_->OpenWriter(extractWriter_, false)) {
+    extract_->Discard();
+    extract_.reset();
+    return *error;
+  }
+  if (plan_.outputEncoding == OutputEncoding::Utf8WithBom) extractWriter_.Append(kUtf8ByteOrderMark);
+  extractWriter_.Append(heading);
+  record_.previousExtractFile = partName;
+  writingShown_ = Utf8ToCp932ForDisplay(partName);
+  windows_.ListLine(ExtractNameLineLabel() + writingShown_);
+  return &extractWriter_;
+}
+
+void SeriesRun::NoteExcelLimits(const std::string& extractShown) {
+  if (excelNoticeGiven_ || extractLines_ == 0) return;
+  // Parts never pass Excel's rows.
+  const bool tooManyRows = !plan_.splitForExcel && extractLines_ > kExcelRows;
+  if (!tooManyRows && outputItems_ <= kExcelColumns) return;
+  excelNoticeGiven_ = true;
+  std::string notice = ExcelLimitNotice(extractShown, extractLines_, outputItems_);
+  windows_.ListLine(notice);
+  excelNotices_.push_back(std::move(notice));
+}
+
 void SeriesRun::EndRun() {
-  windows_.RunEnded(
-      RunTotals{record_.sourceTotal, record_.extractTotal, windows_.TimeOfDay(), std::move(endedAtMark_)});
+  windows_.RunEnded(RunTotals{record_.sourceTotal, record_.extractTotal, windows_.TimeOfDay(),
+                              std::move(endedAtMark_), std::move(excelNotices_)});
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "inspect/FileLayout.h"
 #include "run/ExtractionConditions.h"
+#include "run/FileOutput.h"
 #include "run/RecordSelection.h"
 #include "run/WindowLayer.h"
 
@@ -31,6 +32,7 @@ namespace sifta {
 struct RunRecord {
   std::string informationExtractFile;  // UTF-8 path; empty until a run writes it
   std::int64_t informationExtractCount = 0;
+  bool informationExtractUtf8 = false;  // it was written in UTF-8
   std::int64_t sourceTotal = 0;
   std::int64_t extractTotal = 0;
   std::string previousExtractFile;  // the extract file of the iteration before
@@ -54,6 +56,8 @@ struct RunOptions {
   // Threads that cut records besides the one that reads, counts and writes
   // (0: every record cut by that one).
   unsigned cutWorkers = DefaultCutWorkers();
+  // The lines of a part of an extract split for Excel (tests make it small).
+  std::int64_t partLines = kExcelRows;
 };
 
 // The handler of "抽出する". `layout` is the layout of the chosen source file;

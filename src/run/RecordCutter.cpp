@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "scan/Cp932ToUtf8.h"
 #include "scan/Scanning.h"
 
 namespace sifta {
@@ -23,7 +24,8 @@ inline void Store16(char* to, const Bytes16& v) { std::memcpy(to, &v, 16); }
 
 }  // namespace
 
-RecordCutter::RecordCutter(const ExtractionPlan& plan) : counts_(plan.countRanges) {
+RecordCutter::RecordCutter(const ExtractionPlan& plan, const FileOutput& output)
+    : counts_(plan.countRanges), output_(output) {
   // Item numbers are at least 1 by the plan's invariants; a piece that broke
   // them would still be cut within the line.
   auto addPiece = [this](int first, int last) {
@@ -56,7 +58,8 @@ RecordCutter::RecordCutter(const ExtractionPlan& plan) : counts_(plan.countRange
   }
   pieces_ = std::move(joined);
   ridPieces_ = joinedRid;
-  wholeLines_ = pieces_.size() == 1 && pieces_[0].first == 1 && !zeroQuoted_ && !zeroSpecial_;
+  wholeLines_ = pieces_.size() == 1 && pieces_[0].first == 1 && !zeroQuoted_ && !zeroSpecial_ &&
+                !output_.utf8 && output_.recordPrefix.empty();
   if (zeroSpecial_) {
     specialMin_ = plan.specialMinLength;
     specialMax_ = plan.specialMaxLength;
@@ -273,14 +276,38 @@ std::string_view RecordCutter::OutputLine(bool zeroing) {
   return {out_.data(), size_};
 }
 
-void RecordCutter::AppendRecordLine() {
+bool RecordCutter::AppendRecordLine() {
+  const size_t lineStart = size_;
   Build(true);
   Put("\r\n", 2);
+  return !output_.utf8 || ConvertFrom(lineStart);
+}
+
+bool RecordCutter::ConvertFrom(size_t lineStart) {
+  const Cp932ToUtf8Table& table = Cp932ToUtf8Table::Get();
+  const size_t size = size_ - lineStart;
+  if (unconverted_.size() < size) unconverted_.Grow(size);
+  std::memcpy(unconverted_.data(), out_.data() + lineStart, size);
+  size_ = lineStart;
+  Reserve(Cp932ToUtf8Table::kMostGrowth * size + Cp932ToUtf8Table::kSlack);
+  const Cp932ToUtf8Table::Result converted =
+      table.Convert({unconverted_.data(), size}, out_.data() + lineStart);
+  unconvertible_.clear();
+  if (!converted.ok) {
+    unconvertible_.assign(unconverted_.data() + converted.badAt, converted.badSize);
+    return false;
+  }
+  size_ = lineStart + converted.written;
+  return true;
 }
 
 void RecordCutter::Build(bool zeroing) {
   Locate();
   const size_t lineStart = size_;
+  // The source column comes first; its comma goes with the last piece's
+  // when no piece follows.
+  const std::string& prefix = zeroing ? output_.recordPrefix : output_.headingPrefix;
+  if (!prefix.empty()) Put(prefix.data(), prefix.size());
   const bool zeroQuoted = zeroing && zeroQuoted_;
   // With quoted items zeroed, the fields of the output's BODY part are its
   // items, each ending at a comma of a single-byte position in the output as
@@ -311,6 +338,7 @@ bool RecordCutter::LineIsItsRecord() {
 std::string_view RecordCutter::OutputLineWithEnd(bool zeroing) {
   OutputLine(zeroing);
   Put("\r\n", 2);
+  if (output_.utf8 && !ConvertFrom(0)) return {};
   return {out_.data(), size_};
 }
 

@@ -5,6 +5,9 @@
 // decision of KeyMatches, which the tests keep (support/ReferenceSteps.h)
 // and hold side by side with it.
 //
+// The output lines take the form of the file's FileOutput: the source
+// column's item first, and converted to UTF-8 when it asks for it.
+//
 // Nothing is allocated per line once the buffers have grown to the longest
 // line met.
 #pragma once
@@ -16,13 +19,15 @@
 
 #include "inspect/ByteBuffer.h"
 #include "run/ExtractionPlan.h"
+#include "run/FileOutput.h"
 #include "scan/ItemBoundaries.h"
 
 namespace sifta {
 
 class RecordCutter {
  public:
-  explicit RecordCutter(const ExtractionPlan& plan);
+  explicit RecordCutter(const ExtractionPlan& plan, const FileOutput& output = {});
+  const FileOutput& Output() const { return output_; }
 
   // Takes the line that the calls below cut; the view must stay valid until
   // the next Load.
@@ -31,8 +36,13 @@ class RecordCutter {
   // The kept items of the line joined by commas: zeroing off for the heading,
   // on for records. Valid until the next call of a member.
   std::string_view OutputLine(bool zeroing);
-  // The same followed by CR LF, as the line is written to the extract file.
+  // The same followed by CR LF, as the line is written to the extract file,
+  // in the file's output form. Empty when it cannot be converted to UTF-8:
+  // UnconvertibleBytes() then tells why.
   std::string_view OutputLineWithEnd(bool zeroing);
+  // After a line that could not be converted to UTF-8, the bytes of its
+  // first character with no Unicode form; empty after a line that could.
+  const std::string& UnconvertibleBytes() const { return unconvertible_; }
   // Gives back the output buffer when it has grown beyond `bytes` (after a
   // long line whose like is not expected again).
   void ReleaseOutputOver(std::size_t bytes) {
@@ -41,10 +51,11 @@ class RecordCutter {
   }
 
   // Cutting many records into one buffer: the record's output line with its
-  // CR LF (zeroing on) added after the lines added before. The buffer of
+  // CR LF (zeroing on) added after the lines added before; false, and
+  // nothing added, when it cannot be converted to UTF-8. The buffer of
   // output lines is `output`'s, taken with the bytes it holds: `size` of
   // them, and given back by the same call with the cutter's.
-  void AppendRecordLine();
+  bool AppendRecordLine();
   std::size_t AppendedSize() const { return size_; }
   void SwapOutput(ByteBuffer& output, std::size_t& size) {
     swap(out_, output);
@@ -52,8 +63,8 @@ class RecordCutter {
   }
 
   // Whether the record's output line is the loaded line itself, byte for
-  // byte: the plan keeps items 1 to n as they stand (no zeroing) and the
-  // line holds exactly n items.
+  // byte: the plan keeps items 1 to n as they stand (no zeroing), the line
+  // holds exactly n items, and the output form adds and converts nothing.
   bool LineIsItsRecord();
   // Adds `bytes` to the output lines, as AppendRecordLine adds a line.
   void AppendBytes(std::string_view bytes);
@@ -106,7 +117,8 @@ class RecordCutter {
   Bytes SpanOf(const Piece& piece, bool listed) const;
 
   void Locate();
-  void Build(bool zeroing);  // the output line after the bytes held
+  void Build(bool zeroing);                 // the output line after the bytes held
+  bool ConvertFrom(std::size_t lineStart);  // the bytes from there on into UTF-8
   void PutPiece(const Piece& piece, bool zeroQuoted);
   void PutZeroed(int first, int last);
   void PutZeroedWithSpecials(int first, int last);
@@ -180,6 +192,10 @@ class RecordCutter {
   std::vector<CodeRange> codeRanges_;
   bool rangesAscend_ = false;  // disjoint and ascending: searched by halving
   std::size_t valueKeyLength_ = 0;
+
+  FileOutput output_;
+  std::string unconvertible_;
+  ByteBuffer unconverted_;  // a line's output before its conversion
 
   // The current line.
   std::string_view line_;

@@ -14,9 +14,13 @@
 #include "run/RecordSelection.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <new>
 #include <optional>
+#include <string>
 #include <thread>
+#include <variant>
 
 #include "inspect/LineEnds.h"
 #include "inspect/PositionalLines.h"
@@ -31,22 +35,27 @@ namespace {
 
 class RecordLoop {
  public:
-  RecordLoop(const ExtractionPlan& plan, LineReader& source, LineWriter& extract, ServiceHook& service,
-             WorkerPool& workers, std::size_t chunkOutputLimit)
+  RecordLoop(const ExtractionPlan& plan, const FileOutput& output, LineReader& source, LineWriter& extract,
+             ServiceHook& service, WorkerPool& workers, std::size_t chunkOutputLimit, ExtractParts* parts)
       : plan_(plan),
         source_(source),
-        extract_(extract),
+        extract_(&extract),
+        parts_(parts),
+        room_(parts ? parts->Room() : std::numeric_limits<std::int64_t>::max()),
         service_(service),
         workers_(workers),
         chunkOutputLimit_(chunkOutputLimit),
-        cutter_(plan) {}
+        cutter_(plan, output) {}
 
   FileRunResult Run(HeadingKind headingKind, bool appending) {
+    if (const std::optional<platform::FileStamp> stamp = source_.Stamp()) progress_.sourceBytes = stamp->size;
+    service_.WatchProgress(&progress_);
     try {
       Cut(headingKind, appending);
     } catch (const std::bad_alloc&) {
       result_.end = FileFailed{OutOfMemoryError()};
     }
+    service_.WatchProgress(nullptr);
     return result_;
   }
 
@@ -55,10 +64,16 @@ class RecordLoop {
     if (headingKind != HeadingKind::None) {
       const std::string_view heading = source_.ReadLine();
       if (source_.Error()) return Fail(*source_.Error());
-      if (!appending) {
+      // Every part of an extract begins with the heading.
+      if (!appending || parts_) {
         cutter_.Load(heading);
-        extract_.Append(cutter_.OutputLineWithEnd(false));
-        if (extract_.Error()) return Fail(*extract_.Error());
+        const std::string_view output = cutter_.OutputLineWithEnd(false);
+        if (output.empty()) return Unconvertible();
+        if (parts_) heading_ = output;
+        if (!appending) {
+          extract_->Append(output);
+          if (extract_->Error()) return Fail(*extract_->Error());
+        }
         // The output of a long heading is not kept beside the chunks.
         cutter_.ReleaseOutputOver(chunkOutputLimit_);
       }
@@ -78,6 +93,7 @@ class RecordLoop {
     while (const CutChunk* chunk = pipeline.Next()) {
       if (chunk->cutError) return Fail(*chunk->cutError);
       if (!TakeChunk(*chunk)) return;
+      progress_.bytesTaken += static_cast<std::int64_t>(chunk->lines.size());
       switch (chunk->after) {
         case LinesGoOn::More:
           break;
@@ -103,7 +119,7 @@ class RecordLoop {
     std::size_t run = 0;    // the output from here on is not appended yet
     std::size_t taken = 0;  // the output of the records taken ends here
     const auto appendRun = [&] {
-      if (taken > run) extract_.Append(chunk.Output(run, taken));
+      if (taken > run) extract_->Append(chunk.Output(run, taken));
       run = taken;
     };
     for (const std::size_t end : chunk.ends) {
@@ -112,14 +128,20 @@ class RecordLoop {
         return false;
       }
       if (end == taken) continue;  // not written
-      ++result_.extractRecords;
-      if (extract_.Buffered() + (end - run) >= extract_.BufferSize()) {
+      if (room_ == 0) {
+        // The records before go into the part that is full.
         appendRun();
-        extract_.Append(chunk.Output(taken, end));
+        if (!NextPart()) return false;
+      }
+      --room_;
+      ++result_.extractRecords;
+      if (extract_->Buffered() + (end - run) >= extract_->BufferSize()) {
+        appendRun();
+        extract_->Append(chunk.Output(taken, end));
         run = end;
       }
       taken = end;
-      if (extract_.Error()) return Fail(*extract_.Error()), false;
+      if (extract_->Error()) return Fail(*extract_->Error()), false;
     }
     appendRun();
     if (chunk.stopped) return EndEarly(chunk, chunk.cutThrough), false;
@@ -130,9 +152,13 @@ class RecordLoop {
       if (!CountRecord()) return false;
       const RecordCutter::Verdict verdict = cutter_.Judge(line.line, result_.sourceRecords);
       if (RecordCutter::Writes(verdict)) {
-        extract_.Append(cutter_.OutputLineWithEnd(true));
+        const std::string_view output = cutter_.OutputLineWithEnd(true);
+        if (output.empty()) return Unconvertible(), false;
+        if (room_ == 0 && !NextPart()) return false;
+        --room_;
+        extract_->Append(output);
         ++result_.extractRecords;
-        if (extract_.Error()) return Fail(*extract_.Error()), false;
+        if (extract_->Error()) return Fail(*extract_->Error()), false;
       }
       if (RecordCutter::Stops(verdict)) return EndEarly(chunk, at), false;
     }
@@ -142,7 +168,7 @@ class RecordLoop {
   // Counts the record read and services the windows; false (the loop
   // cancelled) when a cancel was asked for before it.
   bool CountRecord() {
-    ++result_.sourceRecords;
+    progress_.records = ++result_.sourceRecords;
     if (cancelRequest_) {
       result_.end = FileCancelled{};
       return false;
@@ -167,10 +193,27 @@ class RecordLoop {
   }
 
   void Fail(const IoError& error) { result_.end = FileFailed{error}; }
+  // The current part is full; false (the file failed) when no next part
+  // could be begun.
+  bool NextPart() {
+    std::variant<LineWriter*, IoError> next = parts_->NextPart(heading_);
+    if (const IoError* error = std::get_if<IoError>(&next)) return Fail(*error), false;
+    extract_ = std::get<LineWriter*>(next);
+    room_ = parts_->Room();
+    return true;
+  }
+  // The heading, or the record just counted, has no UTF-8 form.
+  void Unconvertible() {
+    Fail(UnconvertibleLineError(cutter_.Output().sourceShown, result_.sourceRecords,
+                                cutter_.UnconvertibleBytes()));
+  }
 
   const ExtractionPlan& plan_;
   LineReader& source_;
-  LineWriter& extract_;
+  LineWriter* extract_;  // the extract, or its current part
+  ExtractParts* const parts_;
+  std::int64_t room_;    // records the current part still takes
+  std::string heading_;  // as written, for the parts after the first
   ServiceHook& service_;
   WorkerPool& workers_;
   const std::size_t chunkOutputLimit_;
@@ -178,15 +221,18 @@ class RecordLoop {
   RecordCutter cutter_;
   bool cancelRequest_ = false;
   FileRunResult result_;
+  FileProgress progress_;
 };
 
 }  // namespace
 
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, ServiceHook& service,
-                                WorkerPool& workers, std::size_t chunkOutputLimit) {
+                                WorkerPool& workers, std::size_t chunkOutputLimit, const FileOutput& output,
+                                ExtractParts* parts) {
   try {
-    return RecordLoop(plan, source, extract, service, workers, chunkOutputLimit).Run(headingKind, appending);
+    return RecordLoop(plan, output, source, extract, service, workers, chunkOutputLimit, parts)
+        .Run(headingKind, appending);
   } catch (const std::bad_alloc&) {
     return FileRunResult{0, 0, FileFailed{OutOfMemoryError()}};
   }

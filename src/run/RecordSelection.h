@@ -13,10 +13,20 @@
 #include "inspect/FileLayout.h"
 #include "inspect/TextFile.h"
 #include "run/ExtractionPlan.h"
+#include "run/FileOutput.h"
 #include "run/WorkerPool.h"
 #include "scan/Scanning.h"
 
 namespace sifta {
+
+// How far the record loop has come in its source file: the bytes of the
+// lines it has taken of the file's `sourceBytes` (0 when the size is not
+// known: a pipe), and the records it has read.
+struct FileProgress {
+  std::int64_t sourceBytes = 0;
+  std::int64_t bytesTaken = 0;
+  std::int64_t records = 0;
+};
 
 // Runs the pending window events; called once per record, after the cancel
 // test and before the record is tested, and answers whether the user has
@@ -28,6 +38,28 @@ class ServiceHook {
  public:
   virtual ~ServiceHook() = default;
   virtual bool ServicePendingEvents() = 0;
+
+  // While a file is cut, how far the loop has come in it (for a progress
+  // display to read when it services the windows); null otherwise.
+  const FileProgress* Progress() const { return progress_; }
+  void WatchProgress(const FileProgress* progress) { progress_ = progress; }
+
+ private:
+  const FileProgress* progress_ = nullptr;
+};
+
+// An extract written in parts (ExtractionPlan::splitForExcel): the record
+// loop asks for the next part before a record that the current part has no
+// room for.
+class ExtractParts {
+ public:
+  virtual ~ExtractParts() = default;
+  // Records the current part takes before the next one must begin.
+  virtual std::int64_t Room() const = 0;
+  // The current part is full: it is finished and the next one begun, with
+  // `heading` (the heading line as written, CR LF included; empty without
+  // one). The next part's writer, or the error that ends the file.
+  virtual std::variant<LineWriter*, IoError> NextPart(std::string_view heading) = 0;
 };
 
 // How the cut of a file ended, one of three:
@@ -76,10 +108,14 @@ struct FileRunResult {
 // bounded however much output a record gives (tests make the limit small):
 // each chunk in flight holds at most about that much output beside its
 // block. No exception leaves it: running out of memory fails the file.
+// `output` gives the records' form (FileOutput); a line with no UTF-8 form,
+// when it asks for UTF-8, fails the file at that record. With `parts`, the
+// records go into the parts it gives, `extract` being the current one.
 constexpr std::size_t kChunkOutputLimit = std::size_t{2} << 20;
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, ServiceHook& service,
-                                WorkerPool& workers, std::size_t chunkOutputLimit = kChunkOutputLimit);
+                                WorkerPool& workers, std::size_t chunkOutputLimit = kChunkOutputLimit,
+                                const FileOutput& output = {}, ExtractParts* parts = nullptr);
 // The same with a pool of `cutWorkers` threads of its own (0: none).
 FileRunResult ProcessSourceFile(const ExtractionPlan& plan, HeadingKind headingKind, LineReader& source,
                                 LineWriter& extract, bool appending, ServiceHook& service,

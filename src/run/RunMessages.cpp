@@ -1,6 +1,8 @@
 #include "run/RunMessages.h"
 
+#include "run/FileOutput.h"
 #include "scan/Cp932.h"
+#include "scan/NumberText.h"
 
 namespace sifta {
 
@@ -76,6 +78,48 @@ std::string LayoutDiffersMessage(std::string_view sourceName, bool rid, int foun
 
 IoError OutOfMemoryError() {
   return IoError{Sj("メモリが足りません。ほかのプログラムを閉じてから、もう一度実行してください。")};
+}
+
+IoError UnconvertibleLineError(std::string_view sourceName, std::int64_t record, std::string_view bytes) {
+  static const std::string label = Sj("** 次の元ﾌｧｲﾙの");
+  static const std::string heading = Sj("見出し");
+  static const std::string said = Sj("に UTF-8 にできない文字があります（");
+  static const std::string advice =
+      Sj("   抽出ﾌｧｲﾙの文字ｺｰﾄﾞを「元のまま」にするか、その文字を直してから、もう一度実行してください。");
+  std::string text = label + (record == 0 ? heading : Sj("ﾚｺｰﾄﾞ") + std::to_string(record));
+  text += said;
+  static const char kHex[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (i > 0) text += ' ';
+    text += "0x";
+    text += kHex[byte >> 4];
+    text += kHex[byte & 15];
+  }
+  text += Sj("）：") + "\r\n";
+  text += sourceName;
+  text += "\r\n" + advice;
+  return IoError{text};
+}
+
+const std::string& SourceColumnSeriesHeading() {
+  static const std::string text = Sj("＠相当文字");
+  return text;
+}
+
+const std::string& SourceColumnFileHeading() {
+  static const std::string text = Sj("元ファイル名");
+  return text;
+}
+
+std::string ExcelLimitNotice(std::string_view extractName, std::int64_t lines, int mostItems) {
+  std::string text = Sj("** Excelで開けるのは1,048,576行・16,384列までです。次の抽出ﾌｧｲﾙは");
+  if (lines > kExcelRows) text += FormatCount(lines) + Sj("行");
+  if (lines > kExcelRows && mostItems > kExcelColumns) text += Sj("・");
+  if (mostItems > kExcelColumns) text += FormatCount(mostItems) + Sj("列");
+  text += Sj("あります：");
+  text += extractName;
+  return text;
 }
 
 std::string CancelledRunMessage(std::string_view extractName) {

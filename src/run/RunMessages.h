@@ -3,6 +3,7 @@
 // which the batch driver shows as the window does.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,17 @@ std::string SourceChangedMessage(std::string_view sourceName);
 std::string LayoutDiffersMessage(std::string_view sourceName, bool rid, int found, int chosen);
 // The run (or the reading of a file) ran out of memory.
 IoError OutOfMemoryError();
+// Record `record` of the source file `sourceName` (0: its heading) has the
+// bytes `bytes`, which have no Unicode form, and the extract is to be UTF-8.
+IoError UnconvertibleLineError(std::string_view sourceName, std::int64_t record, std::string_view bytes);
+// The items of the source column in the heading: for a series, and for a
+// single file.
+const std::string& SourceColumnSeriesHeading();  // "＠相当文字"
+const std::string& SourceColumnFileHeading();    // "元ファイル名"
+// An extract that Excel cannot open whole: more lines than its sheet has
+// rows (the heading included), or a line of more items than it has columns.
+// One line of the record count list, and of the driver's standard error.
+std::string ExcelLimitNotice(std::string_view extractName, std::int64_t lines, int mostItems);
 // The batch driver after a cancel: the extract file `extractName` (code page
 // 932) holds only the records written before it.
 std::string CancelledRunMessage(std::string_view extractName);

@@ -30,6 +30,9 @@ struct RunTotals {
   // The source files whose text ended at a 0x1A byte with more of the file
   // after it: the user is told that those bytes were not read.
   std::vector<std::string> endedAtMark;
+  // The extracts that Excel cannot open whole, one notice each (also lines
+  // of the record count list).
+  std::vector<std::string> excelNotices;
 };
 
 // The engine reports what happens in a run, in the order it happens, and

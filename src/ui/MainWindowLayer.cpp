@@ -20,6 +20,8 @@ namespace {
 
 // The clock is read once in this many calls of ServicePendingEvents.
 constexpr unsigned kCallsPerClockRead = 16;
+// The progress window's bar, records and time left are updated this often.
+constexpr qint64 kProgressMs = 250;
 
 // A time of day as the time boxes show it, after one blank.
 QString TimeBoxText(const std::string& time) { return QStringLiteral(" ") + FromSj(time); }
@@ -81,6 +83,7 @@ void MainWindowLayer::FileStarted(bool isSeries, const std::string& substitution
   progress_->SetUp(isSeries, substitution);
   ++filesShown_;
   sinceService_.restart();
+  sinceProgress_.invalidate();
   if (progressShown) progressShown(filesShown_, *progress_);
 }
 
@@ -105,6 +108,11 @@ void MainWindowLayer::RunEnded(const RunTotals& totals) {
     // The text rule ends a file at 0x1A; the user learns that bytes were left.
     Dialogs::Current().Information(&form_, FromSj(EndMarkNoticeMessage(totals.endedAtMark)));
     Dialogs::Current().Beep();
+  }
+  if (!totals.excelNotices.empty()) {
+    std::string notices;
+    for (const std::string& notice : totals.excelNotices) notices += (notices.empty() ? "" : "\r\n") + notice;
+    Dialogs::Current().Information(&form_, FromSj(notices));
   }
   Dialogs::Current().Information(&form_, FromSj(FinishedMessage()));
 }
@@ -158,6 +166,11 @@ bool MainWindowLayer::ServicePendingEvents() {
   }
   QCoreApplication::processEvents();
   sinceService_.restart();
+  // How far the file is, a few times a second.
+  if (progress_ && Progress() && (!sinceProgress_.isValid() || sinceProgress_.elapsed() >= kProgressMs)) {
+    progress_->ShowProgress(*Progress());
+    sinceProgress_.start();
+  }
   return CancelRequest();
 }
 

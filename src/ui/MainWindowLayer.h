@@ -64,6 +64,7 @@ class MainWindowLayer final : public WindowLayer {
   int serviceIntervalMs_ = 40;
   unsigned callsSinceClock_ = 0;
   QElapsedTimer sinceService_;
+  QElapsedTimer sinceProgress_;  // since the progress window last showed how far the file is
 };
 
 }  // namespace sifta

@@ -1,7 +1,9 @@
 #include "ui/Sifta1.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QDropEvent>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QUrl>
+#include <algorithm>
 #include <variant>
 
 #include "conditions/BatchConditionsWriter.h"
@@ -127,6 +130,13 @@ void TForm1::BuildControls() {
   Edit2->setFont(PixelFont("ＭＳ ゴシック", 12));
   Edit2->installEventFilter(this);
   Edit2->setAcceptDrops(true);
+  // The extract's form, beyond the described window: its encoding (the
+  // source's own by default) and a first item naming each record's source.
+  Label11 = MakeLabel(GroupBox1, "Label11", "文字ｺｰﾄﾞ：", 122, 83);
+  ComboBox1 = sifta::Place(new QComboBox(GroupBox1), "ComboBox1", 184, 78, 124, 22);
+  for (const char* item : {"元のまま", "UTF-8（BOM付き）", "UTF-8（BOMなし）"}) ComboBox1->addItem(Ui(item));
+  CheckBox4 =
+      sifta::Place(new QCheckBox(Ui("元ﾌｧｲﾙ名の列を付ける"), GroupBox1), "CheckBox4", 314, 80, 140, 18);
 
   GroupBox2 = MakeGroupBox(this, "GroupBox2", " 抽出の条件（下のタブをクリックしてすべて記入してください） ",
                            8, 158, 595, 322);
@@ -153,6 +163,7 @@ void TForm1::BuildControls() {
   Button7 = MakeButton(this, "Button7", "元ﾌｧｲﾙ情報表示", 480, 32, 117, 25);
   Button8 = MakeButton(this, "Button8", "抽出ﾌｧｲﾙ情報表示", 480, 72, 117, 25);
   Button9 = MakeButton(this, "Button9", "ヘ ル プ", 480, 112, 89, 25);
+  CheckBox5 = sifta::Place(new QCheckBox(Ui("Excelの行数で分割"), this), "CheckBox5", 472, 140, 136, 17);
 
   Label10 = Named(new QLabel(this), "Label10");
   Label10->move(520, 504);
@@ -377,7 +388,7 @@ void TForm1::Button3Click() {
     ~Leave() { flag = false; }
   } leave{inButton3_};
 
-  sifta::RunExtraction(Tabs->ReadConditions(Edit1->text(), Edit2->text()), layout_, *layer_, record_);
+  sifta::RunExtraction(ReadConditions(), layout_, *layer_, record_);
   // Whatever ended the run, nothing stays locked.
   if (runInProgress_) layer_->Unlock();
 }
@@ -394,6 +405,9 @@ void TForm1::SetRunInProgress(bool inProgress) {
     Edit2->setReadOnly(false);
   }
   for (QPushButton* button : {Button1, Button2, Button3, Button4}) button->setEnabled(!inProgress);
+  ComboBox1->setEnabled(!inProgress);
+  CheckBox4->setEnabled(!inProgress);
+  CheckBox5->setEnabled(!inProgress);
   Tabs->SetLocked(inProgress);
 }
 
@@ -444,7 +458,8 @@ void TForm1::Button8Click() {
     return;
   }
   const sifta::ExtractLayoutResult result = sifta::ReadExtractLayout(
-      sifta::platform::PathFromUtf8(record_.informationExtractFile), layout_.headingKind);
+      sifta::platform::PathFromUtf8(record_.informationExtractFile), layout_.headingKind,
+      sifta::LineReader::kDefaultBlockSize, record_.informationExtractUtf8);
   if (std::holds_alternative<sifta::LayoutNoData>(result)) {
     Dialogs::Current().Beep();
     Dialogs::Current().Information(this, Ui(window_messages::kExtractNoData));
@@ -471,7 +486,7 @@ void TForm1::N2Click() { sifta::SetHintDisplayTime(10000); }
 void TForm1::N3Click() {
   if (runInProgress_) return;
   sifta::batch::BatchRequest request;
-  request.conditions = Tabs->ReadConditions(Edit1->text(), Edit2->text(), /*everyGrid=*/true);
+  request.conditions = ReadConditions(/*everyGrid=*/true);
   if (const std::optional<sifta::UnreadableCell> cell = request.conditions.unreadableCell) {
     Dialogs::Current().Beep();
     Dialogs::Current().Information(
@@ -592,7 +607,18 @@ void TForm1::N4Click() {
   }
   Edit1->setText(sifta::PathText(conditions.sourceNameText));
   Edit2->setText(sifta::PathText(conditions.extractNameText));
+  ComboBox1->setCurrentIndex(static_cast<int>(conditions.outputEncoding));
+  CheckBox4->setChecked(conditions.sourceColumn);
+  CheckBox5->setChecked(conditions.splitForExcel);
   Tabs->ApplyConditions(conditions);
+}
+
+sifta::ExtractionConditions TForm1::ReadConditions(bool everyGrid) const {
+  sifta::ExtractionConditions conditions = Tabs->ReadConditions(Edit1->text(), Edit2->text(), everyGrid);
+  conditions.outputEncoding = static_cast<sifta::OutputEncoding>(std::max(ComboBox1->currentIndex(), 0));
+  conditions.sourceColumn = CheckBox4->isChecked();
+  conditions.splitForExcel = CheckBox5->isChecked();
+  return conditions;
 }
 
 namespace sifta {

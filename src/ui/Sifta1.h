@@ -15,6 +15,8 @@
 
 class ConditionTabs;
 class QAction;
+class QCheckBox;
+class QComboBox;
 class QDropEvent;
 class QGroupBox;
 class QLabel;
@@ -81,6 +83,10 @@ class TForm1 : public QWidget {
   // "おわり" is off. Called by the window layer.
   void SetRunInProgress(bool inProgress);
 
+  // The conditions of the window: the file names, the tabs' and the
+  // extract's form (everyGrid: as ConditionTabs::ReadConditions).
+  sifta::ExtractionConditions ReadConditions(bool everyGrid = false) const;
+
   // The window layer of the runs (tests adjust its service interval).
   sifta::MainWindowLayer& Layer() { return *layer_; }
 
@@ -93,6 +99,11 @@ class TForm1 : public QWidget {
   QPushButton* Button2 = nullptr;
   QLabel* Label2 = nullptr;
   QLineEdit* Edit2 = nullptr;
+  // Beside "抽出ﾌｧｲﾙの選択": the extract's encoding and the source column.
+  QLabel* Label11 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QCheckBox* CheckBox4 = nullptr;
+  QCheckBox* CheckBox5 = nullptr;  // below "ヘ ル プ": the extract in parts of Excel's rows
   QPushButton* Button7 = nullptr;
   QPushButton* Button8 = nullptr;
   QPushButton* Button9 = nullptr;

@@ -5,10 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 
+#include "run/ProgressEstimate.h"
+#include "scan/NumberText.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/QtText.h"
@@ -32,7 +35,7 @@ using sifta::SetBackground;
 TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(sifta::Ui("実行状況…"));
-  setFixedSize(382, 105);
+  setFixedSize(382, 158);
   setFont(PixelFont("ＭＳ Ｐゴシック", 12));
 
   Label1 =
@@ -52,6 +55,18 @@ TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window) {
   Button1 = MakeButton(this, "Button1", sifta::Ui("キャンセル"), 262, 56, 100, 32);
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
+  // How far the file is, below the described controls.
+  ProgressBar1 = Place(new QProgressBar(this), "ProgressBar1", 16, 104, 346, 16);
+  ProgressBar1->setRange(0, 1000);
+  ProgressBar1->setFormat(QStringLiteral("%p%"));
+  Label4 = Place(new QLabel(sifta::Ui("ﾚｺｰﾄﾞ数："), this), "Label4", 16, 130, 64, 20);
+  Edit3 = MakeEdit(this, "Edit3", 80, 128, 100);
+  Edit3->setReadOnly(true);
+  Edit3->setAlignment(Qt::AlignRight);
+  Label5 = Place(new QLabel(sifta::Ui("残り時間："), this), "Label5", 196, 130, 64, 20);
+  Edit4 = MakeEdit(this, "Edit4", 262, 128, 100);
+  Edit4->setReadOnly(true);
+
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
@@ -65,6 +80,11 @@ void TForm2::SetUp(bool isSeries, const std::string& substitution) {
   if (isSeries) Edit2->setText(QStringLiteral(" ") + sifta::FromSj(substitution));
   SetBackground(this, QColor(230, 203, 254));
   SetBackground(Label1, QColor(255, 255, 157));
+  ProgressBar1->setValue(0);
+  ProgressBar1->setVisible(true);
+  Edit3->clear();
+  Edit4->clear();
+  sinceSetUp_.start();
   Timer1->start(kTickMs);
   show();
   // Painted now: the run gives the event loop its turn only between records.
@@ -81,6 +101,15 @@ void TForm2::Timer1Timer() {
   std::snprintf(text, sizeof text, " %02d:%02d:%02d", static_cast<int>(seconds / 3600),
                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
   Edit1->setText(QString::fromLatin1(text));
+}
+
+void TForm2::ShowProgress(const sifta::FileProgress& progress) {
+  const std::optional<int> perMille = sifta::PerMilleTaken(progress);
+  ProgressBar1->setVisible(perMille.has_value());
+  if (perMille) ProgressBar1->setValue(*perMille);
+  Edit3->setText(QString::fromStdString(sifta::FormatCount(progress.records)) + QLatin1Char(' '));
+  const std::optional<std::int64_t> left = sifta::SecondsLeft(progress, sinceSetUp_.elapsed());
+  Edit4->setText(left ? QStringLiteral(" ") + QString::fromStdString(sifta::ClockText(*left)) : QString());
 }
 
 void TForm2::Button1Click() {

@@ -46,6 +46,10 @@ const char* const kCases[] = {
         "records": {"mode": "count", "keys": [["2", "*"], ["10", "20"]], "grouping": "unknown"}})",
     R"({"source": "a@.csv", "layout": "a1.csv", "records": {"mode": "all"},
         "series": [{"first": "01", "last": "03"}, {"first": "東京"}, {"lastEntry": true}]})",
+    // The extract's form.
+    R"({"source": "a.csv", "outputEncoding": "utf-8-bom", "sourceColumn": true, "splitForExcel": true})",
+    R"({"source": "a.csv", "outputEncoding": "utf-8", "sourceColumn": false})",
+    R"({"source": "a.csv", "outputEncoding": "cp932"})",
 };
 
 TEST(WriteBatchConditions, ReadsBackAsTheSameRequest) {

@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "inspect/SequentialLines.h"
+#include "platform/CodePage932.h"
 #include "run/ChunkPipeline.h"
 #include "run/RecordCutter.h"
 #include "run/RecordSelection.h"
@@ -705,6 +707,73 @@ TEST(ParallelCutDifferential, ChunksGiveBackTheBuffersOfLongLines) {
   for (const CutChunk* chunk : seen) {
     EXPECT_LT(chunk->input.size(), 9u << 20);
     EXPECT_LT(chunk->output.size(), 9u << 20);
+  }
+}
+
+// The source column and UTF-8: each line as the code page 932 extract has
+// it, behind its prefix, through the system's conversion; on any number of
+// workers and chunk sizes. A line the system cannot convert fails the file
+// there, after every line before it, with the same message everywhere.
+TEST(ParallelCutDifferential, SourceColumnAndUtf8AreTheCp932LinesConverted) {
+  testing::TempFolder folder;
+  Random random(932);
+  FileOutput output;
+  output.utf8 = true;
+  output.headingPrefix = "\x8C\xB3,";  // 元
+  output.recordPrefix = "\xB1\x5C,";   // ｱ and a backslash
+  output.sourceShown = "source.csv";
+  for (int round = 0; round < 40; ++round) {
+    const int itemCount = Uniform(random, 1, 10);
+    const Layout layout{itemCount, Uniform(random, 0, itemCount - 1)};
+    std::vector<std::string> lines;
+    const int lineCount = Uniform(random, 1, 25);
+    for (int i = 0; i < lineCount; ++i) lines.push_back(RandomLine(random, itemCount));
+    const ExtractionPlan plan = RandomPlan(random, layout, lines);
+    const bool hasHeading = Chance(random, 50);
+    std::string file;
+    for (const std::string& line : lines) file += line + "\r\n";
+    const std::string source = folder.Write("source.csv", file);
+    const std::string extract = folder / "extract.csv";
+    SCOPED_TRACE("plan " + Describe(plan) + "\nfile " + Visible(file));
+
+    const LoopRun plain = RunLoop(plan, hasHeading, source, extract, 4096, 1u << 20, 4096, 0, 0);
+    std::string expected;
+    bool convertible = true;
+    std::size_t at = 0;
+    for (bool first = true; at < plain.extract.size() && convertible; first = false) {
+      const std::size_t end = plain.extract.find("\r\n", at) + 2;
+      const std::string& prefix = first && hasHeading ? output.headingPrefix : output.recordPrefix;
+      const std::optional<std::string> line =
+          platform::ConvertCp932ToUtf8(prefix + plain.extract.substr(at, end - at));
+      if (line)
+        expected += *line;
+      else
+        convertible = false;
+      at = end;
+    }
+    std::optional<LoopRun> first;
+    for (const unsigned workers : {0u, 3u}) {
+      WorkerPool pool(workers);
+      for (const size_t block : {size_t{5}, size_t{64}, size_t{4096}}) {
+        LineReader reader(block);
+        ASSERT_FALSE(reader.Open(source));
+        LineWriter writer(64);
+        ASSERT_FALSE(writer.Open(extract, LineWriter::Mode::Create));
+        CountingHook hook;
+        LoopRun run;
+        run.result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader,
+                                       writer, false, hook, pool, 48, output);
+        writer.Close();
+        run.serviceCalls = hook.calls;
+        run.extract = ReadAll(extract);
+        ASSERT_EQ(run.result.Failure() == nullptr, convertible);
+        ASSERT_EQ(Visible(run.extract), Visible(expected));
+        if (first)
+          ExpectSameRun(run, *first);
+        else
+          first = run;
+      }
+    }
   }
 }
 

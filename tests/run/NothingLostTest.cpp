@@ -317,6 +317,45 @@ TEST_F(NothingLostTest, ShortReadsAndWritesAndALockHeldElsewhere) {
   EXPECT_EQ(Files(), before);
 }
 
+// An extract split into parts for Excel: each part has the heading and its
+// share of the records, a series fills them in order, every part is named
+// in the list, and a part that would be a source is refused as an extract
+// that is a source.
+TEST_F(NothingLostTest, PartsForExcelAreFilledInOrderAndNeverASource) {
+  WriteSeries();
+  RunOptions options;
+  options.partLines = 3;  // the heading and two records
+  ExtractionConditions split = Everything("d@.csv", "parts.csv");
+  split.splitForExcel = true;
+  FakeWindows windows;
+  windows.entries = {LastEntry("01", "03")};
+  ASSERT_EQ(RunExtraction(split, Layout("d01.csv"), windows, record, options), RunOutcome::Finished);
+  const std::string heading = Sj("ID,ｾﾙ1") + "\r\n";
+  EXPECT_EQ(ReadBytes("parts_001.csv"), heading + "a,1\r\na,2\r\n");
+  EXPECT_EQ(ReadBytes("parts_002.csv"), heading + "b,1\r\nb,2\r\n");
+  EXPECT_EQ(ReadBytes("parts_003.csv"), heading + "b,3\r\nc,1\r\n");
+  EXPECT_FALSE(ReadBytes("parts.csv"));
+  std::vector<std::string> named;
+  for (const std::string& line : windows.list)
+    if (line.find("parts_") != std::string::npos) named.push_back(line.substr(line.find("parts_")));
+  // Each file's extract line names the part it begins in.
+  EXPECT_EQ(named,
+            (std::vector<std::string>{"parts_001.csv", "parts_002.csv", "parts_003.csv", "parts_003.csv"}));
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+
+  WriteBytes("p_002.csv", Numbered("p", 5));
+  const auto before = Files();
+  ExtractionConditions intoItself = Everything("p_002.csv", "p.csv");
+  intoItself.splitForExcel = true;
+  FakeWindows refused;
+  EXPECT_EQ(RunExtraction(intoItself, Layout("p_002.csv"), refused, record, options), RunOutcome::Failed);
+  ASSERT_EQ(refused.messages.size(), 1u);
+  EXPECT_EQ(refused.messages[0].rfind(kRefusal, 0), 0u) << refused.messages[0];
+  EXPECT_EQ(ReadBytes("p_002.csv"), before.at("p_002.csv"));
+  EXPECT_EQ(ReadBytes("p_001.csv"), Numbered("p", 2));
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
 // A run given another run's temporary or claim file as its extract is
 // refused; a name a temporary file once had is only a name.
 TEST_F(NothingLostTest, AnotherRunsTemporaryOrClaimFileIsNoExtract) {

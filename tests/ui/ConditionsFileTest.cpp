@@ -3,6 +3,7 @@
 // typed and as sifta-batch runs the same file; a file the window cannot show
 // is refused by its field and leaves the window as it was.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -104,17 +105,27 @@ class ConditionsFileTest : public QObject {
 
   void savedOpenedAndRunAsSiftaBatchRunsIt_data() {
     QTest::addColumn<bool>("user");
+    QTest::addColumn<int>("encoding");  // ComboBox1's item
+    QTest::addColumn<bool>("sourceColumn");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("standard heading, code mode")
-        << false
+        << false << 0 << false
         << QByteArray::fromStdString(SjLines({"NAME,CODE,ｾﾙ1,ｾﾙ2,ｾﾙ3,ｾﾙ4", "東京都,13000,5,0,7,8",
                                               "区部,13100,9,-,11,12", "沖縄県,47000,17,18,19,20"}));
     QTest::newRow("user heading, value mode, all except")
-        << true << QByteArray::fromStdString(SjLines({"地域,人口,世帯", "札幌,197,97", "那覇,31,15"}));
+        << true << 0 << false
+        << QByteArray::fromStdString(SjLines({"地域,人口,世帯", "札幌,197,97", "那覇,31,15"}));
+    QTest::newRow("UTF-8 with its mark, the source column")
+        << true << 1 << true
+        << QByteArray(
+               "\xEF\xBB\xBF"
+               "元ファイル名,地域,人口,世帯\r\n地域.csv,札幌,197,97\r\n地域.csv,那覇,31,15\r\n");
   }
 
   void savedOpenedAndRunAsSiftaBatchRunsIt() {
     QFETCH(bool, user);
+    QFETCH(int, encoding);
+    QFETCH(bool, sourceColumn);
     QFETCH(QByteArray, expected);
     const QString source = Path(user ? "統計/地域.csv" : "統計/都道府県.csv");
     const QString extract = Path("抽出/結果.csv");
@@ -133,11 +144,13 @@ class ConditionsFileTest : public QObject {
         TypeUserConditions(*Form1->Tabs);
       else
         TypeStandardConditions(*Form1->Tabs);
+      Form1->ComboBox1->setCurrentIndex(encoding);
+      if (sourceColumn) Form1->CheckBox4->click();
       dialogs_->Clear();
       Form1->Button3Click();
       QCOMPARE(dialogs_->LastText(), Ui(kFinished));
       typedRun = sifta::test::ReadBytes(extract);
-      typed = Form1->Tabs->ReadConditions(source, extract, true);
+      typed = Form1->ReadConditions(true);
 
       dialogs_->Clear();
       dialogs_->saveAnswers = {conditions};
@@ -163,7 +176,7 @@ class ConditionsFileTest : public QObject {
       QCOMPARE(dialogs_->boxes.size(), user ? size_t{1} : size_t{0});
       // Every control as typed, grids of the same length; the source choice's
       // state; the label of a row after an empty one.
-      QVERIFY(Form1->Tabs->ReadConditions(Form1->Edit1->text(), Form1->Edit2->text(), true) == typed);
+      QVERIFY(Form1->ReadConditions(true) == typed);
       QVERIFY(!Form1->Edit1->isReadOnly());
       QCOMPARE(Form1->Tabs->PageControl1->isTabVisible(0), !user);
       if (!user) QCOMPARE(Form1->Tabs->StringGrid1->Cell(0, 3), QStringLiteral("(3)"));

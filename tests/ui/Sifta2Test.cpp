@@ -1,13 +1,16 @@
-// The progress window: the elapsed time, the cancel question, the close control.
+// The progress window: the elapsed time, how far the file is, the cancel question, the close control.
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+#include <optional>
 
 #include "TestRegistry.h"
+#include "run/ProgressEstimate.h"
 #include "ui/FakeDialogs.h"
 #include "ui/QtText.h"
 #include "ui/Sifta2.h"
@@ -36,7 +39,7 @@ class Sifta2Test : public QObject {
     TForm2 form(nullptr);
     form.SetUp(false, "x");
     QCOMPARE(form.windowTitle(), Ui("実行状況…"));
-    QCOMPARE(form.size(), QSize(382, 105));
+    QCOMPARE(form.size(), QSize(382, 158));
     QVERIFY(form.isVisible());
     QVERIFY(form.Label3->isHidden());
     QVERIFY(form.Edit2->isHidden());
@@ -53,6 +56,23 @@ class Sifta2Test : public QObject {
     QVERIFY(form.Edit1->text().isEmpty());  // until the first tick
     QVERIFY(form.Timer1->isActive());
     QCOMPARE(form.Timer1->interval(), 1000);
+  }
+
+  // The share of the file read, the records and the time left; a file of
+  // unknown size (a pipe) shows no bar.
+  void showProgressShowsHowFarTheFileIs() {
+    TForm2 form(nullptr);
+    form.SetUp(false, "x");
+    QVERIFY(form.Edit3->text().isEmpty());
+    form.ShowProgress(sifta::FileProgress{4000, 1000, 1234567});
+    QVERIFY(form.ProgressBar1->isVisible());
+    QCOMPARE(form.ProgressBar1->value(), 250);
+    QCOMPARE(form.Edit3->text(), QStringLiteral("1,234,567 "));
+    QVERIFY(form.Edit4->text().isEmpty());  // not before a second has passed
+    QCOMPARE(sifta::SecondsLeft(sifta::FileProgress{4000, 1000, 0}, 2000), std::optional<std::int64_t>(6));
+    form.ShowProgress(sifta::FileProgress{0, 1000, 5});
+    QVERIFY(form.ProgressBar1->isHidden());
+    QCOMPARE(form.Edit3->text(), QStringLiteral("5 "));
   }
 
   void setUpInASeriesShowsTheSubstitutionAfterABlank() {
