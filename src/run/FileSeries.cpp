@@ -131,8 +131,6 @@ class SourceSet {
   std::unordered_set<fs::path, PathHash> namesWithoutFile_;
 };
 
-// A range entry the stepping can walk: two texts of digits of one width up to
-// 8 with the first below the last. Anything else is taken as a single text.
 // The name of part `number` of the extract `name`: "_001" (three digits at
 // least) before its extension.
 std::string PartName(const std::string& name, int number) {
@@ -168,6 +166,8 @@ int OutputItemCount(const ExtractionPlan& plan) {
   return static_cast<int>(std::min<std::int64_t>(items, std::numeric_limits<int>::max()));
 }
 
+// A range entry the stepping can walk: two texts of digits of one width up to
+// 8 with the first below the last. Anything else is taken as a single text.
 bool IsSteppableRange(const std::string& first, const std::string& last) {
   return !first.empty() && first.size() <= kWidestRange && first.size() == last.size() &&
          IsAllDigits(first) == 0 && IsAllDigits(last) == 0 && first < last;

@@ -53,7 +53,7 @@ std::vector<std::string> TemporaryFiles() {
   for (const auto& entry : fs::recursive_directory_iterator("."))
     if (entry.path().string().find(".sifta-tmp") != std::string::npos ||
         entry.path().string().find(".sifta-lock") != std::string::npos)
-      left.push_back(entry.path().string());
+      left.push_back(entry.path().lexically_normal().generic_string());
   return left;
 }
 
@@ -390,7 +390,7 @@ TEST_F(NothingLostTest, AnotherRunsTemporaryOrClaimFileIsNoExtract) {
   EXPECT_EQ(ReadBytes("out.csv"), "the other run's\r\n");
   EXPECT_EQ(ReadBytes("out.csv.sifta-tmp"), Numbered("b", 3));
   fs::remove("out.csv.sifta-tmp");
-  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{"./out.csv.sifta-lock"});
+  EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{"out.csv.sifta-lock"});
 }
 
 }  // namespace
