@@ -107,16 +107,17 @@ class ConditionsFileTest : public QObject {
     QTest::addColumn<bool>("user");
     QTest::addColumn<int>("encoding");  // ComboBox1's item
     QTest::addColumn<bool>("sourceColumn");
+    QTest::addColumn<bool>("split");  // in parts for Excel: the extract is its first part
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("standard heading, code mode")
-        << false << 0 << false
+        << false << 0 << false << false
         << QByteArray::fromStdString(SjLines({"NAME,CODE,ｾﾙ1,ｾﾙ2,ｾﾙ3,ｾﾙ4", "東京都,13000,5,0,7,8",
                                               "区部,13100,9,-,11,12", "沖縄県,47000,17,18,19,20"}));
     QTest::newRow("user heading, value mode, all except")
-        << true << 0 << false
+        << true << 0 << false << false
         << QByteArray::fromStdString(SjLines({"地域,人口,世帯", "札幌,197,97", "那覇,31,15"}));
-    QTest::newRow("UTF-8 with its mark, the source column")
-        << true << 1 << true
+    QTest::newRow("UTF-8 with its mark, the source column, in parts")
+        << true << 1 << true << true
         << QByteArray(
                "\xEF\xBB\xBF"
                "元ファイル名,地域,人口,世帯\r\n地域.csv,札幌,197,97\r\n地域.csv,那覇,31,15\r\n");
@@ -126,10 +127,12 @@ class ConditionsFileTest : public QObject {
     QFETCH(bool, user);
     QFETCH(int, encoding);
     QFETCH(bool, sourceColumn);
+    QFETCH(bool, split);
     QFETCH(QByteArray, expected);
     const QString source = Path(user ? "統計/地域.csv" : "統計/都道府県.csv");
     const QString extract = Path("抽出/結果.csv");
     const QString conditions = Path("条件/来月も.json");
+    const QString written = split ? Path("抽出/結果_001.csv") : extract;
     sifta::test::WriteBytes(source, user ? UserTable() : StandardTable());
 
     std::string typedRun;
@@ -146,10 +149,11 @@ class ConditionsFileTest : public QObject {
         TypeStandardConditions(*Form1->Tabs);
       Form1->ComboBox1->setCurrentIndex(encoding);
       if (sourceColumn) Form1->CheckBox4->click();
+      if (split) Form1->CheckBox5->click();
       dialogs_->Clear();
       Form1->Button3Click();
       QCOMPARE(dialogs_->LastText(), Ui(kFinished));
-      typedRun = sifta::test::ReadBytes(extract);
+      typedRun = sifta::test::ReadBytes(written);
       typed = Form1->ReadConditions(true);
 
       dialogs_->Clear();
@@ -164,7 +168,7 @@ class ConditionsFileTest : public QObject {
     }
     QCOMPARE(QByteArray::fromStdString(typedRun), expected);
 
-    QFile::remove(extract);
+    QFile::remove(written);
     {
       sifta::test::ProgramForms forms;
       dialogs_->Clear();
@@ -184,15 +188,15 @@ class ConditionsFileTest : public QObject {
       Form1->Button3Click();
       QCOMPARE(dialogs_->LastText(), Ui(kFinished));
     }
-    QCOMPARE(sifta::test::ReadBytes(extract), typedRun);
+    QCOMPARE(sifta::test::ReadBytes(written), typedRun);
 
-    QFile::remove(extract);
+    QFile::remove(written);
     QProcess batch;
     batch.start(QStringLiteral(SIFTA_BATCH_PATH), {conditions});
     QVERIFY(batch.waitForFinished(30000));
     QVERIFY2(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0,
              batch.readAllStandardError().constData());
-    QCOMPARE(sifta::test::ReadBytes(extract), typedRun);
+    QCOMPARE(sifta::test::ReadBytes(written), typedRun);
   }
 
   void refusedFileChangesNothing_data() {
