@@ -94,6 +94,7 @@ class RecordLoop {
       if (chunk->cutError) return Fail(*chunk->cutError);
       if (!TakeChunk(*chunk)) return;
       progress_.bytesTaken += static_cast<std::int64_t>(chunk->lines.size());
+      progress_.records = result_.sourceRecords;
       switch (chunk->after) {
         case LinesGoOn::More:
           break;
@@ -168,7 +169,7 @@ class RecordLoop {
   // Counts the record read and services the windows; false (the loop
   // cancelled) when a cancel was asked for before it.
   bool CountRecord() {
-    progress_.records = ++result_.sourceRecords;
+    ++result_.sourceRecords;
     if (cancelRequest_) {
       result_.end = FileCancelled{};
       return false;

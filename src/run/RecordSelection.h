@@ -19,9 +19,9 @@
 
 namespace sifta {
 
-// How far the record loop has come in its source file: the bytes of the
-// lines it has taken of the file's `sourceBytes` (0 when the size is not
-// known: a pipe), and the records it has read.
+// How far the record loop has come in its source file, chunk by chunk: the
+// bytes of the lines it has taken of the file's `sourceBytes` (0 when the
+// size is not known: a pipe), and the records among them.
 struct FileProgress {
   std::int64_t sourceBytes = 0;
   std::int64_t bytesTaken = 0;

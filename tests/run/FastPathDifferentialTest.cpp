@@ -527,8 +527,10 @@ struct LoopRun {
 
 LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& source,
                 const std::string& extract, size_t block, size_t longest, size_t writeBuffer,
-                unsigned workers, std::int64_t cancelAt, size_t chunkOutputLimit = kChunkOutputLimit) {
+                unsigned workers, std::int64_t cancelAt, size_t chunkOutputLimit = kChunkOutputLimit,
+                const FileOutput& output = {}) {
   LoopRun run;
+  WorkerPool pool(workers);
   LineReader reader(block, longest);
   EXPECT_FALSE(reader.Open(source));
   LineWriter writer(writeBuffer);
@@ -536,7 +538,7 @@ LoopRun RunLoop(const ExtractionPlan& plan, bool hasHeading, const std::string& 
   bool cancel = false;
   CancellingHook hook(cancel, cancelAt);
   run.result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader, writer,
-                                 false, hook, workers, chunkOutputLimit);
+                                 false, hook, pool, chunkOutputLimit, output);
   writer.Close();
   run.serviceCalls = hook.calls;
   if (extract.rfind("/dev/", 0) != 0) run.extract = ReadAll(extract);
@@ -753,19 +755,9 @@ TEST(ParallelCutDifferential, SourceColumnAndUtf8AreTheCp932LinesConverted) {
     }
     std::optional<LoopRun> first;
     for (const unsigned workers : {0u, 3u}) {
-      WorkerPool pool(workers);
       for (const size_t block : {size_t{5}, size_t{64}, size_t{4096}}) {
-        LineReader reader(block);
-        ASSERT_FALSE(reader.Open(source));
-        LineWriter writer(64);
-        ASSERT_FALSE(writer.Open(extract, LineWriter::Mode::Create));
-        CountingHook hook;
-        LoopRun run;
-        run.result = ProcessSourceFile(plan, hasHeading ? HeadingKind::User : HeadingKind::None, reader,
-                                       writer, false, hook, pool, 48, output);
-        writer.Close();
-        run.serviceCalls = hook.calls;
-        run.extract = ReadAll(extract);
+        const LoopRun run =
+            RunLoop(plan, hasHeading, source, extract, block, 1u << 20, 64, workers, 0, 48, output);
         ASSERT_EQ(run.result.Failure() == nullptr, convertible);
         ASSERT_EQ(Visible(run.extract), Visible(expected));
         if (first)
